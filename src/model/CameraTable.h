@@ -1,0 +1,111 @@
+#pragma once
+// The tool's whole model of the network: one record per camera that has answered, one slot per
+// setting request awaiting its answer. The receive thread applies replies; the UI thread ages,
+// sorts, registers requests and reads. Every operation takes the table's one mutex, and no
+// notification is delivered while it is held.
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "model/CameraRecord.h"
+#include "model/PendingRequest.h"
+#include "model/TableNotifier.h"
+#include "protocol/Dispatch.h"
+
+namespace pelmora {
+
+inline constexpr int kTableSize = 1024;
+// A record is listed while younger than this, and removed from the table at kRemovalAge.
+inline constexpr int kListedAge = 60;
+inline constexpr int kRemovalAge = 90;
+
+// Column codes understood by sortByColumn.
+enum SortCode : int {
+    kSortMac = 0,
+    kSortIpAddress = 1,
+    kSortModel = 2,
+    kSortSerial = 3,
+    kSortVersion = 4,
+    kSortPppoeIpAddress = 11,
+};
+
+struct TableData {
+    std::int32_t count;
+    CameraRecord records[kTableSize];
+    PendingRequest pending[kTableSize];
+};
+
+inline bool isListed(const CameraRecord& r) { return !r.isFree() && r.age < kListedAge; }
+
+class CameraTable final : public ReplyHandler {
+public:
+    CameraTable();
+
+    // Set before any thread uses the table.
+    void setNotifier(TableNotifier* notifier) { notifier_ = notifier; }
+    void setSender(DatagramSender sender) { sender_ = std::move(sender); }
+
+    // Zeroes both arrays and the flags; no sort has happened yet.
+    void resetTable();
+
+    // Receive thread.
+    void parseInfoReply(std::string_view text);
+    void settleReply(ReplyKind kind, std::string_view mac,
+                     std::optional<std::string_view> messageText);
+
+    // UI thread. Returns the slot used, or −1 when the request is not tracked.
+    int registerPending(std::string_view mac, std::string_view requestText);
+    void agingTick();
+    void sortByColumn(int code);
+    // The first sort after the visible page changes is ascending.
+    void resetSortState();
+    int lastSortColumn() const { return lastSortColumn_; }
+    int sortDirection() const { return sortDirection_; }
+
+    // A consistent copy of the live records (indices 0 to count − 1), in table order.
+    std::vector<CameraRecord> liveRecords() const;
+    std::optional<CameraRecord> findByMac(std::string_view mac) const;
+    int count() const;
+
+    // Runs `f` on the table under its lock. `f` must not call back into the table or notify.
+    template <class F>
+    decltype(auto) read(F&& f) const {
+        std::lock_guard lock(mutex_);
+        return f(static_cast<const TableData&>(*data_));
+    }
+    template <class F>
+    decltype(auto) modify(F&& f) {
+        std::lock_guard lock(mutex_);
+        return f(*data_);
+    }
+
+    // ReplyHandler, for dispatchDatagram.
+    void infoReply(std::string_view text) override { parseInfoReply(text); }
+    void settlement(ReplyKind kind, std::string_view mac,
+                    std::optional<std::string_view> messageText) override {
+        settleReply(kind, mac, messageText);
+    }
+
+    // Coordination with the receive thread: stop handshake, and whether enquiries go out and
+    // received datagrams are applied (cleared while a sort runs).
+    std::atomic<std::int32_t> stopRequested{0};
+    std::atomic<std::int32_t> discoveryEnabled{0};
+
+private:
+    void removeRecord(int index);
+
+    mutable std::mutex mutex_;
+    std::unique_ptr<TableData> data_;
+    std::unique_ptr<CameraRecord[]> sortScratch_;
+    TableNotifier* notifier_ = nullptr;
+    DatagramSender sender_;
+    int lastSortColumn_ = -1;
+    int sortDirection_ = -1;
+};
+
+}  // namespace pelmora

@@ -1,0 +1,35 @@
+#pragma once
+// What the camera table tells the person using the tool, and how it sends again. The
+// application implements these; tests use recording fakes. No call is made while the table's
+// lock is held.
+
+#include <functional>
+#include <string_view>
+
+namespace pelmora {
+
+enum class ResultIcon { Information, Warning };
+enum class RetryAnswer { Retry, Cancel };
+
+class TableNotifier {
+public:
+    virtual ~TableNotifier() = default;
+
+    // The outcome of a setting: "Setting OK", "Setting NG" or the camera's own message text
+    // (untrusted; show as plain text). Caption "Information". Called on the receive thread: it
+    // must hand the words on and return without waiting for a person.
+    virtual void settingResult(ResultIcon icon, std::string_view words) = 0;
+
+    // A setting was accepted without a message text; the acknowledgement listener (the
+    // Bandwidth control page) refreshes. Receive thread; must not wait.
+    virtual void acknowledged() = 0;
+
+    // A request for camera `mac` went unanswered for about ten seconds: "No Response" with Retry
+    // and Cancel. Called on the UI thread from the ageing tick.
+    virtual RetryAnswer noResponse(std::string_view mac) = 0;
+};
+
+// Sends one datagram; 0 on success, −1 on failure.
+using DatagramSender = std::function<int(std::string_view)>;
+
+}  // namespace pelmora
