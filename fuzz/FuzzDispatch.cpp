@@ -11,8 +11,10 @@
 namespace {
 
 class SilentNotifier final : public pelmora::TableNotifier {
-public:
-    void settingResult(pelmora::ResultIcon, std::string_view words) override { total += words.size(); }
+  public:
+    void settingResult(pelmora::ResultIcon, std::string_view words) override {
+        total += words.size();
+    }
     void acknowledged() override {}
     pelmora::RetryAnswer noResponse(std::string_view) override {
         return pelmora::RetryAnswer::Retry;

@@ -90,8 +90,8 @@ void CameraTable::settleReply(ReplyKind kind, std::string_view mac,
             }
             if (isDateTimeRequest(slot)) {
                 // The Date time page shows the result in its grid and frees the slot.
-                slot.state = accepted ? PendingRequest::kDateTimeAccepted
-                                      : PendingRequest::kDateTimeRefused;
+                slot.state =
+                    accepted ? PendingRequest::kDateTimeAccepted : PendingRequest::kDateTimeRefused;
                 continue;
             }
             slot.state = PendingRequest::kFree;
@@ -171,8 +171,7 @@ void CameraTable::agingTick() {
     // Asked after the pass, without the lock: the person may take their time, and the receive
     // thread and later ticks go on meanwhile.
     for (const auto& prompt : prompts) {
-        if (notifier_ == nullptr ||
-            notifier_->noResponse(prompt.mac) != RetryAnswer::Retry) {
+        if (notifier_ == nullptr || notifier_->noResponse(prompt.mac) != RetryAnswer::Retry) {
             continue;
         }
         bool tracked = false;

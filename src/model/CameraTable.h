@@ -40,10 +40,12 @@ struct TableData {
     PendingRequest pending[kTableSize];
 };
 
-inline bool isListed(const CameraRecord& r) { return !r.isFree() && r.age < kListedAge; }
+inline bool isListed(const CameraRecord& r) {
+    return !r.isFree() && r.age < kListedAge;
+}
 
 class CameraTable final : public ReplyHandler {
-public:
+  public:
     CameraTable();
 
     // Set before any thread uses the table.
@@ -96,7 +98,7 @@ public:
     std::atomic<std::int32_t> stopRequested{0};
     std::atomic<std::int32_t> discoveryEnabled{0};
 
-private:
+  private:
     void removeRecord(int index);
 
     mutable std::mutex mutex_;

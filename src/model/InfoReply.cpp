@@ -10,9 +10,13 @@ namespace {
 constexpr std::string_view kUnlimited = "unlimited";
 constexpr std::string_view kLegacyVersion = "1.10 or less";
 
-std::string_view bandText(std::string_view value) { return value == "0.0" ? kUnlimited : value; }
+std::string_view bandText(std::string_view value) {
+    return value == "0.0" ? kUnlimited : value;
+}
 
-std::int32_t flag(std::string_view value, std::string_view on) { return value == on ? 1 : 0; }
+std::int32_t flag(std::string_view value, std::string_view on) {
+    return value == on ? 1 : 0;
+}
 
 // Absent or empty gives 0.0.0.0.
 Ipv4 addressOrZero(std::string_view text, std::string_view key) {
@@ -39,8 +43,8 @@ void applyTime(CameraRecord& r, std::string_view value) {
         const auto at = n * 2;
         return at < value.size() ? leadingDecimal(value.substr(at, 2)) : 0;
     };
-    r.clock = CameraClock{group(5), group(4), group(3), group(2), group(1) - 1, 100 + group(0),
-                          0,        0,        -1};
+    r.clock =
+        CameraClock{group(5), group(4), group(3), group(2), group(1) - 1, 100 + group(0), 0, 0, -1};
     normaliseLocal(r.clock);
 }
 

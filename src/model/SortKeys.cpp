@@ -14,9 +14,13 @@ int compareBytes(const char (&a)[N], const char (&b)[N]) {
     return std::memcmp(a, b, N);
 }
 
-int compareAddress(const Ipv4& a, const Ipv4& b) { return std::memcmp(a.data(), b.data(), 4); }
+int compareAddress(const Ipv4& a, const Ipv4& b) {
+    return std::memcmp(a.data(), b.data(), 4);
+}
 
-int byMac(const CameraRecord& a, const CameraRecord& b) { return compareBytes(a.mac, b.mac); }
+int byMac(const CameraRecord& a, const CameraRecord& b) {
+    return compareBytes(a.mac, b.mac);
+}
 int byIp(const CameraRecord& a, const CameraRecord& b) {
     return compareAddress(a.ipAddress, b.ipAddress);
 }

@@ -12,7 +12,7 @@ enum class ResultIcon { Information, Warning };
 enum class RetryAnswer { Retry, Cancel };
 
 class TableNotifier {
-public:
+  public:
     virtual ~TableNotifier() = default;
 
     // The outcome of a setting: "Setting OK", "Setting NG" or the camera's own message text

@@ -18,6 +18,8 @@ std::string DatagramBuilder::finish() {
     return std::move(text_);
 }
 
-std::string buildEnquiry() { return DatagramBuilder{}.field("ENQ:", "allinfo").finish(); }
+std::string buildEnquiry() {
+    return DatagramBuilder{}.field("ENQ:", "allinfo").finish();
+}
 
 }  // namespace pelmora

@@ -7,7 +7,7 @@
 namespace pelmora {
 
 class DatagramBuilder {
-public:
+  public:
     DatagramBuilder();
 
     // `key` includes its colon ("DHCP:").
@@ -15,7 +15,7 @@ public:
     // The finished datagram; the builder should not be used afterwards.
     std::string finish();
 
-private:
+  private:
     std::string text_;
 };
 

@@ -49,8 +49,7 @@ void dispatchDatagram(std::string_view text, ReplyHandler& handler) {
             handler.infoReply(text);
             break;
         case DatagramKind::Acknowledgement:
-            handler.settlement(ReplyKind::Acknowledgement, classified.mac,
-                               classified.messageText);
+            handler.settlement(ReplyKind::Acknowledgement, classified.mac, classified.messageText);
             break;
         case DatagramKind::Refusal:
             handler.settlement(ReplyKind::Refusal, classified.mac, classified.messageText);

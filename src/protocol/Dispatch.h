@@ -10,7 +10,7 @@ enum class ReplyKind { Acknowledgement, Refusal };
 
 // Implemented by the camera table; the protocol layer knows nothing else about it.
 class ReplyHandler {
-public:
+  public:
     virtual ~ReplyHandler() = default;
     virtual void infoReply(std::string_view text) = 0;
     // `mac`: bytes 5 to 21 of the datagram (fewer when it is shorter). `messageText`: present only

@@ -4,7 +4,9 @@
 
 namespace pelmora {
 
-SettingRequest::SettingRequest(std::string_view mac) { builder_.field("SETMAC:", mac); }
+SettingRequest::SettingRequest(std::string_view mac) {
+    builder_.field("SETMAC:", mac);
+}
 
 SettingRequest& SettingRequest::credentials(std::string_view name, std::string_view password) {
     builder_.field("IDPASS:", encodeCredentials(name, password));
@@ -16,7 +18,9 @@ SettingRequest& SettingRequest::field(std::string_view key, std::string_view val
     return *this;
 }
 
-std::string SettingRequest::finish() { return builder_.finish(); }
+std::string SettingRequest::finish() {
+    return builder_.finish();
+}
 
 std::string encodeCredentials(std::string_view name, std::string_view password) {
     std::string plain;

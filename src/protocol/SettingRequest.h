@@ -10,14 +10,14 @@
 namespace pelmora {
 
 class SettingRequest {
-public:
+  public:
     explicit SettingRequest(std::string_view mac);
 
     SettingRequest& credentials(std::string_view name, std::string_view password);
     SettingRequest& field(std::string_view key, std::string_view value);
     std::string finish();
 
-private:
+  private:
     DatagramBuilder builder_;
 };
 

@@ -1,0 +1,142 @@
+#include "cli/CameraListing.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "model/FixedText.h"
+
+namespace pelmora {
+namespace {
+
+std::string clockText(const CameraClock& c) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", c.yearsSince1900 + 1900,
+                  c.month + 1, c.dayOfMonth, c.hour, c.minute, c.second);
+    return text;
+}
+
+template <std::size_t N>
+std::string jsonText(const char (&field)[N]) {
+    return latin1ToUtf8(fieldText(field));
+}
+
+}  // namespace
+
+std::string latin1ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | u >> 6);
+            out += static_cast<char>(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string printableText(std::string_view bytes) {
+    std::string cleaned(bytes);
+    for (auto& c : cleaned) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u < 0xA0)) {
+            c = '?';
+        }
+    }
+    return latin1ToUtf8(cleaned);
+}
+
+nlohmann::ordered_json cameraToJson(const CameraRecord& r) {
+    nlohmann::ordered_json bands = nlohmann::ordered_json::array();
+    for (const auto& band : r.bandElements) {
+        if (band[0] == '\0') {
+            break;
+        }
+        bands.push_back(jsonText(band));
+    }
+    return nlohmann::ordered_json{
+        {"mac", jsonText(r.mac)},
+        {"model", jsonText(r.model)},
+        {"serial", jsonText(r.serial)},
+        {"softVersion", jsonText(r.softVersion)},
+        {"ipAddress", formatIpv4(r.ipAddress)},
+        {"pppoeIpAddress", formatIpv4(r.pppoeIpAddress)},
+        {"dhcp", r.dhcp},
+        {"subnetMask", formatIpv4(r.subnetMask)},
+        {"gateway", formatIpv4(r.gateway)},
+        {"dnsAuto", r.dnsAuto},
+        {"dns1", formatIpv4(r.dns1)},
+        {"dns2", formatIpv4(r.dns2)},
+        {"dns3", formatIpv4(r.dns3)},
+        {"dns4", formatIpv4(r.dns4)},
+        {"webPort", r.webPort},
+        {"bandElements", bands},
+        {"currentBand", jsonText(r.currentBand)},
+        {"clock", r.hasClock() ? nlohmann::ordered_json(clockText(r.clock))
+                               : nlohmann::ordered_json(nullptr)},
+        {"timeZone", jsonText(r.timeZone)},
+        {"dateTimeFormat", jsonText(r.dateTimeFormat)},
+        {"dateTimeMark", jsonText(r.dateTimeMark)},
+        {"pppoeReported", r.pppoeReported},
+        {"pppoeOn", r.pppoeOn},
+        {"pppoeDnsAuto", r.pppoeDnsAuto},
+        {"pppoeDns1", formatIpv4(r.pppoeDns1)},
+        {"pppoeDns2", formatIpv4(r.pppoeDns2)},
+        {"age", r.age},
+    };
+}
+
+std::string formatCameraJson(const std::vector<CameraRecord>& records) {
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const auto& record : records) {
+        list.push_back(cameraToJson(record));
+    }
+    return list.dump(2) + "\n";
+}
+
+std::string formatCameraTable(const std::vector<CameraRecord>& records) {
+    const std::vector<std::string> headers = {"MAC address", "IP address",  "Model",
+                                              "Serial No.",  "Version No.", "Port"};
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& r : records) {
+        rows.push_back({printableText(fieldText(r.mac)),
+                        r.dhcp == 1 ? "DHCP" : formatIpv4(r.ipAddress),
+                        printableText(fieldText(r.model)), printableText(fieldText(r.serial)),
+                        printableText(fieldText(r.softVersion)), std::to_string(r.webPort)});
+    }
+    // Widths in characters: Latin-1 bytes above 0x7F take two bytes in UTF-8 but one column.
+    const auto columns = [](const std::string& s) {
+        return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
+            return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        }));
+    };
+    std::vector<std::size_t> widths;
+    for (const auto& h : headers) {
+        widths.push_back(h.size());
+    }
+    for (const auto& row : rows) {
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            widths[i] = std::max(widths[i], columns(row[i]));
+        }
+    }
+    std::string out;
+    const auto line = [&](const std::vector<std::string>& cells) {
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            out += cells[i];
+            if (i + 1 < cells.size()) {
+                out.append(widths[i] - columns(cells[i]) + 2, ' ');
+            }
+        }
+        out += '\n';
+    };
+    line(headers);
+    for (const auto& row : rows) {
+        line(row);
+    }
+    out += std::to_string(records.size()) + (records.size() == 1 ? " camera\n" : " cameras\n");
+    return out;
+}
+
+}  // namespace pelmora

@@ -1,0 +1,20 @@
+#pragma once
+// "discover": run the engine for a while, then print the listed cameras.
+
+#include <chrono>
+#include <cstdio>
+
+#include "engine/SendTarget.h"
+
+namespace pelmora {
+
+struct DiscoverOptions {
+    std::chrono::milliseconds wait{3000};
+    bool json = false;
+    SendTarget target = SendTarget::broadcast();
+};
+
+// Returns the process exit code: 0, or 1 to 5 for a fatal socket error.
+int runDiscover(const DiscoverOptions& options, std::FILE* out);
+
+}  // namespace pelmora

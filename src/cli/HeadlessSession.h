@@ -1,0 +1,48 @@
+#pragma once
+// The engine run without a window: a camera table, the discovery engine, a tick loop on the
+// calling thread, and notices written as lines to standard error.
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+#include "engine/DiscoveryEngine.h"
+#include "engine/TickLoop.h"
+#include "model/CameraTable.h"
+
+namespace pelmora {
+
+class HeadlessSession final : public TableNotifier, public EngineObserver {
+  public:
+    explicit HeadlessSession(SendTarget target);
+
+    // Starts the engine; on a fatal error writes its line and returns its exit code.
+    std::optional<int> start();
+    // Runs the ticks for `duration` or until `done` is true.
+    bool runFor(std::chrono::milliseconds duration, const std::function<bool()>& done = {});
+    // Stops the engine; an exit code when that failed fatally.
+    std::optional<int> stop();
+
+    CameraTable& table() { return table_; }
+    DiscoveryEngine& engine() { return engine_; }
+    bool receiveHasFailed() const { return receiveFailed_; }
+
+    // TableNotifier: settings results go to standard error; an unanswered request is not
+    // retried.
+    void settingResult(ResultIcon icon, std::string_view words) override;
+    void acknowledged() override {}
+    RetryAnswer noResponse(std::string_view mac) override;
+
+    // EngineObserver
+    void receiveFailed() override;
+
+  private:
+    CameraTable table_;
+    DiscoveryEngine engine_;
+    TickLoop loop_;
+    std::atomic<bool> receiveFailed_{false};
+};
+
+}  // namespace pelmora

@@ -1,0 +1,65 @@
+#pragma once
+// The machinery that keeps the camera table current: the setup socket, the receive thread and
+// the two periodic ticks (enquiry every 5 s, table maintenance every 1 s). The owner drives the
+// ticks from its own timers, on the thread that owns the table's UI-side operations.
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "engine/EngineObserver.h"
+#include "engine/FatalSocketError.h"
+#include "engine/ReceiveThread.h"
+#include "engine/SendTarget.h"
+#include "engine/SetupSocket.h"
+#include "model/CameraTable.h"
+
+namespace pelmora {
+
+inline constexpr std::chrono::milliseconds kEnquiryPeriod{5000};
+inline constexpr std::chrono::milliseconds kAgingPeriod{1000};
+
+struct EngineOptions {
+    SendTarget target = SendTarget::broadcast();
+    // Where "Error : ..." diagnostic lines go.
+    std::FILE* diagnostics = stdout;
+};
+
+class DiscoveryEngine {
+  public:
+    // The table must have been reset; the engine becomes its sender for retries.
+    DiscoveryEngine(CameraTable& table, EngineObserver* observer, EngineOptions options = {});
+    ~DiscoveryEngine();
+    DiscoveryEngine(const DiscoveryEngine&) = delete;
+    DiscoveryEngine& operator=(const DiscoveryEngine&) = delete;
+
+    // Opens the socket, starts the receive thread, enables discovery and sends the first
+    // enquiry at once. A fatal error leaves nothing running; the caller reports it and exits.
+    std::optional<FatalSocketError> start();
+
+    // Sends a datagram to the target; 0 on success, −1 on failure (which is not fatal).
+    int sendDatagram(std::string_view text);
+
+    // Timer ticks.
+    void enquiryTick();
+    void agingTick() { table_.agingTick(); }
+
+    // The stop handshake; CloseSocket when closing the socket failed.
+    std::optional<FatalSocketError> stop();
+
+    CameraTable& table() { return table_; }
+    std::uint16_t localPort() const { return socket_.localPort(); }
+    const SetupSocket& socket() const { return socket_; }
+    ReceiveStats receiveStats() const { return receiver_.stats(); }
+
+  private:
+    CameraTable& table_;
+    EngineObserver* observer_;
+    SetupSocket socket_;
+    ReceiveThread receiver_;
+    bool running_ = false;
+};
+
+}  // namespace pelmora

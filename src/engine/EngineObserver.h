@@ -1,0 +1,18 @@
+#pragma once
+// What the discovery engine tells the application beyond the camera table's own notices.
+
+namespace pelmora {
+
+class EngineObserver {
+  public:
+    virtual ~EngineObserver() = default;
+
+    // Receiving failed for good ("Network NG"): the receive thread has ended and the program
+    // should end with exit code 4. Called on the receive thread; must not wait.
+    virtual void receiveFailed() = 0;
+
+    // The outcome of each send, for a quiet notice while the network is unreachable. UI thread.
+    virtual void sendResult(bool ok) { (void)ok; }
+};
+
+}  // namespace pelmora

@@ -1,0 +1,26 @@
+#include "engine/FatalSocketError.h"
+
+namespace pelmora {
+
+const char* messageOf(FatalSocketError error) {
+    switch (error) {
+        case FatalSocketError::CreateSocket:
+            return "Error : Create Socket";
+        case FatalSocketError::SetSocketOption:
+            return "Error : Set Socket Option";
+        case FatalSocketError::Bind:
+            return "Error : Bind";
+        case FatalSocketError::Receive:
+            return "Error : recvfrom";
+        case FatalSocketError::CloseSocket:
+            return "Error : Close Socket";
+    }
+    return "Error : unknown";
+}
+
+void reportFatal(FatalSocketError error, std::FILE* out) {
+    std::fprintf(out, "%s\n", messageOf(error));
+    std::fflush(out);
+}
+
+}  // namespace pelmora

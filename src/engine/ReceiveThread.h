@@ -1,0 +1,57 @@
+#pragma once
+// The one worker thread: receives every datagram on the setup socket and applies it to the
+// camera table. It sleeps in poll() while nothing arrives and is woken for stop through an
+// eventfd, so an idle tool costs no wake-ups and stops at once.
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <thread>
+
+#include "engine/EngineObserver.h"
+#include "engine/SetupSocket.h"
+#include "model/CameraTable.h"
+
+namespace pelmora {
+
+struct ReceiveStats {
+    std::uint64_t datagrams = 0;  // received and handed on (or dropped while a sort ran)
+    std::uint64_t oversize = 0;   // dropped for being longer than the largest datagram
+};
+
+class ReceiveThread {
+  public:
+    ReceiveThread(SetupSocket& socket, CameraTable& table, EngineObserver* observer,
+                  std::FILE* diagnostics);
+    ~ReceiveThread();
+    ReceiveThread(const ReceiveThread&) = delete;
+    ReceiveThread& operator=(const ReceiveThread&) = delete;
+
+    // Creates the wake-up descriptor and starts the thread; false if the descriptor could not
+    // be made.
+    bool start();
+
+    // Sets `stopRequested`, wakes the thread and waits for it. The thread closes the socket and
+    // clears the flag. Returns false when closing the socket failed.
+    bool stop();
+
+    ReceiveStats stats() const;
+
+  private:
+    void run();
+
+    SetupSocket& socket_;
+    CameraTable& table_;
+    EngineObserver* observer_;
+    std::FILE* diagnostics_;
+    int wakeFd_ = -1;
+    std::thread thread_;
+    std::atomic<bool> closeFailed_{false};
+    std::atomic<std::uint64_t> datagrams_{0};
+    std::atomic<std::uint64_t> oversize_{0};
+    struct Buffers;
+    std::unique_ptr<Buffers> buffers_;
+};
+
+}  // namespace pelmora
