@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs everything Pelmora needs to build, test and run, from Debian's archive.
+set -eu
+packages="cmake ninja-build g++ clang libclang-rt-dev pkg-config git \
+    libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
+    iproute2 util-linux python3"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    # shellcheck disable=SC2086
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+fi

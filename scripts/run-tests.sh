@@ -1,0 +1,29 @@
+#!/bin/sh
+# Builds and runs every test.
+#   scripts/run-tests.sh                 plain build in build/
+#   scripts/run-tests.sh --sanitize      AddressSanitizer + UndefinedBehaviorSanitizer, build-asan/
+#   scripts/run-tests.sh --tsan          ThreadSanitizer, build-tsan/ 
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+mode=${1:-plain}
+case "$mode" in
+    plain)
+        dir="$root/build"
+        "$root/scripts/build.sh" "$dir" -DENABLE_WERROR=ON
+        ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+        ;;
+    --sanitize)
+        dir="$root/build-asan"
+        "$root/scripts/build.sh" "$dir" -DENABLE_ASAN=ON -DENABLE_UBSAN=ON -DCMAKE_BUILD_TYPE=Debug
+        ASAN_OPTIONS=detect_leaks=1 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+        ;;
+    --tsan)
+        dir="$root/build-tsan"
+        "$root/scripts/build.sh" "$dir" -DENABLE_TSAN=ON -DCMAKE_BUILD_TYPE=Debug
+        TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+        ;;
+    *)
+        echo "usage: $0 [--sanitize|--tsan]" >&2
+        exit 2
+        ;;
+esac
