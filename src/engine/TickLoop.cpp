@@ -5,9 +5,7 @@
 namespace pelmora {
 
 TickLoop::TickLoop(DiscoveryEngine& engine)
-    : engine_(engine),
-      nextEnquiry_(Clock::now() + kEnquiryPeriod),
-      nextAging_(Clock::now() + kAgingPeriod) {}
+    : engine_(engine), schedule_(Clock::now(), kEnquiryPeriod, kAgingPeriod) {}
 
 bool TickLoop::runUntil(Clock::time_point deadline, const std::function<bool()>& done) {
     for (;;) {
@@ -18,18 +16,18 @@ bool TickLoop::runUntil(Clock::time_point deadline, const std::function<bool()>&
         if (now >= deadline) {
             return false;
         }
-        if (now >= nextAging_) {
-            engine_.agingTick();
-            nextAging_ += kAgingPeriod;
-            continue;
-        }
-        if (now >= nextEnquiry_) {
-            engine_.enquiryTick();
-            nextEnquiry_ += kEnquiryPeriod;
-            continue;
+        switch (schedule_.take(now)) {
+            case TickSchedule::Tick::Aging:
+                engine_.agingTick();
+                continue;
+            case TickSchedule::Tick::Enquiry:
+                engine_.enquiryTick();
+                continue;
+            case TickSchedule::Tick::None:
+                break;
         }
         std::unique_lock lock(mutex_);
-        woken_.wait_until(lock, std::min({deadline, nextAging_, nextEnquiry_}),
+        woken_.wait_until(lock, std::min(deadline, schedule_.nextDue()),
                           [this] { return pending_; });
         pending_ = false;
     }

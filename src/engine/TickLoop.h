@@ -3,18 +3,18 @@
 // sent at start, table maintenance every second. Runs on the calling thread, which is then the
 // thread that owns the table's UI-side operations.
 
-#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 
 #include "engine/DiscoveryEngine.h"
+#include "engine/TickSchedule.h"
 
 namespace pelmora {
 
 class TickLoop {
   public:
-    using Clock = std::chrono::steady_clock;
+    using Clock = TickSchedule::Clock;
 
     explicit TickLoop(DiscoveryEngine& engine);
 
@@ -27,8 +27,7 @@ class TickLoop {
 
   private:
     DiscoveryEngine& engine_;
-    Clock::time_point nextEnquiry_;
-    Clock::time_point nextAging_;
+    TickSchedule schedule_;
     std::mutex mutex_;
     std::condition_variable woken_;
     bool pending_ = false;

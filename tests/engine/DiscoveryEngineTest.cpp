@@ -1,0 +1,238 @@
+// The engine against a peer socket on loopback, with the destination injected.
+#include "engine/DiscoveryEngine.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "PeerSocket.h"
+#include "protocol/DatagramBuilder.h"
+#include "protocol/Wire.h"
+
+namespace pelmora {
+namespace {
+
+using namespace std::chrono_literals;
+using test::eventually;
+using test::PeerSocket;
+
+class Recorder final : public TableNotifier, public EngineObserver {
+  public:
+    void settingResult(ResultIcon icon, std::string_view words) override {
+        std::lock_guard lock(mutex_);
+        results_.emplace_back(icon, std::string(words));
+    }
+    void acknowledged() override {
+        std::lock_guard lock(mutex_);
+        ++acknowledgements_;
+    }
+    RetryAnswer noResponse(std::string_view) override { return RetryAnswer::Cancel; }
+    void receiveFailed() override {}
+    void sendResult(bool ok) override {
+        std::lock_guard lock(mutex_);
+        sends_.push_back(ok);
+    }
+
+    std::vector<std::pair<ResultIcon, std::string>> results() const {
+        std::lock_guard lock(mutex_);
+        return results_;
+    }
+    int acknowledgements() const {
+        std::lock_guard lock(mutex_);
+        return acknowledgements_;
+    }
+    std::vector<bool> sends() const {
+        std::lock_guard lock(mutex_);
+        return sends_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<std::pair<ResultIcon, std::string>> results_;
+    int acknowledgements_ = 0;
+    std::vector<bool> sends_;
+};
+
+std::string infoReply(std::string_view mac, std::string_view model = "CAM-100") {
+    return DatagramBuilder{}.field("MAC:", mac).field("MODEL:", model).finish();
+}
+
+SendTarget loopback(std::uint16_t port) {
+    SendTarget target;
+    target.address.s_addr = htonl(INADDR_LOOPBACK);
+    target.port = port;
+    return target;
+}
+
+// Diagnostics go to a temporary file so tests can read the lines the engine wrote.
+struct Diagnostics {
+    Diagnostics() : file(std::tmpfile()) {}
+    ~Diagnostics() { std::fclose(file); }
+    std::string text() const {
+        std::fflush(file);
+        std::rewind(file);
+        std::string out;
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
+            out += buffer;
+        }
+        return out;
+    }
+    std::FILE* file;
+};
+
+class DiscoveryEngineTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        table.setNotifier(&recorder);
+        engine = std::make_unique<DiscoveryEngine>(
+            table, &recorder, EngineOptions{loopback(camera.port()), diagnostics.file});
+        ASSERT_FALSE(engine->start());
+    }
+    void TearDown() override { engine->stop(); }
+
+    std::uint16_t enginePort() const { return engine->localPort(); }
+    bool waitForDatagrams(std::uint64_t n) {
+        return eventually([&] { return engine->receiveStats().datagrams >= n; });
+    }
+
+    Recorder recorder;
+    CameraTable table;
+    PeerSocket camera;
+    Diagnostics diagnostics;
+    std::unique_ptr<DiscoveryEngine> engine;
+};
+
+TEST_F(DiscoveryEngineTest, sendsTheEnquiryAtStartAndOnEachTick) {
+    const std::string enquiry(
+        "\x02"
+        "ENQ:allinfo\xFF\x03",
+        14);
+    EXPECT_EQ(camera.receive(2s), enquiry);
+    engine->enquiryTick();
+    EXPECT_EQ(camera.receive(2s), enquiry);
+    EXPECT_EQ(camera.receive(50ms), std::nullopt);
+}
+
+TEST_F(DiscoveryEngineTest, noEnquiryGoesOutWhileDiscoveryIsDisabled) {
+    ASSERT_TRUE(camera.receive(2s));
+    table.discoveryEnabled = 0;
+    engine->enquiryTick();
+    EXPECT_EQ(camera.receive(100ms), std::nullopt);
+}
+
+TEST_F(DiscoveryEngineTest, repliesAreAppliedToTheTable) {
+    camera.sendTo(enginePort(), infoReply("00:80:F0:00:00:01"));
+    camera.sendTo(enginePort(), infoReply("00:80:F0:00:00:02"));
+    ASSERT_TRUE(eventually([&] { return table.count() == 2; }));
+    EXPECT_TRUE(table.findByMac("00:80:F0:00:00:02"));
+}
+
+TEST_F(DiscoveryEngineTest, aDatagramIsCutAtItsFirstNul) {
+    std::string reply = infoReply("00:80:F0:00:00:01");
+    reply.insert(reply.size() - 1, std::string("\0SERIAL:AFTERNUL\xFF", 17));
+    camera.sendTo(enginePort(), reply);
+    ASSERT_TRUE(eventually([&] { return table.count() == 1; }));
+    EXPECT_STREQ(table.findByMac("00:80:F0:00:00:01")->serial, "");
+}
+
+TEST_F(DiscoveryEngineTest, aDatagramArrivingWhileDiscoveryIsDisabledIsLostNotQueued) {
+    table.discoveryEnabled = 0;
+    camera.sendTo(enginePort(), infoReply("00:80:F0:00:00:01"));
+    ASSERT_TRUE(waitForDatagrams(1));
+    table.discoveryEnabled = 1;
+    camera.sendTo(enginePort(), infoReply("00:80:F0:00:00:02"));
+    ASSERT_TRUE(waitForDatagrams(2));
+    ASSERT_TRUE(eventually([&] { return table.count() == 1; }));
+    EXPECT_FALSE(table.findByMac("00:80:F0:00:00:01"));
+}
+
+TEST_F(DiscoveryEngineTest, oversizeDatagramIsDroppedAndEngineContinues) {
+    std::string huge = infoReply("00:80:F0:00:00:09");
+    huge.insert(1, std::string(1100, 'x'));
+    camera.sendTo(enginePort(), huge);
+    ASSERT_TRUE(eventually([&] { return engine->receiveStats().oversize == 1; }));
+    // Exactly the largest size is still accepted.
+    std::string largest = infoReply("00:80:F0:00:00:01");
+    largest.insert(1, std::string(kMaxDatagram - largest.size(), 'y'));
+    ASSERT_EQ(largest.size(), kMaxDatagram);
+    camera.sendTo(enginePort(), largest);
+    ASSERT_TRUE(eventually([&] { return table.count() == 1; }));
+    EXPECT_FALSE(table.findByMac("00:80:F0:00:00:09"));
+    EXPECT_NE(diagnostics.text().find("longer than 1072 bytes dropped"), std::string::npos);
+}
+
+TEST_F(DiscoveryEngineTest, acknowledgementsAndRefusalsReachTheNotifier) {
+    const std::string accepted = "00:80:F0:00:00:01";
+    const std::string refused = "00:80:F0:00:00:02";
+    table.registerPending(accepted, "\x02SETMAC:" + accepted + "\xFF\x03");
+    table.registerPending(accepted, "\x02SETMAC:" + accepted + "\xFF\x03");
+    table.registerPending(refused, "\x02SETMAC:" + refused + "\xFF\x03");
+    camera.sendTo(enginePort(),
+                  "\x02"
+                  "ACK:" +
+                      accepted + "\xFF\x03");
+    ASSERT_TRUE(eventually([&] { return recorder.results().size() == 2; }));
+    camera.sendTo(enginePort(), "\x02NAK:" + refused + "\xFF\x03");
+    ASSERT_TRUE(eventually([&] { return recorder.results().size() == 3; }));
+    const auto ok = std::make_pair(ResultIcon::Information, std::string("Setting OK"));
+    const auto ng = std::make_pair(ResultIcon::Warning, std::string("Setting NG"));
+    EXPECT_EQ(recorder.results(), (std::vector{ok, ok, ng}));
+    EXPECT_EQ(recorder.acknowledgements(), 2);
+}
+
+TEST_F(DiscoveryEngineTest, aRefusalCarriesTheCamerasOwnText) {
+    const std::string mac = "00:80:F0:00:00:01";
+    table.registerPending(mac, "\x02SETMAC:" + mac + "\xFF\x03");
+    camera.sendTo(enginePort(), "\x02NAK:" + mac + "\xFFwrong password\xFF\x03");
+    ASSERT_TRUE(eventually([&] { return recorder.results().size() == 1; }));
+    EXPECT_EQ(recorder.results()[0],
+              std::make_pair(ResultIcon::Warning, std::string("wrong password")));
+}
+
+TEST_F(DiscoveryEngineTest, stopEndsTheThreadPromptlyAndClearsTheFlag) {
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(engine->stop());
+    // A safety bound against a hang, not a measurement (the benchmark measures it).
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
+    EXPECT_EQ(table.stopRequested, 0);
+    EXPECT_EQ(engine->socket().fd(), -1);
+}
+
+TEST(DiscoveryEngineFailures, aFailedSendIsReportedButNotFatal) {
+    Recorder recorder;
+    CameraTable table;
+    table.setNotifier(&recorder);
+    Diagnostics diagnostics;
+    // Port 0 cannot be sent to: every send fails.
+    DiscoveryEngine engine(table, &recorder, EngineOptions{loopback(0), diagnostics.file});
+    ASSERT_FALSE(engine.start());
+    EXPECT_EQ(engine.sendDatagram("x"), -1);
+    EXPECT_EQ(diagnostics.text(), "Error : sendto\nError : sendto\n");
+    EXPECT_EQ(recorder.sends(), (std::vector{false, false}));
+    // The socket stays open and receiving goes on.
+    PeerSocket camera;
+    camera.sendTo(engine.localPort(), infoReply("00:80:F0:00:00:01"));
+    ASSERT_TRUE(eventually([&] { return table.count() == 1; }));
+    EXPECT_FALSE(engine.stop());
+}
+
+TEST(DiscoveryEngineFailures, aRequestWhoseSendFailedStaysPendingUntilNoResponse) {
+    Recorder recorder;
+    CameraTable table;
+    table.setNotifier(&recorder);
+    Diagnostics diagnostics;
+    DiscoveryEngine engine(table, &recorder, EngineOptions{loopback(0), diagnostics.file});
+    ASSERT_FALSE(engine.start());
+    const int slot = table.registerPending("00:80:F0:00:00:01", "\x02SETMAC:x\xFF\x03");
+    EXPECT_EQ(engine.sendDatagram("\x02SETMAC:x\xFF\x03"), -1);
+    EXPECT_EQ(table.read([&](const TableData& d) { return d.pending[slot].state; }), 1);
+}
+
+}  // namespace
+}  // namespace pelmora
