@@ -1,0 +1,139 @@
+// pelmora-sim: answers the setup protocol for N simulated cameras on one UDP socket.
+
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdint>
+#include <iostream>
+#include <optional>
+#include <string>
+
+#include "protocol/Wire.h"
+#include "simulator/CameraFactory.h"
+#include "simulator/CameraFleet.h"
+#include "simulator/ShutdownSignals.h"
+#include "simulator/SimServer.h"
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+// A refusal's text must fit a datagram and must not contain the field terminator.
+std::string checkRefuseMessage(const std::string& text) {
+    if (text.find(pelmora::fieldTerminator) != std::string::npos) {
+        return "the message text must not contain the byte 0xFF";
+    }
+    if (text.size() > pelmora::kMaxDatagram - 25) {
+        return "the message text must be at most " + std::to_string(pelmora::kMaxDatagram - 25) +
+               " bytes";
+    }
+    return {};
+}
+
+std::string checkMacPrefix(const std::string& text) {
+    return pelmora::sim::isValidMacPrefix(text) ? std::string{}
+                                                : "expected three hex octets like 02:50:4D";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace pelmora::sim;
+    FleetOptions fleetOptions;
+    ServerOptions serverOptions;
+    std::optional<std::string> refuseMessage;
+    int rebootSeconds = 10;
+
+    CLI::App app{
+        "Simulated network cameras for the Pelmora set-up tool. All cameras share one UDP socket; "
+        "each answers the discovery enquiry with its information reply and answers setting "
+        "requests addressed to its MAC. Replies go only to the sender of the datagram being "
+        "answered. Once bound it prints one line, \"pelmora-sim ready on ADDRESS:PORT with N "
+        "cameras\", and it exits with status 0 on SIGINT or SIGTERM.",
+        "pelmora-sim"};
+    app.footer(
+        "Setting requests: one that carries IDPASS: must hold Base64 of NAME:PASSWORD; one "
+        "without it is accepted only when it sets nothing but the date and time. SETBAND: must "
+        "be one of the camera's own bandwidth values. A refused request changes nothing.");
+    app.option_defaults()->always_capture_default();
+    app.add_option("--cameras", fleetOptions.cameraCount, "Number of simulated cameras (1 to 1024)")
+        ->type_name("N")
+        ->check(CLI::Range(1, kMaxCameras).description(""));
+    app.add_option("--bind", serverOptions.bindAddress, "IPv4 address to bind the socket to")
+        ->type_name("ADDRESS")
+        ->check(CLI::ValidIPV4.description(""));
+    app.add_option("--port", serverOptions.port, "UDP port to bind; 0 lets the system choose")
+        ->type_name("PORT");
+    app.add_option("--mac-prefix", fleetOptions.macPrefix,
+                   "First three octets of every MAC; camera i (from 0) ends in i + 1 as three "
+                   "octets, so the first is PREFIX:00:00:01")
+        ->type_name("HH:HH:HH")
+        ->check(CLI::Validator(checkMacPrefix, ""));
+    app.add_option("--user", fleetOptions.policy.adminName, "Administrator name of every camera")
+        ->type_name("NAME");
+    app.add_option("--password", fleetOptions.policy.adminPassword,
+                   "Administrator password of every camera")
+        ->type_name("TEXT");
+    auto* jitter =
+        app.add_option("--jitter-ms", serverOptions.jitterMs,
+                       "Delay each camera's reply to an enquiry by a random 0 to J milliseconds "
+                       "(at most 60000)")
+            ->type_name("J")
+            ->check(CLI::Range(0, 60000).description(""));
+    app.add_flag("--burst", serverOptions.burst,
+                 "Answer each enquiry with all replies back to back, sent with sendmmsg in "
+                 "batches of 64, as fast as possible")
+        ->excludes(jitter);
+    app.add_option("--silent-settings", fleetOptions.silentCameras,
+                   "The first K cameras (the K lowest MACs) never answer setting requests; they "
+                   "still answer enquiries")
+        ->type_name("K")
+        ->check(CLI::Range(0, kMaxCameras).description(""));
+    app.add_option("--refusing-cameras", fleetOptions.refusingCameras,
+                   "The last K cameras (the K highest MACs) refuse every setting request, with "
+                   "the --refuse-message text if one is given")
+        ->type_name("K")
+        ->check(CLI::Range(0, kMaxCameras).description(""));
+    app.add_option("--refuse-message", refuseMessage,
+                   "Message text carried by every refusal, also those for wrong credentials or "
+                   "bad values (default: none, a bare 24-byte refusal)")
+        ->type_name("TEXT")
+        ->check(CLI::Validator(checkRefuseMessage, ""));
+    app.add_option("--reboot-seconds", rebootSeconds,
+                   "After acknowledging a reboot request a camera answers nothing at all for S "
+                   "seconds (at most 3600)")
+        ->type_name("S")
+        ->check(CLI::Range(0, 3600).description(""));
+    app.add_option("--seed", serverOptions.seed, "Seed of the random reply delays of --jitter-ms")
+        ->type_name("N");
+
+    try {
+        app.parse(argc, argv);
+        if (fleetOptions.silentCameras + fleetOptions.refusingCameras > fleetOptions.cameraCount) {
+            throw CLI::ValidationError(
+                "--silent-settings and --refusing-cameras together exceed --cameras");
+        }
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? 0 : kUsageError;
+    }
+    fleetOptions.policy.refuseMessage = refuseMessage;
+    fleetOptions.policy.rebootMs = static_cast<std::int64_t>(rebootSeconds) * 1000;
+
+    // Before the socket exists, so that a signal arriving at any point after the ready line
+    // ends the loop.
+    ShutdownSignals signals;
+    std::signal(SIGPIPE, SIG_IGN);
+    CameraFleet fleet(fleetOptions);
+    SimServer server(fleet, serverOptions);
+    if (const auto error = server.open(); !error.empty()) {
+        std::cerr << "pelmora-sim: " << error << '\n';
+        return 1;
+    }
+    std::cout << "pelmora-sim ready on " << serverOptions.bindAddress << ':' << server.boundPort()
+              << " with " << fleet.cameras().size() << " cameras" << std::endl;
+    if (const auto error = server.run(signals.stopFlag(), signals.waitMask()); !error.empty()) {
+        std::cerr << "pelmora-sim: " << error << '\n';
+        return 1;
+    }
+    return 0;
+}
