@@ -25,7 +25,12 @@ int main(int argc, char** argv) {
     discoverCommand->add_option(
         "--target", target, "Send to HOST[:PORT] instead of broadcasting to 255.255.255.255:2380");
 
-    CLI11_PARSE(app, argc, argv);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        // --help prints and succeeds; any other parse error is a usage error.
+        return app.exit(e) == 0 ? 0 : 2;
+    }
 
     if (!target.empty()) {
         std::string error;

@@ -1,0 +1,19 @@
+#!/usr/bin/env python3
+"""The real default: pelmora-cli broadcasts to 255.255.255.255 port 2380 with SO_BROADCAST and
+finds pelmora-sim bound to the setup port, all inside a private network namespace."""
+
+import argparse
+
+from harness import Simulator, check, discover_json, reexec_in_namespace
+
+parser = argparse.ArgumentParser()
+parser.add_argument("--sim", required=True)
+parser.add_argument("--cli", required=True)
+parser.add_argument("--netns", required=True)
+args = parser.parse_args()
+reexec_in_namespace(args.netns)
+
+with Simulator(args.sim, "--cameras", "8"):
+    cameras = discover_json(args.cli, "--wait", "1")
+    check(len(cameras) == 8, f"expected 8 cameras, got {len(cameras)}")
+print("discover by broadcast: ok")

@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""pelmora-cli discover against pelmora-sim on 127.0.0.1, destination injected."""
+
+import argparse
+
+from harness import Simulator, check, discover_json, run_cli
+
+RECORD_KEYS = ["mac", "model", "serial", "softVersion", "ipAddress", "pppoeIpAddress", "dhcp",
+               "subnetMask", "gateway", "dnsAuto", "dns1", "dns2", "dns3", "dns4", "webPort",
+               "bandElements", "currentBand", "clock", "timeZone", "dateTimeFormat",
+               "dateTimeMark", "pppoeReported", "pppoeOn", "pppoeDnsAuto", "pppoeDns1",
+               "pppoeDns2", "age"]
+
+parser = argparse.ArgumentParser()
+parser.add_argument("--sim", required=True)
+parser.add_argument("--cli", required=True)
+args = parser.parse_args()
+
+with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "20") as sim:
+    target = f"127.0.0.1:{sim.port}"
+    cameras = discover_json(args.cli, "--wait", "1", "--target", target)
+    check(len(cameras) == 20, f"expected 20 cameras, got {len(cameras)}")
+    check(all(list(c.keys()) == RECORD_KEYS for c in cameras), "JSON keys differ from the record's")
+    check(len({c["mac"] for c in cameras}) == 20, "MACs are not unique")
+    check(all(c["clock"] is not None and c["age"] < 60 for c in cameras), "clock or age missing")
+    check(any(c["dhcp"] == 1 for c in cameras) and any(c["dhcp"] == 0 for c in cameras),
+          "expected both DHCP and fixed cameras")
+    check(all(isinstance(c["bandElements"], list) and c["bandElements"] for c in cameras),
+          "band lists missing")
+
+    plain = run_cli(args.cli, "discover", "--wait", "0.5", "--target", target)
+    check(plain.returncode == 0, "plain discover failed: " + plain.stderr)
+    lines = plain.stdout.splitlines()
+    check(lines[0].split()[:2] == ["MAC", "address"], "table header missing")
+    check(lines[-1] == "20 cameras", "count line missing: " + lines[-1])
+    check(any("DHCP" in line for line in lines[1:-1]), "DHCP cameras not shown as DHCP")
+
+bad = run_cli(args.cli, "discover", "--target", "127.0.0.1:notaport")
+check(bad.returncode == 2 and "--target" in bad.stderr, "a bad --target is a usage error")
+bad = run_cli(args.cli, "discover", "--wait", "-1")
+check(bad.returncode == 2, "a negative --wait is a usage error")
+print("discover over loopback: ok")

@@ -1,0 +1,74 @@
+"""Shared pieces of the end-to-end tests: the simulator and the CLI as processes, and private
+network namespaces for everything that broadcasts."""
+
+import json
+import os
+import shutil
+import subprocess
+import sys
+
+SKIP = 77
+
+
+def in_private_namespace():
+    return os.environ.get("PELMORA_IN_NETNS") == "1"
+
+
+def reexec_in_namespace(netns_script):
+    """Runs this test script again inside a private network namespace (loopback only, default
+    route on it). Exits with the skip code where no namespace can be made."""
+    if in_private_namespace():
+        return
+    if shutil.which("unshare") is None or shutil.which("ip") is None:
+        print("skipped: unshare or ip not available")
+        sys.exit(SKIP)
+    probe = subprocess.run(["unshare", "--user", "--map-root-user", "--net", "true"],
+                           capture_output=True)
+    if probe.returncode != 0:
+        print("skipped: cannot create a network namespace:", probe.stderr.decode().strip())
+        sys.exit(SKIP)
+    result = subprocess.run([netns_script, sys.executable] + sys.argv)
+    sys.exit(result.returncode)
+
+
+class Simulator:
+    """pelmora-sim as a child process, ready once it has printed its ready line."""
+
+    def __init__(self, binary, *args, prefix=()):
+        self.process = subprocess.Popen(list(prefix) + [binary, *args], stdout=subprocess.PIPE,
+                                        stderr=subprocess.PIPE, text=True)
+        line = self.process.stdout.readline()
+        if not line.startswith("pelmora-sim ready on "):
+            self.stop()
+            raise RuntimeError("simulator did not start: " + line + self.process.stderr.read())
+        self.port = int(line.split()[3].rsplit(":", 1)[1])
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+        self.process.wait(timeout=10)
+        return self.process.returncode
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        self.stop()
+
+
+def run_cli(binary, *args, prefix=(), timeout=60):
+    return subprocess.run(list(prefix) + [binary, *args], capture_output=True, text=True,
+                          timeout=timeout)
+
+
+def discover_json(cli, *args, prefix=()):
+    result = run_cli(cli, "discover", "--json", *args, prefix=prefix)
+    if result.returncode != 0:
+        raise AssertionError(f"discover failed ({result.returncode}): {result.stderr}")
+    return json.loads(result.stdout)
+
+
+def check(condition, message):
+    if not condition:
+        print("FAILED:", message)
+        sys.exit(1)
