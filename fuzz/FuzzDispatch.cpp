@@ -1,7 +1,18 @@
-// Arbitrary datagrams through classification into a camera table, as the receive thread would
-// hand them over, with an ageing tick and a sort now and then so removals and moves are hit too.
+// Arbitrary received datagrams through classification into a camera table, as the receive thread
+// hands them over, mixed with the UI thread's operations so that registration, settling, ageing,
+// removal and sorting are all reached.
+//
+// An input is a short script, at most one datagram long (1072 bytes): its NUL-separated chunks
+// (a datagram's text never holds a NUL) are dispatched in turn, and a chunk's first byte may add
+// a UI operation after it: 'T' ages the table 1 + (byte 1 % 100) times, 'S' sorts by code
+// byte 1 % 13, 'R' registers the chunk as a request for the MAC at positions 5 to 21 (where an
+// acknowledgement carries it). The table starts empty for every input, so each input replays
+// on its own, and the table's invariants are checked after it.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <set>
+#include <string>
 #include <string_view>
 
 #include "model/CameraTable.h"
@@ -10,40 +21,111 @@
 
 namespace {
 
-class SilentNotifier final : public pelmora::TableNotifier {
+using namespace pelmora;
+
+// Enough for a record to reach the removal age; more only slows the fuzzer down.
+constexpr int kMaxTicksPerInput = 100;
+
+std::set<std::string, std::less<>> registered;
+
+class CheckingNotifier final : public TableNotifier {
   public:
-    void settingResult(pelmora::ResultIcon, std::string_view words) override {
-        total += words.size();
+    void settingResult(ResultIcon, std::string_view words) override {
+        // Touch every byte so that a dangling view is caught.
+        for (const char c : words) {
+            checksum += static_cast<unsigned char>(c);
+        }
     }
     void acknowledged() override {}
-    pelmora::RetryAnswer noResponse(std::string_view) override {
-        return pelmora::RetryAnswer::Retry;
+    RetryAnswer noResponse(std::string_view mac) override {
+        return mac.empty() || (mac[0] & 1) ? RetryAnswer::Retry : RetryAnswer::Cancel;
     }
-    std::size_t total = 0;
+    unsigned checksum = 0;
 };
+
+// Retry sends again exactly a request that was registered.
+int checkingSender(std::string_view datagram) {
+    if (registered.find(datagram) == registered.end()) {
+        __builtin_trap();
+    }
+    return 0;
+}
+
+void check(bool condition) {
+    if (!condition) {
+        __builtin_trap();
+    }
+}
+
+void checkInvariants(const CameraTable& table) {
+    table.read([](const TableData& d) {
+        check(d.count >= 0 && d.count <= kTableSize);
+        std::set<std::string_view> macs;
+        for (int i = 0; i < kTableSize; ++i) {
+            const auto& r = d.records[i];
+            if (i < d.count) {
+                check(!r.isFree() && r.mac[sizeof r.mac - 1] == '\0');
+                check(macs.emplace(r.mac).second);
+                check(r.age >= 0 && r.age <= kRemovalAge);
+            } else {
+                static const CameraRecord kFree{};
+                check(std::memcmp(&r, &kFree, sizeof r) == 0);
+            }
+            const auto& slot = d.pending[i];
+            check(slot.state >= PendingRequest::kDateTimeRefused &&
+                  slot.state <= PendingRequest::kNoResponseAt);
+        }
+        return 0;
+    });
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static pelmora::CameraTable table;
-    static SilentNotifier notifier;
-    static bool ready = [] {
+    static CameraTable table;
+    static CheckingNotifier notifier;
+    static const bool ready = [] {
         table.setNotifier(&notifier);
-        table.setSender([](std::string_view) { return 0; });
+        table.setSender(checkingSender);
         return true;
     }();
     (void)ready;
-    if (size > pelmora::kMaxDatagram) {
+    if (size > kMaxDatagram) {
         return 0;
     }
-    const auto text = pelmora::datagramText(reinterpret_cast<const char*>(data), size);
-    pelmora::dispatchDatagram(text, table);
-    if (size > 0 && data[0] == 'T') {
-        table.agingTick();
-    } else if (size > 1 && data[0] == 'S') {
-        table.sortByColumn(data[1] % 13);
-    } else if (size > 0 && data[0] == 'R') {
-        table.registerPending(text.substr(1, 17), text);
-    }
+    table.resetTable();
+    registered.clear();
+
+    const auto* bytes = reinterpret_cast<const char*>(data);
+    int ticksLeft = kMaxTicksPerInput;
+    std::size_t pos = 0;
+    do {
+        const auto text = datagramText(bytes + pos, size - pos);
+        pos += text.size() + 1;
+        dispatchDatagram(text, table);
+        if (text.empty()) {
+            continue;
+        }
+        const auto arg = text.size() > 1 ? static_cast<unsigned char>(text[1]) : 0u;
+        switch (text[0]) {
+            case 'T':
+                for (int n = static_cast<int>(arg % 100) + 1; n > 0 && ticksLeft > 0; --n) {
+                    --ticksLeft;
+                    table.agingTick();
+                }
+                break;
+            case 'S':
+                table.sortByColumn(static_cast<int>(arg % 13));
+                break;
+            case 'R':
+                if (table.registerPending(text.size() > 5 ? text.substr(5, 17) : "", text) >= 0) {
+                    registered.emplace(text);
+                }
+                break;
+            default:
+                break;
+        }
+    } while (pos < size);
+    checkInvariants(table);
     return 0;
 }

@@ -15,7 +15,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-        LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        // Like libFuzzer, never hand over a null pointer, even for an empty input.
+        static const std::uint8_t kNothing = 0;
+        const auto* data =
+            bytes.empty() ? &kNothing : reinterpret_cast<const std::uint8_t*>(bytes.data());
+        LLVMFuzzerTestOneInput(data, bytes.size());
     }
     return 0;
 }

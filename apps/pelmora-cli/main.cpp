@@ -4,8 +4,10 @@
 #include <string>
 
 #include "cli/DiscoverCommand.h"
+#include "model/CalendarTime.h"
 
 int main(int argc, char** argv) {
+    pelmora::pinLocalTimeZone();
     CLI::App app{
         "Pelmora command-line tool: finds network cameras on the LAN and changes their "
         "settings, without a window."};

@@ -8,7 +8,7 @@ DiscoveryEngine::DiscoveryEngine(CameraTable& table, EngineObserver* observer,
                                  EngineOptions options)
     : table_(table),
       observer_(observer),
-      socket_(options.target, options.diagnostics),
+      socket_(options.target, options.diagnostics, options.receiveBuffer),
       receiver_(socket_, table, observer, options.diagnostics) {
     table_.setSender([this](std::string_view text) { return sendDatagram(text); });
 }

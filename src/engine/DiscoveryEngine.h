@@ -25,6 +25,8 @@ struct EngineOptions {
     SendTarget target = SendTarget::broadcast();
     // Where "Error : ..." diagnostic lines go.
     std::FILE* diagnostics = stdout;
+    // Receive buffer asked of the kernel, which caps it at net.core.rmem_max (and doubles it).
+    int receiveBuffer = 4 * 1024 * 1024;
 };
 
 class DiscoveryEngine {

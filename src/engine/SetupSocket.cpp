@@ -10,16 +10,8 @@
 #include "engine/BroadcastInterfaces.h"
 
 namespace pelmora {
-namespace {
-
-// Ask for room for a whole burst of replies; the kernel caps it (rmem_max) and the receive
-// thread drains while a burst arrives, so a smaller grant costs nothing but headroom.
-constexpr int kWantedReceiveBuffer = 4 * 1024 * 1024;
-
-}  // namespace
-
-SetupSocket::SetupSocket(SendTarget target, std::FILE* diagnostics)
-    : target_(target), diagnostics_(diagnostics) {}
+SetupSocket::SetupSocket(SendTarget target, std::FILE* diagnostics, int receiveBuffer)
+    : target_(target), diagnostics_(diagnostics), receiveBuffer_(receiveBuffer) {}
 
 SetupSocket::~SetupSocket() {
     close();
@@ -33,7 +25,9 @@ std::optional<FatalSocketError> SetupSocket::open() {
     const int on = 1;
     // Cameras answer whatever the broadcast flag's fate; a failure shows at the first send.
     ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kWantedReceiveBuffer, sizeof kWantedReceiveBuffer);
+    // Room for a burst of replies; the kernel caps it, and the receive thread drains while a
+    // burst arrives, so a smaller grant costs only headroom.
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer_, sizeof receiveBuffer_);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);

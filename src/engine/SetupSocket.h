@@ -15,7 +15,7 @@ namespace pelmora {
 
 class SetupSocket {
   public:
-    SetupSocket(SendTarget target, std::FILE* diagnostics);
+    SetupSocket(SendTarget target, std::FILE* diagnostics, int receiveBuffer);
     ~SetupSocket();
     SetupSocket(const SetupSocket&) = delete;
     SetupSocket& operator=(const SetupSocket&) = delete;
@@ -44,6 +44,7 @@ class SetupSocket {
 
     SendTarget target_;
     std::FILE* diagnostics_;
+    int receiveBuffer_;
     // Atomic: the receive thread closes it at stop while the UI thread may read it.
     std::atomic<int> fd_{-1};
 };

@@ -1,5 +1,6 @@
 #include "model/CalendarTime.h"
 
+#include <cstdlib>
 #include <ctime>
 
 namespace pelmora {
@@ -16,6 +17,13 @@ void normaliseLocal(CameraClock& clock) {
     std::mktime(&tm);
     clock = CameraClock{tm.tm_sec,  tm.tm_min,  tm.tm_hour, tm.tm_mday, tm.tm_mon,
                         tm.tm_year, tm.tm_wday, tm.tm_yday, tm.tm_isdst};
+}
+
+void pinLocalTimeZone() {
+    if (std::getenv("TZ") == nullptr) {
+        setenv("TZ", ":/etc/localtime", 0);
+    }
+    tzset();
 }
 
 }  // namespace pelmora

@@ -12,7 +12,10 @@ namespace pelmora {
 template <std::size_t N>
 void copyField(char (&field)[N], std::string_view value) {
     const std::size_t n = value.size() < N - 1 ? value.size() : N - 1;
-    std::memcpy(field, value.data(), n);
+    // An empty view may have a null data(), which memcpy must not be given even for 0 bytes.
+    if (n != 0) {
+        std::memcpy(field, value.data(), n);
+    }
     std::memset(field + n, 0, N - n);
 }
 

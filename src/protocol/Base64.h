@@ -9,7 +9,8 @@ namespace pelmora {
 
 std::string base64Encode(std::string_view bytes);
 
-// Strict decoding of the padded form; nullopt for anything that is not valid Base64.
+// Decoding of the padded form; nullopt for characters outside the alphabet or misplaced padding.
+// Padding bits that are not zero are ignored, as RFC 4648 permits.
 std::optional<std::string> base64Decode(std::string_view text);
 
 }  // namespace pelmora
