@@ -1,11 +1,13 @@
 // Measures the discovery engine on loopback: a burst of replies from 1,024 simulated cameras,
 // the cost of sitting idle, and the receive path's throughput against a bare recvfrom loop.
 //
-//   engine_bench burst PELMORA_SIM [ROUNDS]   the simulator answers each enquiry in one burst
+//   engine_bench burst PELMORA_SIM [ROUNDS [--shared-cpu]]
+//                                             the simulator answers each enquiry in one burst
 //   engine_bench idle                          wake-ups over 10 s with nothing arriving; stop
 //   latency engine_bench throughput                    datagrams per second into the table vs
 //   recvfrom
 #include <arpa/inet.h>
+#include <sched.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -102,9 +104,30 @@ struct SimProcess {
     }
 };
 
-void burst(const char* simulator, int rounds) {
+// Cameras are other machines: unless `sharedCpu`, the simulator (or the blaster) runs on the
+// first processor and the engine on the last, so a sender that never blocks cannot crowd the
+// receive thread off its processor, which a LAN of real cameras would not do.
+bool separateCpus(bool sharedCpu) {
+    return !sharedCpu && std::thread::hardware_concurrency() >= 2;
+}
+
+void pinTo(unsigned cpu) {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    CPU_SET(cpu, &set);
+    sched_setaffinity(0, sizeof set, &set);
+}
+
+void burst(const char* simulator, int rounds, bool sharedCpu) {
+    const bool separate = separateCpus(sharedCpu);
+    if (separate) {
+        pinTo(0);
+    }
     SimProcess sim(simulator,
                    {"--bind", "127.0.0.1", "--port", "0", "--cameras", "1024", "--burst"});
+    if (separate) {
+        pinTo(std::thread::hardware_concurrency() - 1);
+    }
     struct Config {
         const char* name;
         int request;
@@ -131,7 +154,7 @@ void burst(const char* simulator, int rounds) {
                 if (table.count() == 1024 && listedAt < 0) {
                     listedAt = millisecondsSince(start);
                 }
-                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
             }
             roundOne.push_back(table.count());
             lastListed.push_back(listedAt);
@@ -140,17 +163,20 @@ void burst(const char* simulator, int rounds) {
             engine.stop();
         }
         std::sort(lastListed.begin(), lastListed.end());
-        std::sort(roundOne.begin(), roundOne.end());
-        std::printf("  round-one counts:");
+        std::printf("  round-one counts in order:");
         for (const int n : roundOne) {
             std::printf(" %d", n);
         }
         std::printf("\n");
+        std::sort(roundOne.begin(), roundOne.end());
         std::printf(
-            "burst (%s): SO_RCVBUF granted %d bytes; cameras in the table after round one: "
+            "burst (%s, %s): SO_RCVBUF granted %d bytes; cameras in the table after round one: "
             "min %d of 1024 over %d rounds; all listed after (ms) min %.2f median %.2f max %.2f; "
             "kernel drops (SO_MEMINFO) %u in total\n",
-            config.name, granted, *std::min_element(roundOne.begin(), roundOne.end()), rounds,
+            config.name,
+            separate ? "simulator and engine on separate processors"
+                     : "simulator and engine sharing processors",
+            granted, *std::min_element(roundOne.begin(), roundOne.end()), rounds,
             lastListed.front(), lastListed[lastListed.size() / 2], lastListed.back(), drops);
     }
 }
@@ -274,6 +300,9 @@ template <class Received>
 double rateWhileBlasting(std::uint16_t port, int count, Received received) {
     const pid_t child = fork();
     if (child == 0) {
+        if (separateCpus(false)) {
+            pinTo(0);
+        }
         usleep(50'000);
         blast(port, count);
         _exit(0);
@@ -301,6 +330,9 @@ double rateWhileBlasting(std::uint16_t port, int count, Received received) {
 
 void throughput() {
     constexpr int kCount = 400'000;
+    if (separateCpus(false)) {
+        pinTo(std::thread::hardware_concurrency() - 1);
+    }
     // The bare loop: recvfrom into a buffer, nothing else.
     double bare = 0;
     {
@@ -350,7 +382,8 @@ int main(int argc, char** argv) {
     pinLocalTimeZone();
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "burst" && argc > 2) {
-        burst(argv[2], argc > 3 ? std::atoi(argv[3]) : 20);
+        const bool shared = argc > 4 && std::string(argv[4]) == "--shared-cpu";
+        burst(argv[2], argc > 3 ? std::atoi(argv[3]) : 20, shared);
     } else if (mode == "idle") {
         idle();
     } else if (mode == "throughput") {

@@ -8,5 +8,6 @@ dir="$root/build-bench"
     -DBUILD_TESTING=OFF -DBUILD_GUI=OFF
 "$root/scripts/in-netns.sh" sh -c "
     '$dir/bench/engine_bench' burst '$dir/apps/pelmora-sim/pelmora-sim' 20
+    '$dir/bench/engine_bench' burst '$dir/apps/pelmora-sim/pelmora-sim' 20 --shared-cpu
     '$dir/bench/engine_bench' idle
     '$dir/bench/engine_bench' throughput"

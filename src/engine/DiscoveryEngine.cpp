@@ -44,6 +44,7 @@ int DiscoveryEngine::sendDatagram(std::string_view text) {
 void DiscoveryEngine::enquiryTick() {
     if (table_.discoveryEnabled == 1) {
         static const std::string enquiry = buildEnquiry();
+        receiver_.expectReplies();
         sendDatagram(enquiry);
     }
 }

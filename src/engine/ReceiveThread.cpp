@@ -5,22 +5,39 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <sched.h>
+
 #include <array>
 #include <cerrno>
+#include <chrono>
 
 #include "protocol/Dispatch.h"
 #include "protocol/Wire.h"
 
 namespace pelmora {
+namespace {
 
-// One recvmmsg call takes up to kBatch datagrams, so a burst of replies leaves the socket buffer
-// many at a time while the table is being updated.
-struct ReceiveThread::Buffers {
-    static constexpr unsigned kBatch = 256;
-    std::array<std::array<char, kMaxDatagram>, kBatch> data;
-    std::array<iovec, kBatch> iov;
-    std::array<mmsghdr, kBatch> messages;
-};
+using std::chrono::milliseconds;
+
+// Replies to an enquiry are awaited awake for at most this long, and no longer than this
+// after the last one has arrived: a whole burst fits well within it.
+constexpr milliseconds kReplyWindow{200};
+constexpr milliseconds kReplyQuiet{20};
+
+std::int64_t nowNanoseconds() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Datagrams applied between two looks at the socket.
+constexpr int kApplyBatch = 32;
+
+constexpr std::int64_t nanoseconds(milliseconds m) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(m).count();
+}
+
+}  // namespace
 
 ReceiveThread::ReceiveThread(SetupSocket& socket, CameraTable& table, EngineObserver* observer,
                              std::FILE* diagnostics)
@@ -28,7 +45,7 @@ ReceiveThread::ReceiveThread(SetupSocket& socket, CameraTable& table, EngineObse
       table_(table),
       observer_(observer),
       diagnostics_(diagnostics),
-      buffers_(std::make_unique<Buffers>()) {}
+      ring_(std::make_unique<ReceiveRing>()) {}
 
 ReceiveThread::~ReceiveThread() {
     stop();
@@ -61,47 +78,69 @@ ReceiveStats ReceiveThread::stats() const {
     return {datagrams_.load(), oversize_.load()};
 }
 
+void ReceiveThread::expectReplies() {
+    replyWindowEnd_ = nowNanoseconds() + nanoseconds(kReplyWindow);
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const auto written = ::write(wakeFd_, &one, sizeof one);
+}
+
+// Nothing to read: inside a reply window keep looking (yielding to any other thread that wants
+// this processor); otherwise sleep until a datagram or a wake-up comes.
+void ReceiveThread::waitForDatagrams(pollfd (&waits)[2]) {
+    const auto now = nowNanoseconds();
+    const bool quiet = lastArrival_ != 0 && now - lastArrival_ > nanoseconds(kReplyQuiet);
+    if (now < replyWindowEnd_ && !quiet) {
+        ::poll(waits, 2, 0);
+        return;
+    }
+    replyWindowEnd_ = 0;
+    lastArrival_ = 0;
+    if (::poll(waits, 2, -1) > 0 && (waits[1].revents & POLLIN) != 0) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto read = ::read(wakeFd_, &count, sizeof count);
+    }
+}
+
+void ReceiveThread::apply(const ReceiveRing::Datagram& datagram) {
+    if (datagram.oversize) {
+        // Longer than any camera sends: one line, and receiving goes on.
+        ++oversize_;
+        std::fprintf(diagnostics_, "Error : recvfrom: datagram longer than %zu bytes dropped\n",
+                     kMaxDatagram);
+        std::fflush(diagnostics_);
+        return;
+    }
+    ++datagrams_;
+    if (table_.discoveryEnabled == 1) {
+        dispatchDatagram(datagramText(datagram.bytes.data(), datagram.bytes.size()), table_);
+    }
+}
+
 void ReceiveThread::run() {
     pollfd waits[2] = {{socket_.fd(), POLLIN, 0}, {wakeFd_, POLLIN, 0}};
-    auto& b = *buffers_;
-    for (unsigned i = 0; i < Buffers::kBatch; ++i) {
-        b.iov[i] = {b.data[i].data(), b.data[i].size()};
-        b.messages[i] = {};
-        b.messages[i].msg_hdr.msg_iov = &b.iov[i];
-        b.messages[i].msg_hdr.msg_iovlen = 1;
-    }
+    auto& ring = *ring_;
     while (table_.stopRequested == 0) {
-        const int received =
-            ::recvmmsg(socket_.fd(), b.messages.data(), Buffers::kBatch, MSG_DONTWAIT, nullptr);
-        if (received > 0) {
-            for (int i = 0; i < received; ++i) {
-                const auto& message = b.messages[i];
-                if ((message.msg_hdr.msg_flags & MSG_TRUNC) != 0) {
-                    // Longer than any camera sends: one line, and receiving goes on.
-                    ++oversize_;
-                    std::fprintf(diagnostics_,
-                                 "Error : recvfrom: datagram longer than %zu bytes dropped\n",
-                                 kMaxDatagram);
-                    std::fflush(diagnostics_);
-                    continue;
-                }
-                ++datagrams_;
-                if (table_.discoveryEnabled == 1) {
-                    dispatchDatagram(datagramText(b.data[i].data(), message.msg_len), table_);
-                }
-            }
-            continue;
-        }
-        if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            if (::poll(waits, 2, -1) > 0 && (waits[1].revents & POLLIN) != 0) {
-                std::uint64_t count = 0;
-                [[maybe_unused]] const auto read = ::read(wakeFd_, &count, sizeof count);
-            }
-            continue;
+        // Empty the socket before applying anything, so that a burst is not lost to a full
+        // socket buffer while the table is being updated.
+        const int received = ring.fill(socket_.fd());
+        if (received > 0 && replyWindowEnd_ != 0) {
+            lastArrival_ = nowNanoseconds();
         }
         if (received < 0 && errno == EINTR) {
             continue;
         }
+        if (received < 0) {
+            break;
+        }
+        if (ring.empty()) {
+            waitForDatagrams(waits);
+            continue;
+        }
+        for (int i = 0; i < kApplyBatch && !ring.empty(); ++i, ring.pop()) {
+            apply(ring.front());
+        }
+    }
+    if (table_.stopRequested == 0) {
         // Receiving cannot go on. The socket stays open until stop so that a send racing with
         // this failure cannot reach a descriptor number reused meanwhile.
         std::fputs("Error : recvfrom\n", diagnostics_);
@@ -114,7 +153,6 @@ void ReceiveThread::run() {
             std::uint64_t count = 0;
             [[maybe_unused]] const auto read = ::read(wakeFd_, &count, sizeof count);
         }
-        break;
     }
     if (!socket_.close()) {
         closeFailed_ = true;

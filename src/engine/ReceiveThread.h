@@ -2,7 +2,13 @@
 // The one worker thread: receives every datagram on the setup socket and applies it to the
 // camera table. It sleeps in poll() while nothing arrives and is woken for stop through an
 // eventfd, so an idle tool costs no wake-ups and stops at once.
+//
+// Right after an enquiry, up to 1024 cameras answer at once; a socket buffer of stock size
+// holds about a third of such a burst, and waking a sleeping thread can take longer than the
+// whole burst lasts. So each enquiry opens a short reply window in which the thread stays awake
+// and drains the socket as replies arrive, going back to sleep once they have stopped.
 
+#include <poll.h>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +16,7 @@
 #include <thread>
 
 #include "engine/EngineObserver.h"
+#include "engine/ReceiveRing.h"
 #include "engine/SetupSocket.h"
 #include "model/CameraTable.h"
 
@@ -38,8 +45,13 @@ class ReceiveThread {
 
     ReceiveStats stats() const;
 
+    // An enquiry has just gone out: stay awake for its replies. Any thread.
+    void expectReplies();
+
   private:
     void run();
+    void apply(const ReceiveRing::Datagram& datagram);
+    void waitForDatagrams(pollfd (&waits)[2]);
 
     SetupSocket& socket_;
     CameraTable& table_;
@@ -48,10 +60,12 @@ class ReceiveThread {
     int wakeFd_ = -1;
     std::thread thread_;
     std::atomic<bool> closeFailed_{false};
+    // Steady-clock nanoseconds until which the thread stays awake for replies.
+    std::atomic<std::int64_t> replyWindowEnd_{0};
+    std::int64_t lastArrival_ = 0;
     std::atomic<std::uint64_t> datagrams_{0};
     std::atomic<std::uint64_t> oversize_{0};
-    struct Buffers;
-    std::unique_ptr<Buffers> buffers_;
+    std::unique_ptr<ReceiveRing> ring_;
 };
 
 }  // namespace pelmora

@@ -133,6 +133,25 @@ TEST_F(DiscoveryEngineTest, repliesAreAppliedToTheTable) {
     EXPECT_TRUE(table.findByMac("00:80:F0:00:00:02"));
 }
 
+TEST_F(DiscoveryEngineTest, moreDatagramsThanTheReceiveRingHoldsAreAllApplied) {
+    // Sent in chunks the socket buffer always holds; the ring wraps around on the way.
+    constexpr int kTotal = 2500;
+    constexpr int kChunk = 100;
+    for (int sent = 0; sent < kTotal; sent += kChunk) {
+        for (int i = sent; i < sent + kChunk; ++i) {
+            char mac[18];
+            std::snprintf(mac, sizeof mac, "02:50:4D:00:%02X:%02X", (i % 1100) >> 8,
+                          i % 1100 & 0xFF);
+            camera.sendTo(enginePort(), infoReply(mac));
+        }
+        ASSERT_TRUE(waitForDatagrams(static_cast<std::uint64_t>(sent + kChunk)));
+    }
+    // 1,100 cameras answered; the table keeps the first 1,024 and drops the others' replies.
+    EXPECT_EQ(table.count(), kTableSize);
+    EXPECT_TRUE(table.findByMac("02:50:4D:00:03:FF"));
+    EXPECT_FALSE(table.findByMac("02:50:4D:00:04:00"));
+}
+
 TEST_F(DiscoveryEngineTest, aDatagramIsCutAtItsFirstNul) {
     std::string reply = infoReply("00:80:F0:00:00:01");
     reply.insert(reply.size() - 1, std::string("\0SERIAL:AFTERNUL\xFF", 17));
