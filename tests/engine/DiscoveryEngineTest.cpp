@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "PeerSocket.h"
+#include "model/RecordingNotifier.h"
 #include "protocol/DatagramBuilder.h"
 #include "protocol/Wire.h"
 
@@ -21,30 +22,13 @@ using namespace std::chrono_literals;
 using test::eventually;
 using test::PeerSocket;
 
-class Recorder final : public TableNotifier, public EngineObserver {
+// The engine's own notices: send outcomes.
+class SendRecorder final : public EngineObserver {
   public:
-    void settingResult(ResultIcon icon, std::string_view words) override {
-        std::lock_guard lock(mutex_);
-        results_.emplace_back(icon, std::string(words));
-    }
-    void acknowledged() override {
-        std::lock_guard lock(mutex_);
-        ++acknowledgements_;
-    }
-    RetryAnswer noResponse(std::string_view) override { return RetryAnswer::Cancel; }
     void receiveFailed() override {}
     void sendResult(bool ok) override {
         std::lock_guard lock(mutex_);
         sends_.push_back(ok);
-    }
-
-    std::vector<std::pair<ResultIcon, std::string>> results() const {
-        std::lock_guard lock(mutex_);
-        return results_;
-    }
-    int acknowledgements() const {
-        std::lock_guard lock(mutex_);
-        return acknowledgements_;
     }
     std::vector<bool> sends() const {
         std::lock_guard lock(mutex_);
@@ -53,8 +37,6 @@ class Recorder final : public TableNotifier, public EngineObserver {
 
   private:
     mutable std::mutex mutex_;
-    std::vector<std::pair<ResultIcon, std::string>> results_;
-    int acknowledgements_ = 0;
     std::vector<bool> sends_;
 };
 
@@ -91,7 +73,7 @@ class DiscoveryEngineTest : public ::testing::Test {
     void SetUp() override {
         table.setNotifier(&recorder);
         engine = std::make_unique<DiscoveryEngine>(
-            table, &recorder, EngineOptions{loopback(camera.port()), diagnostics.file});
+            table, &observer, EngineOptions{loopback(camera.port()), diagnostics.file});
         ASSERT_FALSE(engine->start());
     }
     void TearDown() override { engine->stop(); }
@@ -101,7 +83,8 @@ class DiscoveryEngineTest : public ::testing::Test {
         return eventually([&] { return engine->receiveStats().datagrams >= n; });
     }
 
-    Recorder recorder;
+    test::RecordingNotifier recorder;
+    SendRecorder observer;
     CameraTable table;
     PeerSocket camera;
     Diagnostics diagnostics;
@@ -199,8 +182,8 @@ TEST_F(DiscoveryEngineTest, acknowledgementsAndRefusalsReachTheNotifier) {
     ASSERT_TRUE(eventually([&] { return recorder.results().size() == 2; }));
     camera.sendTo(enginePort(), "\x02NAK:" + refused + "\xFF\x03");
     ASSERT_TRUE(eventually([&] { return recorder.results().size() == 3; }));
-    const auto ok = std::make_pair(ResultIcon::Information, std::string("Setting OK"));
-    const auto ng = std::make_pair(ResultIcon::Warning, std::string("Setting NG"));
+    const test::SettingResultCall ok{ResultIcon::Information, "Setting OK"};
+    const test::SettingResultCall ng{ResultIcon::Warning, "Setting NG"};
     EXPECT_EQ(recorder.results(), (std::vector{ok, ok, ng}));
     EXPECT_EQ(recorder.acknowledgements(), 2);
 }
@@ -211,7 +194,7 @@ TEST_F(DiscoveryEngineTest, aRefusalCarriesTheCamerasOwnText) {
     camera.sendTo(enginePort(), "\x02NAK:" + mac + "\xFFwrong password\xFF\x03");
     ASSERT_TRUE(eventually([&] { return recorder.results().size() == 1; }));
     EXPECT_EQ(recorder.results()[0],
-              std::make_pair(ResultIcon::Warning, std::string("wrong password")));
+              (test::SettingResultCall{ResultIcon::Warning, "wrong password"}));
 }
 
 TEST_F(DiscoveryEngineTest, stopEndsTheThreadPromptlyAndClearsTheFlag) {
@@ -224,16 +207,15 @@ TEST_F(DiscoveryEngineTest, stopEndsTheThreadPromptlyAndClearsTheFlag) {
 }
 
 TEST(DiscoveryEngineFailures, aFailedSendIsReportedButNotFatal) {
-    Recorder recorder;
+    SendRecorder observer;
     CameraTable table;
-    table.setNotifier(&recorder);
     Diagnostics diagnostics;
     // Port 0 cannot be sent to: every send fails.
-    DiscoveryEngine engine(table, &recorder, EngineOptions{loopback(0), diagnostics.file});
+    DiscoveryEngine engine(table, &observer, EngineOptions{loopback(0), diagnostics.file});
     ASSERT_FALSE(engine.start());
     EXPECT_EQ(engine.sendDatagram("x"), -1);
     EXPECT_EQ(diagnostics.text(), "Error : sendto\nError : sendto\n");
-    EXPECT_EQ(recorder.sends(), (std::vector{false, false}));
+    EXPECT_EQ(observer.sends(), (std::vector{false, false}));
     // The socket stays open and receiving goes on.
     PeerSocket camera;
     camera.sendTo(engine.localPort(), infoReply("00:80:F0:00:00:01"));
@@ -242,11 +224,9 @@ TEST(DiscoveryEngineFailures, aFailedSendIsReportedButNotFatal) {
 }
 
 TEST(DiscoveryEngineFailures, aRequestWhoseSendFailedStaysPendingUntilNoResponse) {
-    Recorder recorder;
     CameraTable table;
-    table.setNotifier(&recorder);
     Diagnostics diagnostics;
-    DiscoveryEngine engine(table, &recorder, EngineOptions{loopback(0), diagnostics.file});
+    DiscoveryEngine engine(table, nullptr, EngineOptions{loopback(0), diagnostics.file});
     ASSERT_FALSE(engine.start());
     const int slot = table.registerPending("00:80:F0:00:00:01", "\x02SETMAC:x\xFF\x03");
     EXPECT_EQ(engine.sendDatagram("\x02SETMAC:x\xFF\x03"), -1);
