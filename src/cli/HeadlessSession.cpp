@@ -2,8 +2,6 @@
 
 #include <string>
 
-#include "cli/CameraListing.h"
-
 namespace pelmora {
 
 HeadlessSession::HeadlessSession(SendTarget target)
@@ -33,12 +31,26 @@ std::optional<int> HeadlessSession::stop() {
     return std::nullopt;
 }
 
-void HeadlessSession::settingResult(ResultIcon, std::string_view words) {
-    const auto line = printableText(words) + "\n";
-    std::fputs(line.c_str(), stderr);
+std::optional<SettingOutcome> HeadlessSession::outcome() const {
+    std::lock_guard lock(mutex_);
+    return outcome_;
+}
+
+void HeadlessSession::settingResult(ResultIcon icon, std::string_view words) {
+    {
+        std::lock_guard lock(mutex_);
+        if (!outcome_) {
+            outcome_ = SettingOutcome{icon == ResultIcon::Information, std::string(words)};
+        }
+    }
+    loop_.wake();
 }
 
 RetryAnswer HeadlessSession::noResponse(std::string_view) {
+    std::lock_guard lock(mutex_);
+    if (!outcome_) {
+        outcome_ = SettingOutcome{false, "No Response"};
+    }
     return RetryAnswer::Cancel;
 }
 

@@ -1,18 +1,26 @@
 #pragma once
 // The engine run without a window: a camera table, the discovery engine, a tick loop on the
-// calling thread, and notices written as lines to standard error.
+// calling thread; a setting's outcome is kept for the command to print.
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <string>
 
 #include "engine/DiscoveryEngine.h"
 #include "engine/TickLoop.h"
 #include "model/CameraTable.h"
 
 namespace pelmora {
+
+// The outcome of a setting request as the person would have seen it.
+struct SettingOutcome {
+    bool accepted = false;
+    std::string words;  // "Setting OK", "Setting NG", the camera's own text, or "No Response"
+};
 
 class HeadlessSession final : public TableNotifier, public EngineObserver {
   public:
@@ -28,9 +36,10 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     CameraTable& table() { return table_; }
     DiscoveryEngine& engine() { return engine_; }
     bool receiveHasFailed() const { return receiveFailed_; }
+    // The first outcome of a setting request since the session started, if any.
+    std::optional<SettingOutcome> outcome() const;
 
-    // TableNotifier: settings results go to standard error; an unanswered request is not
-    // retried.
+    // TableNotifier: outcomes are kept for outcome(); an unanswered request is not retried.
     void settingResult(ResultIcon icon, std::string_view words) override;
     void acknowledged() override {}
     RetryAnswer noResponse(std::string_view mac) override;
@@ -43,6 +52,8 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     DiscoveryEngine engine_;
     TickLoop loop_;
     std::atomic<bool> receiveFailed_{false};
+    mutable std::mutex mutex_;
+    std::optional<SettingOutcome> outcome_;
 };
 
 }  // namespace pelmora

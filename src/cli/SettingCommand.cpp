@@ -1,0 +1,38 @@
+#include "cli/SettingCommand.h"
+
+#include "cli/CameraListing.h"
+#include "cli/HeadlessSession.h"
+#include "pages/SettingSender.h"
+
+namespace pelmora {
+namespace {
+
+// The table prompts "No Response" on the tenth ageing tick after the send; this bound only
+// keeps the command from waiting for ever if that tick never comes.
+constexpr std::chrono::seconds kLongestWait{15};
+
+}  // namespace
+
+int runSettingCommand(const SettingCommand& command, std::FILE* out) {
+    HeadlessSession session(command.target);
+    if (const auto code = session.start()) {
+        return *code;
+    }
+    auto& engine = session.engine();
+    sendSettingRequest(
+        session.table(), [&engine](std::string_view text) { return engine.sendDatagram(text); },
+        command.mac, command.request);
+    session.runFor(kLongestWait, [&session] { return session.outcome().has_value(); });
+    const bool failed = session.receiveHasFailed();
+    if (const auto code = session.stop()) {
+        return *code;
+    }
+    if (failed) {
+        return exitCodeOf(FatalSocketError::Receive);
+    }
+    const auto outcome = session.outcome().value_or(SettingOutcome{false, "No Response"});
+    std::fprintf(out, "%s\n", printableText(outcome.words).c_str());
+    return outcome.accepted ? 0 : 1;
+}
+
+}  // namespace pelmora
