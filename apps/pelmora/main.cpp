@@ -1,0 +1,44 @@
+// pelmora: the camera set-up tool's window.
+#include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
+
+#include "app/MainDialog.h"
+#include "model/CalendarTime.h"
+
+int main(int argc, char** argv) {
+    pelmora::pinLocalTimeZone();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("pelmora");
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Pelmora: finds the network cameras on the LAN (a broadcast to 255.255.255.255 port "
+        "2380 on every interface, at start and every 5 s), lists them live and changes one "
+        "camera's settings.");
+    parser.addHelpOption();
+    const QCommandLineOption targetOption(
+        "target", "Send to HOST[:PORT] instead of broadcasting (a simulator on this machine).",
+        "HOST[:PORT]");
+    parser.addOption(targetOption);
+    parser.process(app);
+
+    pelmora::MainDialogOptions options;
+    if (parser.isSet(targetOption)) {
+        std::string error;
+        const auto target = pelmora::parseTarget(parser.value(targetOption).toStdString(), &error);
+        if (!target) {
+            std::fprintf(stderr, "--target: %s\n", error.c_str());
+            return 2;
+        }
+        options.target = *target;
+    }
+    pelmora::MainDialog window(options);
+    if (const auto code = window.start()) {
+        return *code;
+    }
+    QObject::connect(&window, &pelmora::MainDialog::fatalError, &app, &QApplication::exit);
+    QObject::connect(&window, &QDialog::finished, &app, [&app] { app.exit(0); });
+    window.show();
+    return QApplication::exec();
+}

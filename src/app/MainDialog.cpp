@@ -1,0 +1,165 @@
+#include "app/MainDialog.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include "app/CameraListPage.h"
+#include "app/ProductVersion.h"
+#include "pages/bandwidth/BandwidthPage.h"
+#include "pages/datetime/DateTimePage.h"
+
+namespace pelmora {
+namespace {
+
+constexpr int kBandwidthTab = 1;
+
+}  // namespace
+
+MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
+    : QDialog(parent),
+      ownMessages_(options.messages ? nullptr : std::make_unique<QtMessagePort>(this)),
+      messages_(options.messages ? options.messages : ownMessages_.get()),
+      bridge_(messages_),
+      engine_(std::make_unique<DiscoveryEngine>(table_, &bridge_,
+                                                EngineOptions{options.target, stdout})),
+      openUrl_(options.openUrl ? std::move(options.openUrl)
+                               : [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }),
+      tabs_(new QTabWidget(this)),
+      status_(new QLabel(this)) {
+    setWindowTitle("Pelmora");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    status_->setTextFormat(Qt::PlainText);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addWidget(status_);
+    table_.setNotifier(&bridge_);
+    connect(&bridge_, &TableBridge::fatalError, this, &MainDialog::fatalError);
+    connect(&bridge_, &TableBridge::networkReachable, this, [this](bool reachable) {
+        status_->setText(reachable ? QString() : QString("Network unreachable — retrying"));
+    });
+    connect(&enquiryTimer_, &QTimer::timeout, this, [this] { engine_->enquiryTick(); });
+    connect(&agingTimer_, &QTimer::timeout, this, [this] { engine_->agingTick(); });
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] { selectPage(); });
+}
+
+MainDialog::~MainDialog() {
+    stopEngine();
+}
+
+std::optional<int> MainDialog::start() {
+    table_.resetTable();
+    setWindowTitle(captionFor(kProductVersion, kSpecialBuild));
+    pages_ = {CameraListPage::network(this), new BandwidthPage(this), new DateTimePage(this),
+              CameraListPage::pppoe(this)};
+    const char* titles[] = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE"};
+    const PageServices services{
+        [this](std::string_view text) { return engine_->sendDatagram(text); }, messages_, openUrl_};
+    const QSignalBlocker quiet(tabs_);
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+        auto* page = pages_[i];
+        tabs_->addTab(page, titles[i]);
+        page->setTable(&table_, services);
+        page->grid()->viewport()->installEventFilter(this);
+        connect(page, &SettingsPage::sortColumn, this, &MainDialog::sortColumn);
+    }
+    connect(&bridge_, &TableBridge::pageRefresh, bandwidthPage(), &BandwidthPage::pageRefresh);
+    tabs_->setCurrentIndex(0);
+    selectPage();
+    if (const auto error = engine_->start()) {
+        reportFatal(*error, stdout);
+        return exitCodeOf(*error);
+    }
+    enquiryTimer_.start(kEnquiryPeriod);
+    agingTimer_.start(kAgingPeriod);
+    return std::nullopt;
+}
+
+BandwidthPage* MainDialog::bandwidthPage() const {
+    return static_cast<BandwidthPage*>(pages_[kBandwidthTab]);
+}
+
+void MainDialog::selectPage() {
+    auto* page = pages_.at(static_cast<std::size_t>(std::max(tabs_->currentIndex(), 0)));
+    if (page != currentPage_) {
+        table_.resetSortState();
+    }
+    currentPage_ = page;
+}
+
+void MainDialog::selectTab(int index) {
+    const int count = tabs_->count();
+    tabs_->setCurrentIndex((index + count) % count);
+}
+
+void MainDialog::sortColumn(int column, int pppoe) {
+    table_.sortByColumn(pppoe == 1 ? column + 10 : column);
+}
+
+QString MainDialog::captionFor(const QString& productVersion, const QString& specialBuild) {
+    // "1, 4, 1, 9" gives "ver1.4.1": the characters at 0, 3 and 6.
+    if (productVersion.size() < 7) {
+        return "Pelmora";
+    }
+    return QString("Pelmora ver%1.%2.%3%4")
+        .arg(productVersion[0])
+        .arg(productVersion[3])
+        .arg(productVersion[6])
+        .arg(specialBuild);
+}
+
+void MainDialog::keyPressEvent(QKeyEvent* event) {
+    // Esc and Enter never close the window: it closes from its close box only.
+    switch (event->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+// Tab and Shift+Tab move between the pages, not between the controls.
+bool MainDialog::focusNextPrevChild(bool next) {
+    selectTab(tabs_->currentIndex() + (next ? 1 : -1));
+    return true;
+}
+
+bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    // The wheel scrolls the visible page's grid one row per notch.
+    if (event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainDialog::wheelEvent(QWheelEvent* event) {
+    if (currentPage_ != nullptr && event->angleDelta().y() != 0) {
+        currentPage_->pageWheel(event->angleDelta().y());
+    }
+    event->accept();
+}
+
+void MainDialog::closeEvent(QCloseEvent* event) {
+    stopEngine();
+    QDialog::closeEvent(event);
+}
+
+void MainDialog::stopEngine() {
+    enquiryTimer_.stop();
+    agingTimer_.stop();
+    if (engine_) {
+        if (const auto error = engine_->stop()) {
+            reportFatal(*error, stdout);
+        }
+    }
+}
+
+}  // namespace pelmora

@@ -1,0 +1,89 @@
+#pragma once
+// The main window: owns the camera table, shows the four settings pages as tabs, runs the
+// discovery engine from its two timers, sorts the table when a page asks, and stops the engine
+// when it closes.
+
+#include <QDialog>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/MessagePort.h"
+#include "app/TableBridge.h"
+#include "engine/DiscoveryEngine.h"
+#include "model/CameraTable.h"
+
+namespace pelmora {
+
+class SettingsPage;
+class BandwidthPage;
+
+struct MainDialogOptions {
+    SendTarget target = SendTarget::broadcast();
+    // Where messages go; null: real message boxes.
+    MessagePort* messages = nullptr;
+    // Opens a camera's web page; null: the desktop's browser.
+    std::function<void(const QString&)> openUrl;
+};
+
+class MainDialog final : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit MainDialog(MainDialogOptions options = {}, QWidget* parent = nullptr);
+    ~MainDialog() override;
+
+    // Resets the table, creates the pages and starts the engine, sending the first enquiry at
+    // once. A fatal socket error (its exit code) leaves the window unusable.
+    std::optional<int> start();
+
+    // Shows the page of the current tab; a different page starts sorting afresh.
+    void selectPage();
+    // A page asked for a sort by grid column; `pppoe` 1 maps column 1 to the PPPoE address.
+    void sortColumn(int column, int pppoe);
+
+    CameraTable& table() { return table_; }
+    DiscoveryEngine& engine() { return *engine_; }
+    QTabWidget* tabs() const { return tabs_; }
+    SettingsPage* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
+    SettingsPage* currentPage() const { return currentPage_; }
+    BandwidthPage* bandwidthPage() const;
+    QLabel* statusLine() const { return status_; }
+
+    // The caption from a product version written "1, 0, 0, 0" and a special-build text.
+    static QString captionFor(const QString& productVersion, const QString& specialBuild);
+
+  signals:
+    // The engine failed for good; the program ends with this code.
+    void fatalError(int exitCode);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void stopEngine();
+    void selectTab(int index);
+
+    CameraTable table_;
+    std::unique_ptr<MessagePort> ownMessages_;
+    MessagePort* messages_;
+    TableBridge bridge_;
+    std::unique_ptr<DiscoveryEngine> engine_;
+    std::function<void(const QString&)> openUrl_;
+    QTabWidget* tabs_;
+    QLabel* status_;
+    std::array<SettingsPage*, 4> pages_{};
+    SettingsPage* currentPage_ = nullptr;
+    QTimer enquiryTimer_;
+    QTimer agingTimer_;
+};
+
+}  // namespace pelmora

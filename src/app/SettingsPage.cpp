@@ -1,0 +1,312 @@
+#include "app/SettingsPage.h"
+
+#include <QVBoxLayout>
+
+#include "model/FixedText.h"
+#include "pages/SettingSender.h"
+
+namespace pelmora {
+namespace {
+
+constexpr int kAlignLeft = 1;
+// The cell span that selects a whole row.
+constexpr int kWholeRow = 5;
+constexpr int kKeyUp = 0x26;
+constexpr int kKeyDown = 0x28;
+
+}  // namespace
+
+SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseconds,
+                           QWidget* parent)
+    : QWidget(parent),
+      grid_(new Grid(this)),
+      columns_(std::move(columns)),
+      refreshMilliseconds_(refreshMilliseconds) {
+    grid_->setCols(static_cast<int>(columns_.size()));
+    for (int c = 0; c < static_cast<int>(columns_.size()); ++c) {
+        grid_->setColWidth(c, columns_[c].twips);
+    }
+    writeHeaders();
+    rowHeightPx_ = grid_->RowHeight(0) / 16 + 1;
+    connect(grid_, &Grid::Click, this, [this] { gridClick(); });
+    connect(grid_, &Grid::DblClick, this, &SettingsPage::openCameraPage);
+    connect(grid_, &Grid::MouseDown, this, &SettingsPage::onMouseDown);
+    connect(grid_, &Grid::MouseMove, this, &SettingsPage::onMouseMove);
+    connect(grid_, &Grid::MouseUp, this, &SettingsPage::onMouseUp);
+    connect(grid_, &Grid::KeyUp, this, &SettingsPage::onKeyUp);
+    connect(grid_, &Grid::KeyPress, this, &SettingsPage::onKeyPress);
+    connect(&refreshTimer_, &QTimer::timeout, this, &SettingsPage::refreshGrid);
+}
+
+void SettingsPage::setTable(CameraTable* table, PageServices services) {
+    table_ = table;
+    services_ = std::move(services);
+    refreshTimer_.start(refreshMilliseconds_);
+}
+
+void SettingsPage::writeHeaders() {
+    for (int c = 0; c < static_cast<int>(columns_.size()); ++c) {
+        grid_->setTextMatrix(0, c, columns_[c].header);
+    }
+}
+
+std::vector<std::string> SettingsPage::rowCells(const CameraRecord& record) const {
+    return cameraRowCells(record, AddressColumn::IpAddress);
+}
+
+void SettingsPage::writeRow(int row, const std::vector<std::string>& cells, int alignment) {
+    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
+        grid_->setRow(row);
+        grid_->setCol(c);
+        grid_->setCellAlignment(alignment);
+        grid_->setTextMatrix(row, c, cameraText(cells[c]));
+    }
+}
+
+void SettingsPage::refreshGrid() {
+    if (table_ == nullptr || table_->discoveryEnabled == 0) {
+        return;
+    }
+    grid_->setRedraw(false);
+    nextRow_ = 1;
+    const int highlight = grid_->HighLight();
+    const QString selected = highlight != 0 ? grid_->TextMatrix(grid_->Row(), 0) : QString();
+    const int topRow = grid_->TopRow();
+    bool changed = false;
+    const auto dropHighlight = [&] {
+        if (highlight == 1) {
+            grid_->setHighLight(0);
+        }
+    };
+    for (const auto& record : table_->liveRecords()) {
+        if (table_->stopRequested == 1) {
+            return;
+        }
+        if (!isListed(record)) {
+            continue;
+        }
+        if (nextRow_ >= grid_->Rows()) {
+            grid_->AddItem(QString(), grid_->Rows());
+        }
+        dropHighlight();
+        changed = true;
+        writeRow(nextRow_, rowCells(record), kAlignLeft);
+        ++nextRow_;
+    }
+    while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
+        changed = true;
+        grid_->RemoveItem(grid_->Rows() - 1);
+        dropHighlight();
+    }
+    const std::vector<std::string> blank(columns_.size() > 5 ? 5 : columns_.size());
+    for (int row = nextRow_; row < kMinimumRows; ++row) {
+        changed = true;
+        writeRow(row, blank, kAlignLeft);
+        dropHighlight();
+    }
+    // The selected camera stays selected wherever it now stands.
+    if (highlight == 1 && changed) {
+        for (int row = 1; row < grid_->Rows(); ++row) {
+            if (grid_->TextMatrix(row, 0) == selected) {
+                grid_->setHighLight(1);
+                grid_->setRow(row);
+                grid_->setCol(0);
+                grid_->setColSel(kWholeRow);
+                break;
+            }
+        }
+    }
+    if (grid_->HighLight() == 0 && changed) {
+        clearSelection();
+    }
+    placeScrollBar(topRow);
+    grid_->setRedraw(true);
+}
+
+void SettingsPage::placeScrollBar(int topRow) {
+    if (nextRow_ > kMinimumRows) {
+        grid_->setTopRow(topRow);
+        grid_->setScrollBars(2);
+    } else {
+        grid_->setTopRow(1);
+        grid_->setScrollBars(0);
+    }
+}
+
+void SettingsPage::selectRow() {
+    int row = 0;
+    if (keyboardSelect_) {
+        row = grid_->RowSel();
+    } else {
+        row = grid_->MouseRow();
+        if (row == 0 && mouseDownRow_ != 0) {
+            row = 1;
+        } else if (row >= nextRow_) {
+            // A click on a blank row selects the last listed camera.
+            row = nextRow_ - 1;
+        }
+    }
+    if (row == 0) {
+        headerClick(grid_->MouseCol());
+        return;
+    }
+    grid_->setRow(row);
+    grid_->setColSel(kWholeRow);
+    const auto record = recordOfCurrentRow();
+    if (record && !record->isFree()) {
+        grid_->setHighLight(1);
+        fillForm(*record);
+    } else {
+        grid_->setHighLight(0);
+        clearSelection();
+    }
+}
+
+int SettingsPage::sortFlag(int) const {
+    return 0;
+}
+
+void SettingsPage::headerClick(int column) {
+    emit sortColumn(column, sortFlag(column));
+    grid_->setHighLight(0);
+    grid_->Clear();
+    writeHeaders();
+    refreshGrid();
+}
+
+QString SettingsPage::selectedMac() const {
+    return grid_->HighLight() == 1 ? grid_->TextMatrix(grid_->Row(), 0) : QString();
+}
+
+std::optional<CameraRecord> SettingsPage::recordOfCurrentRow() const {
+    if (table_ == nullptr) {
+        return std::nullopt;
+    }
+    const QString key = grid_->TextMatrix(grid_->Row(), 0);
+    if (key.isEmpty()) {
+        return std::nullopt;
+    }
+    return table_->findByMac(key.toLatin1().toStdString());
+}
+
+void SettingsPage::pageWheel(int delta) {
+    if (grid_->Rows() < 9) {
+        return;
+    }
+    const int top = grid_->TopRow() + (delta > 0 ? -1 : 1);
+    grid_->setTopRow(std::clamp(top, 1, grid_->Rows() - 1));
+}
+
+void SettingsPage::openCameraPage() {
+    if (grid_->MouseRow() == 0) {
+        return;
+    }
+    const auto record = recordOfCurrentRow();
+    if (!record) {
+        return;
+    }
+    if (const auto url = cameraPageUrl(*record); url && services_.openUrl) {
+        services_.openUrl(QString::fromStdString(*url));
+    }
+}
+
+void SettingsPage::setCredentialControls(QLineEdit* name, QLineEdit* password, QPushButton* ok,
+                                         std::size_t minimum) {
+    adminName_ = name;
+    adminPassword_ = password;
+    okButton_ = ok;
+    minimumCredential_ = minimum;
+    for (QLineEdit* edit : {name, password}) {
+        edit->setMaxLength(kMaxCredentialLength);
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+            // While no camera is selected a change leaves OK as it is.
+            if (grid_->HighLight() == 1) {
+                updateOkFromCredentials();
+            }
+        });
+    }
+    password->setEchoMode(QLineEdit::Password);
+    ok->setEnabled(false);
+}
+
+void SettingsPage::updateOkFromCredentials() {
+    okButton_->setEnabled(
+        credentialsAllowOk(true, adminNameText(), adminPasswordText(), minimumCredential_));
+}
+
+std::string SettingsPage::adminNameText() const {
+    return adminName_ ? adminName_->text().toLatin1().toStdString() : std::string();
+}
+
+std::string SettingsPage::adminPasswordText() const {
+    return adminPassword_ ? adminPassword_->text().toLatin1().toStdString() : std::string();
+}
+
+void SettingsPage::sendSettingRequest(const CameraRecord& record, const std::string& request) {
+    pelmora::sendSettingRequest(*table_, services_.send, fieldText(record.mac), request);
+}
+
+void SettingsPage::onMouseDown(int button, int, int, int) {
+    mouseDownRow_ = grid_->MouseRow();
+    headerPressed_ = button == 1 && mouseDownRow_ == 0;
+    if (headerPressed_) {
+        topRowAtPress_ = grid_->TopRow();
+    }
+}
+
+void SettingsPage::onMouseMove(int button, int, int, int) {
+    // A drag over several rows selects no camera on a single-selection page.
+    if (grid_->HighLight() == 1 && grid_->RowSel() != grid_->Row()) {
+        grid_->setHighLight(0);
+        clearSelection();
+        grid_->setRow(mouseDownRow_);
+        grid_->setColSel(kWholeRow);
+    }
+    // Dragging from the header must not scroll the list.
+    if (button == 1 && headerPressed_ && grid_->TopRow() != topRowAtPress_) {
+        grid_->setTopRow(topRowAtPress_);
+    }
+}
+
+// A button released outside the grid still selects a row.
+void SettingsPage::onMouseUp(int, int, int x, int y) {
+    const bool inside = x >= 0 && x <= grid_->width();
+    if (y < rowHeightPx_) {
+        grid_->setRow(1);
+        grid_->setColSel(kWholeRow);
+        if (mouseDownRow_ > 0) {
+            selectRow();
+        }
+    } else if (y > grid_->height()) {
+        grid_->setRow(grid_->Rows() - 1);
+        grid_->setColSel(kWholeRow);
+        selectRow();
+    } else if (y > nextRow_ * rowHeightPx_) {
+        grid_->setRow(std::max(nextRow_ - 1, 1));
+        grid_->setColSel(kWholeRow);
+        if (!inside) {
+            selectRow();
+        }
+    } else if (!inside) {
+        grid_->setRow(std::clamp(grid_->TopRow() + y / rowHeightPx_ - 1, 1, grid_->Rows() - 1));
+        grid_->setColSel(kWholeRow);
+        selectRow();
+    }
+}
+
+void SettingsPage::onKeyUp(int& key, int) {
+    if (key == kKeyUp || key == kKeyDown) {
+        keyboardSelect_ = true;
+        selectRow();
+        keyboardSelect_ = false;
+    }
+}
+
+void SettingsPage::onKeyPress(int&) {
+    grid_->setHighLight(0);
+    clearSelection();
+    grid_->setRow(grid_->RowSel());
+    grid_->setColSel(kWholeRow);
+}
+
+}  // namespace pelmora

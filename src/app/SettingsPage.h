@@ -1,0 +1,120 @@
+#pragma once
+// What every settings page shares: the camera grid at the top, rewritten from the camera table
+// on a timer with the selected camera kept by its MAC; selecting a row fills the page's form;
+// a double-click opens the camera's web page; a header click asks the main window to sort.
+// Pages keyed by MAC derive from this class and add their form below the grid.
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "app/Grid.h"
+#include "app/PageServices.h"
+#include "model/CameraTable.h"
+#include "pages/PageRules.h"
+
+namespace pelmora {
+
+struct GridColumn {
+    QString header;  // empty: no header
+    int twips;
+};
+
+class SettingsPage : public QWidget {
+    Q_OBJECT
+
+  public:
+    SettingsPage(std::vector<GridColumn> columns, int refreshMilliseconds,
+                 QWidget* parent = nullptr);
+
+    // Given once by the main window after the pages exist; refreshing starts here.
+    virtual void setTable(CameraTable* table, PageServices services);
+
+    virtual void refreshGrid();
+    // Makes the row under the pointer (or the keyboard's row) the selected camera.
+    void selectRow();
+    // Scrolls the grid one row per wheel notch.
+    void pageWheel(int delta);
+
+    Grid* grid() const { return grid_; }
+    // The selected camera's MAC, or empty.
+    QString selectedMac() const;
+
+  signals:
+    // A header click: the main window sorts the table by this grid column. `pppoe` is 1 for the
+    // PPPoE page's address column.
+    void sortColumn(int column, int pppoe);
+
+  protected:
+    // The cells of one listed camera, columns 0 to 4.
+    virtual std::vector<std::string> rowCells(const CameraRecord& record) const;
+    // Page-specific: the form emptied, or filled from the selected camera.
+    virtual void clearSelection() = 0;
+    virtual void fillForm(const CameraRecord& record) = 0;
+    // The second parameter of the sort request for a header click on `column`.
+    virtual int sortFlag(int column) const;
+    virtual void headerClick(int column);
+
+    // The page's credential fields and OK button, if it has them (the base class applies the
+    // rule that enables OK).
+    void setCredentialControls(QLineEdit* name, QLineEdit* password, QPushButton* ok,
+                               std::size_t minimum);
+    void updateOkFromCredentials();
+    // The camera of the grid's current row, looked up by the MAC in column 0.
+    std::optional<CameraRecord> recordOfCurrentRow() const;
+    // The credential fields as typed, in the 8-bit form the camera receives.
+    std::string adminNameText() const;
+    std::string adminPasswordText() const;
+    // Registers and sends a whole request datagram addressed to `record`.
+    void sendSettingRequest(const CameraRecord& record, const std::string& request);
+
+    CameraTable* table_ = nullptr;
+    PageServices services_;
+    Grid* grid_;
+    int nextRow_ = 1;
+    QLineEdit* adminName_ = nullptr;
+    QLineEdit* adminPassword_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+
+    // Grid rows shown even with fewer cameras (row 0 the header).
+    static constexpr int kMinimumRows = 8;
+    void writeHeaders();
+    void writeRow(int row, const std::vector<std::string>& cells, int alignment);
+    // A click on the grid; the MAC-keyed pages select the camera.
+    virtual void gridClick() { selectRow(); }
+    // Scroll bar and top row after a rewrite that listed `listed` + 1 rows.
+    void placeScrollBar(int topRow);
+
+  private:
+    void onMouseDown(int button, int shift, int x, int y);
+    void onMouseMove(int button, int shift, int x, int y);
+    void onMouseUp(int button, int shift, int x, int y);
+    void onKeyUp(int& key, int shift);
+    void onKeyPress(int& key);
+    void openCameraPage();
+
+    std::vector<GridColumn> columns_;
+    QTimer refreshTimer_;
+    int refreshMilliseconds_;
+
+  protected:
+    int columnCount() const { return static_cast<int>(columns_.size()); }
+
+  private:
+    std::size_t minimumCredential_ = kMinCredentialLength;
+    int mouseDownRow_ = 0;
+    bool headerPressed_ = false;
+    int topRowAtPress_ = 1;
+    bool keyboardSelect_ = false;
+    int rowHeightPx_ = 17;
+};
+
+// Camera text is 8-bit: each byte is the character of the same code.
+inline QString cameraText(const std::string& bytes) {
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+}  // namespace pelmora

@@ -1,0 +1,42 @@
+#pragma once
+// Carries the camera table's and the engine's notices to the person: results that arrive on
+// the receive thread are queued to the UI thread and shown there, so the receive thread never
+// waits for a message box.
+
+#include <QObject>
+
+#include "app/MessagePort.h"
+#include "engine/EngineObserver.h"
+#include "model/TableNotifier.h"
+
+namespace pelmora {
+
+class TableBridge final : public QObject, public TableNotifier, public EngineObserver {
+    Q_OBJECT
+
+  public:
+    explicit TableBridge(MessagePort* messages, QObject* parent = nullptr);
+
+    // TableNotifier
+    void settingResult(ResultIcon icon, std::string_view words) override;
+    void acknowledged() override;
+    RetryAnswer noResponse(std::string_view mac) override;
+
+    // EngineObserver
+    void receiveFailed() override;
+    void sendResult(bool ok) override;
+
+  signals:
+    // UI thread. The acknowledgement listener (the Bandwidth control page) refreshes.
+    void pageRefresh();
+    // UI thread. Sending works again, or does not.
+    void networkReachable(bool reachable);
+    // UI thread, after "Network NG" was shown: the program should end with this code.
+    void fatalError(int exitCode);
+
+  private:
+    MessagePort* messages_;
+    bool lastSendOk_ = true;
+};
+
+}  // namespace pelmora

@@ -1,0 +1,136 @@
+#include "pages/bandwidth/BandwidthPage.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "model/FixedText.h"
+#include "pages/bandwidth/BandwidthForm.h"
+
+namespace pelmora {
+
+BandwidthPage::BandwidthPage(QWidget* parent)
+    : SettingsPage({{"MAC address", 1700},
+                    {"IP address", 1600},
+                    {"Model", 1350},
+                    {"Serial No.", 1160},
+                    {"Version No.", 1300},
+                    {"", 7000}},
+                   5000, parent),
+      currentBand_(new QLabel(this)),
+      bands_(new QListWidget(this)),
+      cancel_(new QPushButton("Cancel", this)) {
+    currentBand_->setTextFormat(Qt::PlainText);
+    currentBand_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    currentBand_->setMinimumWidth(80);
+    bands_->setSelectionMode(QAbstractItemView::SingleSelection);
+    bands_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    auto* name = new QLineEdit(this);
+    auto* password = new QLineEdit(this);
+    auto* ok = new QPushButton("OK", this);
+    setCredentialControls(name, password, ok, kMinCredentialLength);
+
+    auto* form = new QGridLayout;
+    form->addWidget(new QLabel("Current bandwidth", this), 0, 0);
+    auto* current = new QHBoxLayout;
+    current->addWidget(currentBand_);
+    current->addWidget(new QLabel("(Mbps)", this));
+    current->addStretch();
+    form->addLayout(current, 0, 1);
+    form->addWidget(new QLabel("Setting bandwidth", this), 1, 0, Qt::AlignTop);
+    form->addWidget(bands_, 1, 1);
+    form->addWidget(new QLabel("Administrator name", this), 2, 0);
+    form->addWidget(name, 2, 1);
+    form->addWidget(new QLabel("Administrator password", this), 3, 0);
+    form->addWidget(password, 3, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel_);
+    form->addLayout(buttons, 4, 0, 1, 2);
+    form->setColumnStretch(1, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid_);
+    layout->addLayout(form);
+
+    connect(ok, &QPushButton::clicked, this, &BandwidthPage::onOk);
+    connect(cancel_, &QPushButton::clicked, this, &BandwidthPage::onCancel);
+    setTabOrder(bands_, name);
+    setTabOrder(name, password);
+    setTabOrder(password, ok);
+    setTabOrder(ok, cancel_);
+}
+
+void BandwidthPage::clearSelection() {
+    adminName_->clear();
+    adminPassword_->clear();
+    currentBand_->clear();
+    bands_->clear();
+    okButton_->setEnabled(false);
+}
+
+void BandwidthPage::fillForm(const CameraRecord& record) {
+    const auto form = bandwidthFormFor(record);
+    currentBand_->setText(cameraText(form.currentBand));
+    bands_->clear();
+    for (const auto& choice : form.choices) {
+        bands_->addItem(cameraText(choice));
+    }
+    cameraSelected_ = true;
+}
+
+void BandwidthPage::onOk() {
+    const auto record = recordOfCurrentRow();
+    const auto* item = bands_->currentItem();
+    if (!record || item == nullptr || !item->isSelected()) {
+        return;
+    }
+    requestedBand_ = item->text().toLatin1().toStdString();
+    sendSettingRequest(*record, buildBandwidthRequest(fieldText(record->mac), adminNameText(),
+                                                      adminPasswordText(), requestedBand_));
+}
+
+void BandwidthPage::onCancel() {
+    if (cameraSelected_) {
+        selectRow();
+    }
+}
+
+void BandwidthPage::pageRefresh() {
+    if (!isVisible()) {
+        return;
+    }
+    currentBand_->setText(cameraText(requestedBand_));
+    const auto key = grid_->TextMatrix(grid_->Row(), 0).toLatin1().toStdString();
+    if (key.empty() || table_ == nullptr) {
+        return;
+    }
+    table_->modify([&](TableData& data) {
+        for (int i = 0; i < data.count; ++i) {
+            if (fieldText(data.records[i].mac) == key) {
+                copyField(data.records[i].currentBand, requestedBand_);
+                break;
+            }
+        }
+    });
+}
+
+void BandwidthPage::disableOkWithoutCredentials() {
+    if (adminName_->text().isEmpty() || adminPassword_->text().isEmpty()) {
+        okButton_->setEnabled(false);
+    }
+}
+
+void BandwidthPage::showEvent(QShowEvent* event) {
+    SettingsPage::showEvent(event);
+    disableOkWithoutCredentials();
+    grid_->setFocus();
+}
+
+void BandwidthPage::hideEvent(QHideEvent* event) {
+    SettingsPage::hideEvent(event);
+    disableOkWithoutCredentials();
+}
+
+}  // namespace pelmora

@@ -1,0 +1,115 @@
+// The main window on loopback: its engine sends to a peer socket instead of broadcasting.
+#include "app/MainDialog.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "../engine/PeerSocket.h"
+#include "PageTestSupport.h"
+#include "RecordingMessagePort.h"
+#include "app/SettingsPage.h"
+
+namespace pelmora {
+namespace {
+
+using namespace std::chrono_literals;
+
+class MainDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SendTarget target;
+        target.address.s_addr = htonl(INADDR_LOOPBACK);
+        target.port = camera.port();
+        dialog = std::make_unique<MainDialog>(MainDialogOptions{target, &messages, {}});
+        ASSERT_FALSE(dialog->start());
+        dialog->show();
+        QApplication::processEvents();
+    }
+
+    void pressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                    : static_cast<QWidget*>(dialog.get()),
+                        key, modifiers);
+    }
+
+    test::PeerSocket camera;
+    RecordingMessagePort messages;
+    std::unique_ptr<MainDialog> dialog;
+};
+
+TEST_F(MainDialogTest, theFirstEnquiryLeavesAsSoonAsTheWindowOpens) {
+    EXPECT_EQ(camera.receive(2s), std::string("\x02"
+                                              "ENQ:allinfo\xFF\x03",
+                                              14));
+    EXPECT_EQ(dialog->table().discoveryEnabled, 1);
+}
+
+TEST_F(MainDialogTest, captionCarriesTheProductVersion) {
+    EXPECT_EQ(dialog->windowTitle(), "Pelmora ver1.0.0");
+    EXPECT_EQ(MainDialog::captionFor("1, 4, 1, 9", ""), "Pelmora ver1.4.1");
+    EXPECT_EQ(MainDialog::captionFor("1, 4, 1, 9", " beta"), "Pelmora ver1.4.1 beta");
+    EXPECT_EQ(MainDialog::captionFor("1", ""), "Pelmora");
+}
+
+TEST_F(MainDialogTest, tabCyclesThePagesBothWaysAndAltLettersPickThem) {
+    const QStringList titles = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(dialog->tabs()->tabText(i), titles[i]);
+    }
+    dialog->tabs()->setCurrentIndex(3);
+    pressKey(Qt::Key_Tab);
+    EXPECT_EQ(dialog->tabs()->currentIndex(), 0) << "after the last page comes the first";
+    pressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(dialog->tabs()->currentIndex(), 3);
+    pressKey(Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(dialog->tabs()->currentIndex(), 2);
+    EXPECT_EQ(dialog->currentPage(), dialog->page(2));
+}
+
+TEST_F(MainDialogTest, escapeAndEnterDoNotCloseTheWindow) {
+    pressKey(Qt::Key_Escape);
+    pressKey(Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(MainDialogTest, sortRequestsMapThePppoeAddressColumnAndRestartAfterAPageChange) {
+    auto& table = dialog->table();
+    dialog->sortColumn(1, 1);
+    EXPECT_EQ(table.lastSortColumn(), kSortPppoeIpAddress);
+    dialog->sortColumn(1, 0);
+    EXPECT_EQ(table.lastSortColumn(), kSortIpAddress);
+    dialog->sortColumn(1, 0);
+    EXPECT_EQ(table.sortDirection(), 1);
+    dialog->tabs()->setCurrentIndex(1);
+    dialog->sortColumn(1, 0);
+    EXPECT_EQ(table.sortDirection(), 0) << "a new page sorts ascending first";
+}
+
+TEST_F(MainDialogTest, theWheelScrollsTheVisiblePageOneRowPerNotch) {
+    for (int i = 1; i <= 20; ++i) {
+        test::addCamera(dialog->table(), i);
+    }
+    auto* page = dialog->currentPage();
+    page->refreshGrid();
+    ASSERT_EQ(page->grid()->TopRow(), 1);
+    QWheelEvent down(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -120), Qt::NoButton,
+                     Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(page->grid()->viewport(), &down);
+    EXPECT_EQ(page->grid()->TopRow(), 2);
+}
+
+TEST_F(MainDialogTest, resultsFromTheReceiveThreadAreShownOnTheUiThread) {
+    const auto mac = test::macOf(1);
+    dialog->table().registerPending(mac, "\x02SETMAC:" + mac + "\xFF\x03");
+    camera.sendTo(dialog->engine().localPort(), "\x02NAK:" + mac + "\xFF\x03");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return messages.count() > 0; }, 5000));
+    const auto shown = messages.calls().front();
+    EXPECT_EQ(shown.caption, "Information");
+    EXPECT_EQ(shown.text, "Setting NG");
+    EXPECT_EQ(shown.icon, MessagePort::Icon::Warning);
+}
+
+}  // namespace
+}  // namespace pelmora
