@@ -1,5 +1,6 @@
 #include "app/MainDialog.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -45,6 +46,7 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     connect(&enquiryTimer_, &QTimer::timeout, this, [this] { engine_->enquiryTick(); });
     connect(&agingTimer_, &QTimer::timeout, this, [this] { engine_->agingTick(); });
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { selectPage(); });
+    qApp->installEventFilter(this);
 }
 
 MainDialog::~MainDialog() {
@@ -125,13 +127,21 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-// Tab and Shift+Tab move between the pages, not between the controls.
-bool MainDialog::focusNextPrevChild(bool next) {
-    selectTab(tabs_->currentIndex() + (next ? 1 : -1));
-    return true;
-}
-
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
+    // Tab and Shift+Tab move between the pages, not between the controls. Watched for the whole
+    // application, since the key goes to whichever control has the focus.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && widget != nullptr &&
+            widget->window() == this) {
+            const bool back =
+                key->key() == Qt::Key_Backtab || key->modifiers().testFlag(Qt::ShiftModifier);
+            selectTab(tabs_->currentIndex() + (back ? -1 : 1));
+            return true;
+        }
+        return false;
+    }
     // The wheel scrolls the visible page's grid one row per notch.
     if (event->type() == QEvent::Wheel) {
         wheelEvent(static_cast<QWheelEvent*>(event));

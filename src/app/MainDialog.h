@@ -63,7 +63,6 @@ class MainDialog final : public QDialog {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
-    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -1,6 +1,7 @@
 #include "app/SettingsPage.h"
 
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "model/FixedText.h"
 #include "pages/SettingSender.h"
@@ -23,11 +24,18 @@ SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseco
       columns_(std::move(columns)),
       refreshMilliseconds_(refreshMilliseconds) {
     grid_->setCols(static_cast<int>(columns_.size()));
+    // Column widths are given for an 8-point face; wider system fonts get wider columns, so
+    // that a MAC address or a date still fits its column.
+    const double scale = std::max(1.0, grid_->fontMetrics().horizontalAdvance("0") / 6.0);
     for (int c = 0; c < static_cast<int>(columns_.size()); ++c) {
-        grid_->setColWidth(c, columns_[c].twips);
+        grid_->setColWidth(c, static_cast<int>(columns_[c].twips * scale));
     }
     writeHeaders();
     rowHeightPx_ = grid_->RowHeight(0) / 16 + 1;
+    // Seven camera rows below the header show at once; more scroll.
+    const int rowPx = grid_->RowHeight(0) / 15;
+    grid_->setFixedHeight(rowPx * kMinimumRows + 2 * grid_->frameWidth() + 2);
+    grid_->setMinimumWidth(static_cast<int>(480 * scale));
     connect(grid_, &Grid::Click, this, [this] { gridClick(); });
     connect(grid_, &Grid::DblClick, this, &SettingsPage::openCameraPage);
     connect(grid_, &Grid::MouseDown, this, &SettingsPage::onMouseDown);

@@ -10,6 +10,7 @@
 #include "PageTestSupport.h"
 #include "RecordingMessagePort.h"
 #include "app/SettingsPage.h"
+#include "pages/bandwidth/BandwidthPage.h"
 
 namespace pelmora {
 namespace {
@@ -66,6 +67,18 @@ TEST_F(MainDialogTest, tabCyclesThePagesBothWaysAndAltLettersPickThem) {
     pressKey(Qt::Key_D, Qt::AltModifier);
     EXPECT_EQ(dialog->tabs()->currentIndex(), 2);
     EXPECT_EQ(dialog->currentPage(), dialog->page(2));
+}
+
+TEST_F(MainDialogTest, choosingATabWhileAPageControlHasTheFocusShowsThatTab) {
+    dialog->tabs()->setCurrentIndex(1);
+    dialog->bandwidthPage()->passwordEdit()->setFocus();
+    QApplication::processEvents();
+    // Hiding the page that holds the focus moves the focus on; that must not turn the page.
+    dialog->tabs()->setCurrentIndex(3);
+    QApplication::processEvents();
+    EXPECT_EQ(dialog->tabs()->currentIndex(), 3);
+    EXPECT_EQ(dialog->currentPage(), dialog->page(3));
+    EXPECT_TRUE(dialog->page(3)->isVisible());
 }
 
 TEST_F(MainDialogTest, escapeAndEnterDoNotCloseTheWindow) {

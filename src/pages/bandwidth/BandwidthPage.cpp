@@ -27,6 +27,12 @@ BandwidthPage::BandwidthPage(QWidget* parent)
     bands_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* name = new QLineEdit(this);
     auto* password = new QLineEdit(this);
+    // Room for 16 characters; the list shows a handful of values at once.
+    const int fieldWidth = name->fontMetrics().horizontalAdvance('M') * 14;
+    name->setMaximumWidth(fieldWidth);
+    password->setMaximumWidth(fieldWidth);
+    bands_->setMaximumWidth(fieldWidth);
+    bands_->setMaximumHeight(bands_->fontMetrics().height() * 6);
     auto* ok = new QPushButton("OK", this);
     setCredentialControls(name, password, ok, kMinCredentialLength);
 
