@@ -1,23 +1,36 @@
 #!/bin/sh
-# Builds Pelmora and tries it without cameras: inside a private network namespace (nothing
-# leaves this machine), starts the camera simulator and lists its cameras with pelmora-cli.
-#   scripts/run.sh [--cameras N]
+# Builds Pelmora and tries it without cameras: starts the camera simulator on 127.0.0.1 and the
+# window (or, with --cli, the command-line tool) talking to it. Nothing is broadcast.
+#   scripts/run.sh [--cli] [--cameras N]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-cameras=8
-if [ "${1:-}" = "--cameras" ] && [ -n "${2:-}" ]; then
-    cameras=$2
+cameras=12
+mode=gui
+while [ "$#" -gt 0 ]; do
+    case "$1" in
+        --cli) mode=cli ;;
+        --cameras) cameras=$2; shift ;;
+        *) echo "usage: $0 [--cli] [--cameras N]" >&2; exit 2 ;;
+    esac
+    shift
+done
+if [ "$mode" = gui ] && [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display: showing the command-line tool instead (run from a desktop for the window)."
+    mode=cli
 fi
-"$root/scripts/build.sh" "$root/build" -DBUILD_TESTING=OFF
+"$root/scripts/build.sh" "$root/build"
 bin="$root/build/apps"
-echo "Starting $cameras simulated cameras and discovering them (inside a private network namespace):"
-"$root/scripts/in-netns.sh" sh -c '
-    fifo=$(mktemp -u) && mkfifo "$fifo"
-    "$1/pelmora-sim/pelmora-sim" --cameras "$2" > "$fifo" &
-    sim=$!
-    read -r ready < "$fifo" && rm -f "$fifo"
-    echo "$ready"
-    "$1/pelmora-cli/pelmora-cli" discover --wait 2
-    status=$?
-    kill $sim
-    exit $status' sh "$bin" "$cameras"
+fifo=$(mktemp -u)
+mkfifo "$fifo"
+"$bin/pelmora-sim/pelmora-sim" --bind 127.0.0.1 --port 0 --cameras "$cameras" > "$fifo" &
+sim=$!
+trap 'kill $sim 2>/dev/null; rm -f "$fifo"' EXIT INT TERM
+read -r ready < "$fifo"
+echo "$ready"
+port=${ready##*:}
+port=${port%% *}
+if [ "$mode" = gui ]; then
+    "$bin/pelmora/pelmora" --target "127.0.0.1:$port"
+else
+    "$bin/pelmora-cli/pelmora-cli" discover --wait 2 --target "127.0.0.1:$port"
+fi
