@@ -124,5 +124,31 @@ TEST_F(MainDialogTest, resultsFromTheReceiveThreadAreShownOnTheUiThread) {
     EXPECT_EQ(shown.icon, MessagePort::Icon::Warning);
 }
 
+TEST_F(MainDialogTest, retryAfterNoResponseSendsTheSameBytesAgain) {
+    ASSERT_TRUE(camera.receive(2s));  // the first enquiry
+    const auto mac = test::macOf(1);
+    const std::string request = "\x02SETMAC:" + mac + "\xFFSETBAND:2.0\xFF\x03";
+    dialog->table().registerPending(mac, request);
+    messages.setNextAnswer(true);
+    for (int tick = 0; tick < PendingRequest::kNoResponseAt; ++tick) {
+        dialog->engine().agingTick();
+    }
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_TRUE(messages.last().askedRetry);
+    EXPECT_EQ(messages.last().caption, "Information");
+    EXPECT_EQ(messages.last().text, "No Response");
+    EXPECT_EQ(camera.receive(2s), request);
+}
+
+TEST(MainDialogNetwork, aFailedSendShowsAQuietNoticeInsteadOfABox) {
+    RecordingMessagePort messages;
+    SendTarget unreachable;  // port 0 cannot be sent to
+    unreachable.address.s_addr = htonl(INADDR_LOOPBACK);
+    MainDialog dialog(MainDialogOptions{unreachable, &messages, {}});
+    ASSERT_FALSE(dialog.start());
+    EXPECT_EQ(dialog.statusLine()->text(), "Network unreachable — retrying");
+    EXPECT_EQ(messages.count(), 0u);
+}
+
 }  // namespace
 }  // namespace pelmora
