@@ -2,7 +2,7 @@
 # Builds and runs every test.
 #   scripts/run-tests.sh                 plain build in build/
 #   scripts/run-tests.sh --sanitize      AddressSanitizer + UndefinedBehaviorSanitizer, build-asan/
-#   scripts/run-tests.sh --tsan          ThreadSanitizer, build-tsan/ 
+#   scripts/run-tests.sh --tsan          ThreadSanitizer, build-tsan/ (all but the window tests)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-plain}
@@ -20,7 +20,10 @@ case "$mode" in
     --tsan)
         dir="$root/build-tsan"
         "$root/scripts/build.sh" "$dir" -DENABLE_TSAN=ON -DCMAKE_BUILD_TYPE=Debug
-        TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)"
+        # The window tests are left out: Qt itself is not built for ThreadSanitizer, so its own
+        # worker threads report races that are not ours. The table and engine tests cover the
+        # two threads of the tool.
+        TSAN_OPTIONS=halt_on_error=1 ctest --test-dir "$dir" --output-on-failure -j "$(nproc)" -LE gui
         ;;
     *)
         echo "usage: $0 [--sanitize|--tsan]" >&2

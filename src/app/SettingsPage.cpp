@@ -62,11 +62,15 @@ std::vector<std::string> SettingsPage::rowCells(const CameraRecord& record) cons
     return cameraRowCells(record, AddressColumn::IpAddress);
 }
 
-void SettingsPage::writeRow(int row, const std::vector<std::string>& cells, int alignment) {
+int SettingsPage::cellAlignment(int) const {
+    return kAlignLeft;
+}
+
+void SettingsPage::writeRow(int row, const std::vector<std::string>& cells) {
     for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
         grid_->setRow(row);
         grid_->setCol(c);
-        grid_->setCellAlignment(alignment);
+        grid_->setCellAlignment(cellAlignment(c));
         grid_->setTextMatrix(row, c, cameraText(cells[c]));
     }
 }
@@ -98,7 +102,7 @@ void SettingsPage::refreshGrid() {
         }
         dropHighlight();
         changed = true;
-        writeRow(nextRow_, rowCells(record), kAlignLeft);
+        writeRow(nextRow_, rowCells(record));
         ++nextRow_;
     }
     while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
@@ -109,7 +113,7 @@ void SettingsPage::refreshGrid() {
     const std::vector<std::string> blank(columns_.size() > 5 ? 5 : columns_.size());
     for (int row = nextRow_; row < kMinimumRows; ++row) {
         changed = true;
-        writeRow(row, blank, kAlignLeft);
+        writeRow(row, blank);
         dropHighlight();
     }
     // The selected camera stays selected wherever it now stands.

@@ -82,7 +82,9 @@ class SettingsPage : public QWidget {
     // Grid rows shown even with fewer cameras (row 0 the header).
     static constexpr int kMinimumRows = 8;
     void writeHeaders();
-    void writeRow(int row, const std::vector<std::string>& cells, int alignment);
+    void writeRow(int row, const std::vector<std::string>& cells);
+    // The alignment of a column's cells: 1 left, 7 right (vertically centred either way).
+    virtual int cellAlignment(int column) const;
     // A click on the grid; the MAC-keyed pages select the camera.
     virtual void gridClick() { selectRow(); }
     // Scroll bar and top row after a rewrite that listed `listed` + 1 rows.

@@ -2,16 +2,10 @@
 """The real default: pelmora-cli broadcasts to 255.255.255.255 port 2380 with SO_BROADCAST and
 finds pelmora-sim bound to the setup port, all inside a private network namespace."""
 
-import argparse
 
-from harness import Simulator, check, discover_json, reexec_in_namespace
+from harness import Simulator, check, discover_json, parse_programs
 
-parser = argparse.ArgumentParser()
-parser.add_argument("--sim", required=True)
-parser.add_argument("--cli", required=True)
-parser.add_argument("--netns", required=True)
-args = parser.parse_args()
-reexec_in_namespace(args.netns)
+args = parse_programs(broadcasts=True)
 
 with Simulator(args.sim, "--cameras", "8"):
     cameras = discover_json(args.cli, "--wait", "1")

@@ -1,9 +1,8 @@
 #!/usr/bin/env python3
 """pelmora-cli discover against pelmora-sim on 127.0.0.1, destination injected."""
 
-import argparse
 
-from harness import Simulator, check, discover_json, run_cli
+from harness import Simulator, check, discover_json, parse_programs, run_cli
 
 RECORD_KEYS = ["mac", "model", "serial", "softVersion", "ipAddress", "pppoeIpAddress", "dhcp",
                "subnetMask", "gateway", "dnsAuto", "dns1", "dns2", "dns3", "dns4", "webPort",
@@ -11,10 +10,7 @@ RECORD_KEYS = ["mac", "model", "serial", "softVersion", "ipAddress", "pppoeIpAdd
                "dateTimeMark", "pppoeReported", "pppoeOn", "pppoeDnsAuto", "pppoeDns1",
                "pppoeDns2", "age"]
 
-parser = argparse.ArgumentParser()
-parser.add_argument("--sim", required=True)
-parser.add_argument("--cli", required=True)
-args = parser.parse_args()
+args = parse_programs()
 
 with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "20") as sim:
     target = f"127.0.0.1:{sim.port}"

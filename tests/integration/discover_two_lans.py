@@ -2,18 +2,12 @@
 """Two camera LANs on different subnets, no default route: the tool's namespace is joined by a
 veth pair to each of two camera namespaces, and discovery must find the cameras on both."""
 
-import argparse
 import subprocess
 import time
 
-from harness import Simulator, check, discover_json, reexec_in_namespace
+from harness import Simulator, check, discover_json, parse_programs
 
-parser = argparse.ArgumentParser()
-parser.add_argument("--sim", required=True)
-parser.add_argument("--cli", required=True)
-parser.add_argument("--netns", required=True)
-args = parser.parse_args()
-reexec_in_namespace(args.netns)
+args = parse_programs(broadcasts=True)
 
 
 def sh(*command):

@@ -1,6 +1,7 @@
 """Shared pieces of the end-to-end tests: the simulator and the CLI as processes, and private
 network namespaces for everything that broadcasts."""
 
+import argparse
 import json
 import os
 import shutil
@@ -8,6 +9,20 @@ import subprocess
 import sys
 
 SKIP = 77
+
+
+def parse_programs(broadcasts=False):
+    """The programs under test from the command line. A test that broadcasts also gets the
+    namespace script and runs itself again inside a private namespace."""
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--sim", required=True)
+    parser.add_argument("--cli", required=True)
+    if broadcasts:
+        parser.add_argument("--netns", required=True)
+    args = parser.parse_args()
+    if broadcasts:
+        reexec_in_namespace(args.netns)
+    return args
 
 
 def in_private_namespace():

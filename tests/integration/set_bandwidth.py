@@ -2,14 +2,10 @@
 """pelmora-cli set-bandwidth against pelmora-sim on 127.0.0.1: one line of outcome, exit 0 only
 on an acknowledgement, and the new limit in the camera's next reply."""
 
-import argparse
 
-from harness import Simulator, check, discover_json, run_cli
+from harness import Simulator, check, discover_json, parse_programs, run_cli
 
-parser = argparse.ArgumentParser()
-parser.add_argument("--sim", required=True)
-parser.add_argument("--cli", required=True)
-args = parser.parse_args()
+args = parse_programs()
 
 ADMIN = ["--user", "admin", "--password", "password"]
 

@@ -43,23 +43,22 @@ void DateTimePage::refreshGrid() {
         if (nextRow_ >= grid_->Rows()) {
             grid_->AddItem(QString(), grid_->Rows());
         }
-        const auto cells = dateTimeRowCells(record, index);
-        for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
-            grid_->setRow(nextRow_);
-            grid_->setCol(c);
-            grid_->setCellAlignment(c == 0 || c == 4 ? kAlignRight : kAlignLeft);
-            grid_->setTextMatrix(nextRow_, c, cameraText(cells[c]));
-        }
+        writeRow(nextRow_, dateTimeRowCells(record, index));
         ++nextRow_;
     }
     while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
         grid_->RemoveItem(grid_->Rows() - 1);
     }
     for (int row = nextRow_; row < kMinimumRows; ++row) {
-        writeRow(row, std::vector<std::string>(columnCount()), kAlignLeft);
+        writeRow(row, std::vector<std::string>(columnCount()));
     }
     placeScrollBar(topRow);
     grid_->setRedraw(true);
+}
+
+// The mark and the table index stand at the right of their cells.
+int DateTimePage::cellAlignment(int column) const {
+    return column == 0 || column == 4 ? kAlignRight : kAlignLeft;
 }
 
 // Only the header matters here for now: columns 0 and 3 do not sort.

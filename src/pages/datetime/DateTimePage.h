@@ -18,6 +18,7 @@ class DateTimePage final : public SettingsPage {
     void clearSelection() override {}
     void fillForm(const CameraRecord&) override {}
     void gridClick() override;
+    int cellAlignment(int column) const override;
 };
 
 }  // namespace pelmora
