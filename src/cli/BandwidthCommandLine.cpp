@@ -1,0 +1,39 @@
+// "set-bandwidth" on the command line.
+#include "cli/CommandLine.h"
+#include "cli/SettingCommand.h"
+#include "pages/bandwidth/BandwidthForm.h"
+
+namespace pelmora {
+
+void addSetBandwidthCommand(CommandLine& line) {
+    struct Values {
+        std::string mac;
+        std::string band;
+    };
+    auto values = std::make_shared<Values>();
+    auto* command = line.app().add_subcommand(
+        "set-bandwidth",
+        "Set one camera's bandwidth limit. Prints the camera's answer (\"Setting OK\", "
+        "\"Setting NG\" or its own message) or \"No Response\" after about 10 s; exits 0 only "
+        "when the camera accepted.");
+    command->add_option("MAC", values->mac, "The camera's MAC address, as discover prints it")
+        ->required()
+        ->check(fieldTextValidator());
+    command
+        ->add_option("VALUE", values->band,
+                     "The limit as the camera lists it (discover --json, \"bandElements\"), "
+                     "for example 2.0, or \"unlimited\"")
+        ->required()
+        ->check(fieldTextValidator());
+    line.addCredentialOptions(command);
+    line.addTargetOption(command);
+    command->callback([&line, values] {
+        line.setAction([&line, values] {
+            const auto request =
+                buildBandwidthRequest(values->mac, line.user(), line.password(), values->band);
+            return runSettingCommand({line.target(), values->mac, request}, stdout);
+        });
+    });
+}
+
+}  // namespace pelmora

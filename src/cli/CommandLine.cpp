@@ -1,0 +1,59 @@
+#include "cli/CommandLine.h"
+
+#include <cstdio>
+
+#include "pages/PageRules.h"
+
+namespace pelmora {
+
+CLI::Validator fieldTextValidator() {
+    return CLI::Validator(
+        [](const std::string& text) {
+            for (const char c : text) {
+                if (c == '\0' || c == '\x02' || c == '\x03' || c == '\xFF') {
+                    return std::string("must not contain control bytes 0x00, 0x02, 0x03 or 0xFF");
+                }
+            }
+            return std::string();
+        },
+        "");
+}
+
+void CommandLine::addTargetOption(CLI::App* command) {
+    command->add_option("--target", targetText_,
+                        "Send to HOST[:PORT] instead of broadcasting to 255.255.255.255:2380");
+}
+
+void CommandLine::addCredentialOptions(CLI::App* command) {
+    const auto length = CLI::Validator(
+        [](const std::string& text) {
+            return text.size() >= kMinCredentialLength &&
+                           text.size() <= static_cast<std::size_t>(kMaxCredentialLength)
+                       ? std::string{}
+                       : std::string("must be 4 to 16 characters");
+        },
+        "4-16 CHARS");
+    command->add_option("--user", user_, "Administrator name of the camera")
+        ->required()
+        ->check(length)
+        ->check(fieldTextValidator());
+    command->add_option("--password", password_, "Administrator password")
+        ->required()
+        ->check(length)
+        ->check(fieldTextValidator());
+}
+
+int CommandLine::run() {
+    if (!targetText_.empty()) {
+        std::string error;
+        const auto parsed = parseTarget(targetText_, &error);
+        if (!parsed) {
+            std::fprintf(stderr, "--target: %s\n", error.c_str());
+            return 2;
+        }
+        target_ = *parsed;
+    }
+    return action_ ? action_() : 2;
+}
+
+}  // namespace pelmora

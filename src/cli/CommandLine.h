@@ -1,0 +1,48 @@
+#pragma once
+// The command-line tool's commands, each registered from its own file onto one CLI11 app. A
+// command stores the action to run once the whole line has parsed.
+
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <string>
+
+#include "engine/SendTarget.h"
+
+namespace pelmora {
+
+class CommandLine {
+  public:
+    explicit CommandLine(CLI::App& app) : app_(app) {}
+
+    CLI::App& app() { return app_; }
+
+    // Adds --target to a command; the parsed value is `target()`.
+    void addTargetOption(CLI::App* command);
+    // Adds --user and --password (4 to 16 characters, no framing bytes) to a command.
+    void addCredentialOptions(CLI::App* command);
+    // The action of the command that parsed.
+    void setAction(std::function<int()> action) { action_ = std::move(action); }
+
+    // After parsing: resolves --target (exit code 2 on a bad value) and runs the action.
+    int run();
+
+    SendTarget target() const { return target_; }
+    const std::string& user() const { return user_; }
+    const std::string& password() const { return password_; }
+
+  private:
+    CLI::App& app_;
+    std::string targetText_;
+    SendTarget target_ = SendTarget::broadcast();
+    std::string user_;
+    std::string password_;
+    std::function<int()> action_;
+};
+
+// Text that goes into a datagram field: the framing bytes cannot be part of it.
+CLI::Validator fieldTextValidator();
+
+void addDiscoverCommand(CommandLine& line);
+void addSetBandwidthCommand(CommandLine& line);
+
+}  // namespace pelmora
