@@ -35,7 +35,7 @@ class SettingsPage : public QWidget {
 
     virtual void refreshGrid();
     // Makes the row under the pointer (or the keyboard's row) the selected camera.
-    void selectRow();
+    virtual void selectRow();
     // Scrolls the grid one row per wheel notch.
     void pageWheel(int delta);
 
@@ -90,13 +90,21 @@ class SettingsPage : public QWidget {
     // Scroll bar and top row after a rewrite that listed `listed` + 1 rows.
     void placeScrollBar(int topRow);
 
+    // The grid's mouse and keyboard events; the Network page has rules of its own.
+    virtual void onMouseDown(int button, int shift, int x, int y);
+    virtual void onMouseMove(int button, int shift, int x, int y);
+    virtual void onMouseUp(int button, int shift, int x, int y);
+    virtual void onKeyUp(int& key, int shift);
+    virtual void onKeyPress(int& key);
+    virtual void openCameraPage();
+
+    int mouseDownRow_ = 0;
+    bool headerPressed_ = false;
+    int topRowAtPress_ = 1;
+    bool keyboardSelect_ = false;
+    int rowHeightPx_ = 17;
+
   private:
-    void onMouseDown(int button, int shift, int x, int y);
-    void onMouseMove(int button, int shift, int x, int y);
-    void onMouseUp(int button, int shift, int x, int y);
-    void onKeyUp(int& key, int shift);
-    void onKeyPress(int& key);
-    void openCameraPage();
 
     std::vector<GridColumn> columns_;
     QTimer refreshTimer_;
@@ -107,11 +115,6 @@ class SettingsPage : public QWidget {
 
   private:
     std::size_t minimumCredential_ = kMinCredentialLength;
-    int mouseDownRow_ = 0;
-    bool headerPressed_ = false;
-    int topRowAtPress_ = 1;
-    bool keyboardSelect_ = false;
-    int rowHeightPx_ = 17;
 };
 
 // Camera text is 8-bit: each byte is the character of the same code.
