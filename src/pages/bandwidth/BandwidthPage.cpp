@@ -68,11 +68,20 @@ BandwidthPage::BandwidthPage(QWidget* parent)
     setTabOrder(ok, cancel_);
 }
 
+// Runs on every refresh while no camera is selected: widgets already empty are left alone, since
+// clearing a label asks the whole window for a new layout and a repaint.
 void BandwidthPage::clearSelection() {
-    adminName_->clear();
-    adminPassword_->clear();
-    currentBand_->clear();
-    bands_->clear();
+    for (QLineEdit* edit : {adminName_, adminPassword_}) {
+        if (!edit->text().isEmpty()) {
+            edit->clear();
+        }
+    }
+    if (!currentBand_->text().isEmpty()) {
+        currentBand_->clear();
+    }
+    if (bands_->count() != 0) {
+        bands_->clear();
+    }
     okButton_->setEnabled(false);
 }
 
