@@ -13,6 +13,9 @@ int main(int argc, char** argv) {
     pelmora::CommandLine line(app);
     pelmora::addDiscoverCommand(line);
     pelmora::addSetBandwidthCommand(line);
+    pelmora::addSetNetworkCommand(line);
+    pelmora::addRebootCommand(line);
+    pelmora::addSetTimeCommand(line);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

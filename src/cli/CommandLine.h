@@ -44,5 +44,8 @@ CLI::Validator fieldTextValidator();
 
 void addDiscoverCommand(CommandLine& line);
 void addSetBandwidthCommand(CommandLine& line);
+void addSetNetworkCommand(CommandLine& line);
+void addRebootCommand(CommandLine& line);
+void addSetTimeCommand(CommandLine& line);
 
 }  // namespace pelmora

@@ -1,0 +1,27 @@
+#pragma once
+// Setting the clock, time zone and date format of several cameras at once, as the Date time
+// page's OK buttons do: one request per camera, then one line per camera with its answer.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "engine/SendTarget.h"
+#include "pages/datetime/DateTimeRequest.h"
+
+namespace pelmora {
+
+struct DateTimeCommand {
+    SendTarget target = SendTarget::broadcast();
+    std::vector<std::string> macs;  // distinct, in the order given
+    DateTimeValues values;
+    DateTimeButton button = DateTimeButton::Manual;
+};
+
+// Sends, waits until every camera has answered or the table has prompted "No Response" for
+// it, and prints "MAC OK", "MAC NG" or "MAC No Response" per camera in the order given.
+// Returns the process exit code: 0 when every camera accepted, 1 otherwise, or the code of a
+// fatal socket error.
+int runDateTimeCommand(const DateTimeCommand& command, std::FILE* out);
+
+}  // namespace pelmora

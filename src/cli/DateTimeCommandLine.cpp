@@ -1,0 +1,81 @@
+// "set-time" on the command line.
+#include <algorithm>
+
+#include "cli/CommandLine.h"
+#include "cli/DateTimeArguments.h"
+#include "cli/DateTimeCommand.h"
+
+namespace pelmora {
+namespace {
+
+// A camera names itself in its answer with 17 characters; a longer MAC could never match.
+CLI::Validator macLengthValidator() {
+    return CLI::Validator(
+        [](const std::string& text) {
+            return !text.empty() && text.size() <= 17 ? std::string{}
+                                                      : std::string("must be 1 to 17 characters");
+        },
+        "");
+}
+
+// The same camera named twice gets one request and one line.
+std::vector<std::string> distinct(const std::vector<std::string>& macs) {
+    std::vector<std::string> out;
+    for (const auto& mac : macs) {
+        if (std::find(out.begin(), out.end(), mac) == out.end()) {
+            out.push_back(mac);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void addSetTimeCommand(CommandLine& line) {
+    struct Values {
+        std::vector<std::string> macs;
+        std::string format;
+        std::string zone;
+        bool pc = false;
+        std::string at;
+    };
+    auto values = std::make_shared<Values>();
+    auto* command = line.app().add_subcommand(
+        "set-time",
+        "Set the clock, time zone and date format of one or more cameras. Prints one line per "
+        "camera: its MAC and \"OK\", \"NG\" or \"No Response\" (after about 10 s); exits 0 only "
+        "when every camera accepted. A missing or invalid format, zone or date prints the "
+        "window's message (for example \"Time Zone Setting Error\"), sends nothing and exits 1.");
+    command->add_option("MAC", values->macs, "The cameras' MAC addresses, as discover prints them")
+        ->required()
+        ->check(fieldTextValidator())
+        ->check(macLengthValidator());
+    command->add_option("--format", values->format,
+                        "Date format shown by the cameras: ymd, mdy or dmy");
+    command->add_option("--zone", values->zone, "Time zone in whole hours from GMT, -12 to 13");
+    auto* source = command->add_option_group("date and time", "What to set the clocks to");
+    source->add_flag("--pc", values->pc, "This computer's local date and time, read once");
+    source->add_option("--at", values->at,
+                       "A date and time from 2001 to 2037, \"YYYY-MM-DD hh:mm:ss\"");
+    source->require_option(1);
+    line.addTargetOption(command);
+    command->callback([&line, values] {
+        line.setAction([&line, values] {
+            const int format = dateFormatIndex(values->format);
+            const int zone = timeZoneIndex(values->zone);
+            const auto check =
+                values->pc ? readPcDateTime(format, zone)
+                           : checkManualDateTime(dateTimeSelections(format, zone, values->at));
+            if (!check.values) {
+                std::printf("%.*s\n", static_cast<int>(check.message.size()), check.message.data());
+                return 1;
+            }
+            return runDateTimeCommand(
+                {line.target(), distinct(values->macs), *check.values,
+                 values->pc ? DateTimeButton::PcClock : DateTimeButton::Manual},
+                stdout);
+        });
+    });
+}
+
+}  // namespace pelmora
