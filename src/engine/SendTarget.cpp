@@ -34,7 +34,7 @@ std::string SendTarget::text() const {
     return std::string(buffer) + ':' + std::to_string(port);
 }
 
-std::optional<SendTarget> parseTarget(std::string_view spec, std::string* error) {
+std::optional<SendTarget> parseTarget(std::string_view text, std::string* error) {
     const auto fail = [error](std::string why) -> std::optional<SendTarget> {
         if (error != nullptr) {
             *error = std::move(why);
@@ -43,10 +43,10 @@ std::optional<SendTarget> parseTarget(std::string_view spec, std::string* error)
     };
     SendTarget target;
     target.port = kSetupPort;
-    std::string_view host = spec;
-    if (const auto colon = spec.rfind(':'); colon != std::string_view::npos) {
-        host = spec.substr(0, colon);
-        const auto portText = spec.substr(colon + 1);
+    std::string_view host = text;
+    if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
+        host = text.substr(0, colon);
+        const auto portText = text.substr(colon + 1);
         unsigned value = 0;
         const auto [end, ec] =
             std::from_chars(portText.data(), portText.data() + portText.size(), value);

@@ -23,6 +23,6 @@ struct SendTarget {
 
 // "HOST" or "HOST:PORT"; HOST is a dotted IPv4 address or a name that resolves to one. The
 // port defaults to the setup port. nullopt (with a reason in `error`) when it does not parse.
-std::optional<SendTarget> parseTarget(std::string_view spec, std::string* error = nullptr);
+std::optional<SendTarget> parseTarget(std::string_view text, std::string* error = nullptr);
 
 }  // namespace pelmora

@@ -1,4 +1,4 @@
-// Part 1.2: finding cameras by MAC, settling replies, pending requests and the ageing tick.
+// Finding cameras by MAC, settling replies, pending requests and the ageing tick.
 #include "model/CameraTable.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Part 1.1's reply table: how each key of an information reply rewrites a camera's record.
+// How each key of an information reply rewrites a camera's record.
 #include "model/InfoReply.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-// Part 1.2's sortByColumn: keys per column code, direction, tie order and the counting rule.
+// sortByColumn: keys per column code, direction, tie order and the counting rule.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -203,7 +203,7 @@ int referenceCompare(int code, const CameraRecord& a, const CameraRecord& b) {
     }
 }
 
-// The specification's rule: a record's new position is the number of others that come before it.
+// The counting rule: a record's new position is the number of others that come before it.
 std::vector<std::string> countingRuleOrder(int code, bool descending,
                                            const std::vector<CameraRecord>& records) {
     std::vector<std::string> out(records.size());

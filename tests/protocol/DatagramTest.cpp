@@ -1,4 +1,4 @@
-// Part 1.1: framing, the enquiry, the setting request envelope and classifying received datagrams.
+// Framing, the enquiry, the setting request envelope and classifying received datagrams.
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -1,4 +1,4 @@
-// Part 1.1: reading a key, leading-decimal conversion and dotted addresses.
+// Reading a key, leading-decimal conversion and dotted addresses.
 #include "protocol/KeyReader.h"
 
 #include <gtest/gtest.h>
