@@ -12,17 +12,6 @@ CameraListPage::CameraListPage(std::vector<GridColumn> columns, AddressColumn ad
     layout->addStretch();
 }
 
-CameraListPage* CameraListPage::network(QWidget* parent) {
-    return new CameraListPage({{"MAC address", 1700},
-                               {"IP address", 1600},
-                               {"Model", 1350},
-                               {"Serial No.", 1160},
-                               {"Version No.", 7000},
-                               {"", 0},
-                               {"", 0}},
-                              AddressColumn::IpAddress, parent);
-}
-
 CameraListPage* CameraListPage::pppoe(QWidget* parent) {
     return new CameraListPage({{"MAC address", 1700},
                                {"PPPoE IP address", 1600},

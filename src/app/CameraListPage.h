@@ -1,6 +1,6 @@
 #pragma once
 // A MAC-keyed page that so far shows only its camera grid (its form is still to come): the
-// Network and PPPoE tabs.
+// PPPoE tab.
 
 #include "app/SettingsPage.h"
 
@@ -13,7 +13,6 @@ class CameraListPage final : public SettingsPage {
     CameraListPage(std::vector<GridColumn> columns, AddressColumn address,
                    QWidget* parent = nullptr);
 
-    static CameraListPage* network(QWidget* parent);
     static CameraListPage* pppoe(QWidget* parent);
 
   protected:

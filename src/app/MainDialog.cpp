@@ -12,6 +12,7 @@
 #include "app/ProductVersion.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/datetime/DateTimePage.h"
+#include "pages/network/NetworkPage.h"
 
 namespace pelmora {
 namespace {
@@ -56,7 +57,7 @@ MainDialog::~MainDialog() {
 std::optional<int> MainDialog::start() {
     table_.resetTable();
     setWindowTitle(captionFor(kProductVersion, kSpecialBuild));
-    pages_ = {CameraListPage::network(this), new BandwidthPage(this), new DateTimePage(this),
+    pages_ = {new NetworkPage(this), new BandwidthPage(this), new DateTimePage(this),
               CameraListPage::pppoe(this)};
     const char* titles[] = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE"};
     const PageServices services{

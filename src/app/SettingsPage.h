@@ -105,7 +105,6 @@ class SettingsPage : public QWidget {
     int rowHeightPx_ = 17;
 
   private:
-
     std::vector<GridColumn> columns_;
     QTimer refreshTimer_;
     int refreshMilliseconds_;

@@ -1,7 +1,15 @@
 #include "pages/datetime/DateTimePage.h"
 
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QVBoxLayout>
+#include <cstdio>
 
+#include "app/MessagePort.h"
+#include "model/FixedText.h"
+#include "pages/datetime/DateTimeChoices.h"
 #include "pages/datetime/DateTimeRows.h"
 
 namespace pelmora {
@@ -9,6 +17,32 @@ namespace {
 
 constexpr int kAlignLeft = 1;
 constexpr int kAlignRight = 7;
+constexpr int kMarkColumn = 0;
+constexpr int kAddressColumn = 1;
+constexpr int kIndexColumn = 4;
+
+QComboBox* numberList(QWidget* parent, NumberList list) {
+    auto* box = new QComboBox(parent);
+    for (const auto& text : numberListTexts(list)) {
+        box->addItem(QString::fromStdString(text));
+    }
+    // The page never preselects a value: an unchosen list is refused by the checks.
+    box->setCurrentIndex(-1);
+    return box;
+}
+
+QLabel* plainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QString pcClockText(const std::tm& now) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%d-%d-%d      %d:%02d:%02d", now.tm_year + 1900,
+                  now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec);
+    return QString::fromLatin1(text);
+}
 
 }  // namespace
 
@@ -18,10 +52,72 @@ DateTimePage::DateTimePage(QWidget* parent)
                     {"Model", 1800},
                     {"Current date time", 3000},
                     {"", 8000}},
-                   1000, parent) {
+                   1000, parent),
+      format_(new QComboBox(this)),
+      zone_(new QComboBox(this)),
+      pcClock_(new QLineEdit(this)),
+      manualOk_(new QPushButton("OK", this)),
+      pcClockOk_(new QPushButton("OK", this)) {
+    for (const auto& choice : kDateFormats) {
+        format_->addItem(QString::fromLatin1(choice.listText.data(),
+                                             static_cast<qsizetype>(choice.listText.size())));
+    }
+    for (const auto zone : kTimeZoneTexts) {
+        zone_->addItem(QString::fromLatin1(zone.data(), static_cast<qsizetype>(zone.size())));
+    }
+    format_->setCurrentIndex(-1);
+    zone_->setCurrentIndex(-1);
+    zone_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+
+    auto* choices = new QGridLayout;
+    choices->addWidget(plainLabel("Date time format", this), 0, 0);
+    choices->addWidget(format_, 0, 1, Qt::AlignLeft);
+    choices->addWidget(plainLabel("Time zone selecting", this), 1, 0);
+    choices->addWidget(zone_, 1, 1, Qt::AlignLeft);
+    choices->setColumnStretch(1, 1);
+
+    auto* manualGroup = new QGroupBox("Manual current date time setting", this);
+    auto* manual = new QHBoxLayout(manualGroup);
+    const std::array<NumberList, 6> lists{kYearList, kMonthList,  kDayList,
+                                          kHourList, kMinuteList, kSecondList};
+    // The separators that follow each list: "2001-01-01  00:00:00".
+    const std::array<const char*, 6> after{"-", "-", "", ":", ":", ""};
+    manual->addWidget(plainLabel("20", manualGroup));
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        dateTime_[i] = numberList(manualGroup, lists[i]);
+        manual->addWidget(dateTime_[i]);
+        if (after[i][0] != '\0') {
+            manual->addWidget(plainLabel(after[i], manualGroup));
+        } else if (i + 1 < lists.size()) {
+            manual->addSpacing(dateTime_[i]->fontMetrics().horizontalAdvance("00"));
+        }
+    }
+    manual->addStretch();
+    manualOk_->setParent(manualGroup);
+    manual->addWidget(manualOk_);
+
+    auto* pcGroup = new QGroupBox("PC current date time setting", this);
+    auto* pc = new QHBoxLayout(pcGroup);
+    pcClock_->setParent(pcGroup);
+    pcClock_->setReadOnly(true);
+    pcClock_->setAlignment(Qt::AlignCenter);
+    pcClock_->setMinimumWidth(
+        pcClock_->fontMetrics().horizontalAdvance("2037-12-31      23:59:59") +
+        pcClock_->fontMetrics().horizontalAdvance("MMMM"));
+    pc->addWidget(pcClock_);
+    pc->addStretch();
+    pcClockOk_->setParent(pcGroup);
+    pc->addWidget(pcClockOk_);
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(grid_);
+    layout->addLayout(choices);
+    layout->addWidget(manualGroup);
+    layout->addWidget(pcGroup);
     layout->addStretch();
+
+    connect(manualOk_, &QPushButton::clicked, this, &DateTimePage::onManualOk);
+    connect(pcClockOk_, &QPushButton::clicked, this, &DateTimePage::onPcClockOk);
 }
 
 void DateTimePage::refreshGrid() {
@@ -29,6 +125,7 @@ void DateTimePage::refreshGrid() {
         return;
     }
     grid_->setRedraw(false);
+    settleAnswers();
     nextRow_ = 1;
     const int topRow = grid_->TopRow();
     const auto records = table_->liveRecords();
@@ -52,28 +149,122 @@ void DateTimePage::refreshGrid() {
     for (int row = nextRow_; row < kMinimumRows; ++row) {
         writeRow(row, std::vector<std::string>(columnCount()));
     }
+    // A camera no longer listed loses its mark, so it is not sent to when it returns.
+    table_->modify([](TableData& data) {
+        for (auto& record : data.records) {
+            if (!isListed(record) && record.dateTimeMark[0] != '\0') {
+                copyField(record.dateTimeMark, "");
+            }
+        }
+    });
     placeScrollBar(topRow);
     grid_->setRedraw(true);
+    pcClock_->setText(pcClockText(clock_()));
+}
+
+// The receive thread leaves −1 or −2 in the slot of an answered date and time request; only
+// this page frees such slots. A slot whose camera has left the table stays taken.
+void DateTimePage::settleAnswers() {
+    table_->modify([](TableData& data) {
+        for (auto& slot : data.pending) {
+            if (slot.state != PendingRequest::kDateTimeAccepted &&
+                slot.state != PendingRequest::kDateTimeRefused) {
+                continue;
+            }
+            const auto mac = fieldText(slot.mac);
+            for (auto& record : data.records) {
+                if (!record.isFree() && fieldText(record.mac) == mac) {
+                    copyField(record.dateTimeMark,
+                              slot.state == PendingRequest::kDateTimeAccepted ? "OK" : "NG");
+                    slot.state = PendingRequest::kFree;
+                    break;
+                }
+            }
+        }
+    });
 }
 
 // The mark and the table index stand at the right of their cells.
 int DateTimePage::cellAlignment(int column) const {
-    return column == 0 || column == 4 ? kAlignRight : kAlignLeft;
+    return column == kMarkColumn || column == kIndexColumn ? kAlignRight : kAlignLeft;
 }
 
-// Only the header matters here for now: columns 0 and 3 do not sort.
+// A header click sorts (not on the mark or clock columns); a click on a camera toggles its mark.
 void DateTimePage::gridClick() {
     if (grid_->MouseRow() != 0) {
+        toggleMark(grid_->Row());
         return;
     }
     const int column = grid_->MouseCol();
-    if (column == 0 || column == 3) {
+    if (column == kMarkColumn || column == 3) {
         return;
     }
     emit sortColumn(column, 0);
     grid_->setHighLight(0);
+    grid_->setRedraw(false);
     grid_->Clear();
     writeHeaders();
+}
+
+void DateTimePage::toggleMark(int row) {
+    if (table_ == nullptr || row < 1 || row >= grid_->Rows() ||
+        grid_->TextMatrix(row, kAddressColumn).isEmpty()) {
+        return;
+    }
+    const bool marked = grid_->TextMatrix(row, kMarkColumn) == QLatin1String(">>");
+    const std::string_view mark = marked ? std::string_view() : kChosenMark;
+    grid_->setTextMatrix(row, kMarkColumn,
+                         QString::fromLatin1(mark.data(), static_cast<qsizetype>(mark.size())));
+    bool isNumber = false;
+    const int index = grid_->TextMatrix(row, kIndexColumn).toInt(&isNumber);
+    if (!isNumber || !isSelected(index, kTableSize)) {
+        return;
+    }
+    table_->modify([&](TableData& data) { copyField(data.records[index].dateTimeMark, mark); });
+}
+
+void DateTimePage::onManualOk() {
+    DateTimeSelections selections;
+    selections.format = format_->currentIndex();
+    selections.zone = zone_->currentIndex();
+    selections.year = dateTime_[0]->currentIndex();
+    selections.month = dateTime_[1]->currentIndex();
+    selections.day = dateTime_[2]->currentIndex();
+    selections.hour = dateTime_[3]->currentIndex();
+    selections.minute = dateTime_[4]->currentIndex();
+    selections.second = dateTime_[5]->currentIndex();
+    sendChecked(checkManualDateTime(selections), DateTimeButton::Manual);
+}
+
+void DateTimePage::onPcClockOk() {
+    sendChecked(readPcDateTime(format_->currentIndex(), zone_->currentIndex(), clock_),
+                DateTimeButton::PcClock);
+}
+
+void DateTimePage::sendChecked(const DateTimeCheck& check, DateTimeButton button) {
+    if (!check.values) {
+        if (services_.messages != nullptr) {
+            caution(*services_.messages,
+                    QString::fromLatin1(check.message.data(),
+                                        static_cast<qsizetype>(check.message.size())));
+        }
+        return;
+    }
+    if (table_ == nullptr) {
+        return;
+    }
+    std::vector<DateTimeGridRow> rows;
+    for (int row = 1; row < grid_->Rows(); ++row) {
+        rows.push_back({grid_->TextMatrix(row, kMarkColumn).toLatin1().toStdString(),
+                        grid_->TextMatrix(row, kIndexColumn).toLatin1().toStdString()});
+    }
+    const auto macs = markedCameraMacs(*table_, rows);
+    sendDateTimeRequests(*table_, services_.send, macs, *check.values, button, pause_);
+}
+
+void DateTimePage::showEvent(QShowEvent* event) {
+    SettingsPage::showEvent(event);
+    grid_->setFocus();
 }
 
 }  // namespace pelmora

@@ -1,8 +1,14 @@
 #pragma once
-// The "Date time" tab: every listed camera with its own clock, rewritten each second. The
-// marks and the two ways of setting clocks come with the page's form.
+// The "Date time" tab: every listed camera with its own clock, rewritten each second. A click
+// marks or unmarks a camera; the form below the grid sends a hand-picked date and time, or the
+// PC's clock, to every marked camera, and each tick turns their answers into "OK" or "NG".
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <array>
 
 #include "app/SettingsPage.h"
+#include "pages/datetime/DateTimeRequest.h"
 
 namespace pelmora {
 
@@ -14,11 +20,48 @@ class DateTimePage final : public SettingsPage {
 
     void refreshGrid() override;
 
+    // The PC clock read by the tick and by the PC-clock button, and the wait between the
+    // PC-clock button's requests; tests fix both.
+    void setClock(LocalClock clock) { clock_ = std::move(clock); }
+    void setPause(Pause pause) { pause_ = std::move(pause); }
+
+    QComboBox* formatList() const { return format_; }
+    QComboBox* zoneList() const { return zone_; }
+    // Year, month, day, hour, minute, second, in that order.
+    const std::array<QComboBox*, 6>& dateTimeLists() const { return dateTime_; }
+    QLineEdit* pcClockEdit() const { return pcClock_; }
+    QPushButton* manualOkButton() const { return manualOk_; }
+    QPushButton* pcClockOkButton() const { return pcClockOk_; }
+
   protected:
     void clearSelection() override {}
     void fillForm(const CameraRecord&) override {}
     void gridClick() override;
     int cellAlignment(int column) const override;
+    void showEvent(QShowEvent* event) override;
+    // This page has no selected camera: releases, keys and double-clicks select nothing.
+    void onMouseUp(int, int, int, int) override {}
+    void onKeyUp(int&, int) override {}
+    void onKeyPress(int&) override {}
+    void openCameraPage() override {}
+
+  private:
+    void onManualOk();
+    void onPcClockOk();
+    // Shows a refused check, or sends the values to every marked camera.
+    void sendChecked(const DateTimeCheck& check, DateTimeButton button);
+    // Turns the answered date and time requests into their cameras' "OK" or "NG" marks.
+    void settleAnswers();
+    void toggleMark(int row);
+
+    QComboBox* format_;
+    QComboBox* zone_;
+    std::array<QComboBox*, 6> dateTime_{};
+    QLineEdit* pcClock_;
+    QPushButton* manualOk_;
+    QPushButton* pcClockOk_;
+    LocalClock clock_ = readLocalClock;
+    Pause pause_ = sleepFor;
 };
 
 }  // namespace pelmora

@@ -1,0 +1,935 @@
+#include "pages/network/NetworkPage.h"
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/MessagePort.h"
+#include "model/FixedText.h"
+#include "pages/network/NetworkSubmit.h"
+
+namespace pelmora {
+namespace {
+
+constexpr int kWholeRow = 5;
+constexpr int kAddressCopyColumn = 5;
+constexpr int kPortColumn = 6;
+constexpr int kKeyPageUp = 0x21;
+constexpr int kKeyPageDown = 0x22;
+constexpr int kKeyUp = 0x26;
+constexpr int kKeyDown = 0x28;
+// Rows shown at once below the header.
+constexpr int kVisibleRows = 7;
+
+bool isZero(const Ipv4& address) {
+    return address == Ipv4{};
+}
+
+// Shows an address, or leaves the field blank for 0.0.0.0.
+void showAddress(Ipv4Field* field, const Ipv4& address) {
+    if (isZero(address)) {
+        field->clear();
+    } else {
+        field->setAddress(address);
+    }
+}
+
+// Radios in an exclusive group cannot be unchecked one by one; the group lets go for a moment.
+void setRadio(QRadioButton* radio, bool checked) {
+    if (radio->isChecked() == checked) {
+        return;
+    }
+    QButtonGroup* group = radio->group();
+    if (!checked && group != nullptr) {
+        group->setExclusive(false);
+        radio->setChecked(false);
+        group->setExclusive(true);
+    } else {
+        radio->setChecked(checked);
+    }
+}
+
+QLabel* plainLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QString addressText(const Ipv4& address) {
+    return QString::fromStdString(formatIpv4(address));
+}
+
+}  // namespace
+
+NetworkPage::NetworkPage(QWidget* parent)
+    : SettingsPage({{"MAC address", 1700},
+                    {"IP address", 1600},
+                    {"Model", 1350},
+                    {"Serial No.", 1160},
+                    {"Version No.", 7000},
+                    {"", 0},
+                    {"", 0}},
+                   5000, parent),
+      dhcp_(new QRadioButton("Obtain an IP address automatically", this)),
+      fixed_(new QRadioButton("Use the following IP address", this)),
+      dnsAuto_(new QRadioButton("Obtain DNS server address automatically", this)),
+      dnsManual_(new QRadioButton("Use the following DNS server address", this)),
+      port80_(new QRadioButton("80", this)),
+      otherPort_(new QRadioButton(this)),
+      ip_(new Ipv4Field(this)),
+      mask_(new Ipv4Field(this)),
+      gateway_(new Ipv4Field(this)),
+      portLabel_(plainLabel("HTTP port No.", this)),
+      portHint_(plainLabel("(1024 to 65535)", this)),
+      nameLabel_(plainLabel("Administrator name", this)),
+      passwordLabel_(plainLabel("Administrator password", this)),
+      portEdit_(new QLineEdit(this)),
+      reboot_(new QPushButton("Reboot", this)),
+      cancel_(new QPushButton("Cancel", this)) {
+    for (auto& field : dns_) {
+        field = new Ipv4Field(this);
+    }
+    auto* name = new QLineEdit(this);
+    auto* password = new QLineEdit(this);
+    auto* ok = new QPushButton("OK", this);
+    setCredentialControls(name, password, ok, kMinCredentialLength);
+    // Reboot follows OK; the values read here are written back when a camera is selected.
+    for (QLineEdit* edit : {name, password}) {
+        connect(edit, &QLineEdit::textChanged, this, [this] {
+            if (grid_->HighLight() == 1) {
+                nameValue_ = adminName_->text();
+                passwordValue_ = adminPassword_->text();
+                reboot_->setEnabled(okButton_->isEnabled());
+            }
+        });
+    }
+    reboot_->setEnabled(false);
+    portEdit_->setMaxLength(static_cast<int>(kMaxWebPortText));
+    portEdit_->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), portEdit_));
+    buildForm();
+
+    connect(dhcp_, &QRadioButton::clicked, this, &NetworkPage::applyDhcpRule);
+    connect(fixed_, &QRadioButton::clicked, this, &NetworkPage::applyFixedRule);
+    connect(dnsAuto_, &QRadioButton::clicked, this, &NetworkPage::applyDnsAutoRule);
+    connect(dnsManual_, &QRadioButton::clicked, this, &NetworkPage::applyDnsManualRule);
+    connect(port80_, &QRadioButton::clicked, this, &NetworkPage::applyPort80Rule);
+    connect(otherPort_, &QRadioButton::clicked, this, &NetworkPage::applyOtherPortRule);
+    connect(ok, &QPushButton::clicked, this, &NetworkPage::onOk);
+    connect(reboot_, &QPushButton::clicked, this, &NetworkPage::onReboot);
+    connect(cancel_, &QPushButton::clicked, this, &NetworkPage::onCancel);
+    grid_->installEventFilter(this);
+
+    dhcp_->setChecked(true);
+    applyDhcpRule();
+    dnsAuto_->setChecked(true);
+    applyDnsAutoRule();
+    applyPort80Rule();
+}
+
+void NetworkPage::buildForm() {
+    const std::pair<QRadioButton*, QRadioButton*> pairs[] = {
+        {dhcp_, fixed_}, {dnsAuto_, dnsManual_}, {port80_, otherPort_}};
+    for (const auto& [first, second] : pairs) {
+        auto* group = new QButtonGroup(this);
+        group->addButton(first);
+        group->addButton(second);
+    }
+    const int fieldWidth = adminName_->fontMetrics().horizontalAdvance('M') * 11;
+    const auto framed = [this](const std::vector<std::pair<QLabel*, Ipv4Field*>>& rows) {
+        auto* frame = new QFrame(this);
+        frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        auto* layout = new QGridLayout(frame);
+        for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+            layout->addWidget(rows[r].first, r, 0);
+            layout->addWidget(rows[r].second, r, 1);
+        }
+        layout->setColumnStretch(0, 1);
+        return frame;
+    };
+    const char* addressNames[] = {"IP address", "Subnet mask", "Default gateway"};
+    Ipv4Field* addressFields[] = {ip_, mask_, gateway_};
+    std::vector<std::pair<QLabel*, Ipv4Field*>> addressRows;
+    for (std::size_t i = 0; i < addressLabels_.size(); ++i) {
+        addressLabels_[i] = plainLabel(addressNames[i], this);
+        addressRows.emplace_back(addressLabels_[i], addressFields[i]);
+    }
+    const char* dnsNames[] = {"Primary DNS server address", "Secondary DNS server address",
+                              "Third DNS server address", "Fourth DNS server address"};
+    std::vector<std::pair<QLabel*, Ipv4Field*>> dnsRows;
+    for (std::size_t i = 0; i < kDnsServers; ++i) {
+        dnsLabels_[i] = plainLabel(dnsNames[i], this);
+        dnsRows.emplace_back(dnsLabels_[i], dns_[i]);
+    }
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(dhcp_);
+    left->addWidget(fixed_);
+    left->addWidget(framed(addressRows));
+    auto* port = new QHBoxLayout;
+    port->addWidget(portLabel_);
+    port->addWidget(port80_);
+    port->addWidget(otherPort_);
+    portEdit_->setFixedWidth(portEdit_->fontMetrics().horizontalAdvance("000000") + 12);
+    port->addWidget(portEdit_);
+    port->addWidget(portHint_);
+    port->addStretch();
+    left->addLayout(port);
+    left->addStretch();
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(dnsAuto_);
+    right->addWidget(dnsManual_);
+    right->addWidget(framed(dnsRows));
+    right->addStretch();
+
+    auto* credentials = new QGridLayout;
+    adminName_->setMaximumWidth(fieldWidth);
+    adminPassword_->setMaximumWidth(fieldWidth);
+    credentials->addWidget(nameLabel_, 0, 0);
+    credentials->addWidget(adminName_, 0, 1);
+    credentials->addWidget(passwordLabel_, 1, 0);
+    credentials->addWidget(adminPassword_, 1, 1);
+    credentials->setColumnStretch(2, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(reboot_);
+    buttons->addWidget(cancel_);
+    buttons->addWidget(okButton_);
+
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid_);
+    layout->addLayout(columns);
+    layout->addLayout(credentials);
+    layout->addLayout(buttons);
+    layout->addStretch();
+}
+
+// ---- Radio rules ----
+
+void NetworkPage::applyDhcpRule() {
+    for (QLabel* label : addressLabels_) {
+        label->setEnabled(false);
+    }
+    for (Ipv4Field* field : {ip_, mask_, gateway_}) {
+        field->setEnabled(false);
+    }
+    dnsAuto_->setEnabled(true);
+    dnsManual_->setEnabled(true);
+}
+
+// A fixed address always goes with manual DNS.
+void NetworkPage::applyFixedRule() {
+    for (QLabel* label : addressLabels_) {
+        label->setEnabled(true);
+    }
+    for (Ipv4Field* field : {ip_, mask_, gateway_}) {
+        field->setEnabled(true);
+    }
+    dnsAuto_->setEnabled(false);
+    setRadio(dnsAuto_, false);
+    dnsManual_->setEnabled(true);
+    setRadio(dnsManual_, true);
+    applyDnsManualRule();
+}
+
+void NetworkPage::applyDnsAutoRule() {
+    // The manual entries are kept for a switch back, even across another camera's selection.
+    if (dns_[0]->isEnabledTo(this)) {
+        for (std::size_t i = 0; i < kDnsServers; ++i) {
+            rememberedDns_[i] = dns_[i]->address();
+        }
+    }
+    for (std::size_t i = 0; i < kDnsServers; ++i) {
+        dns_[i]->clear();
+        dns_[i]->setEnabled(false);
+        dnsLabels_[i]->setEnabled(false);
+    }
+}
+
+void NetworkPage::applyDnsManualRule() {
+    if (!dns_[0]->isEnabledTo(this)) {
+        for (std::size_t i = 0; i < kDnsServers; ++i) {
+            if (!isZero(rememberedDns_[i])) {
+                dns_[i]->setAddress(rememberedDns_[i]);
+            }
+        }
+    }
+    for (std::size_t i = 0; i < kDnsServers; ++i) {
+        dns_[i]->setEnabled(true);
+        dnsLabels_[i]->setEnabled(true);
+    }
+}
+
+void NetworkPage::applyPort80Rule() {
+    setRadio(port80_, true);
+    setRadio(otherPort_, false);
+    portEdit_->setEnabled(false);
+}
+
+void NetworkPage::applyOtherPortRule() {
+    setRadio(port80_, false);
+    setRadio(otherPort_, true);
+    portEdit_->setEnabled(true);
+}
+
+// ---- Form states ----
+
+void NetworkPage::setFormEnabled(bool on) {
+    if (on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 ip_, mask_, gateway_, portLabel_, nameLabel_, passwordLabel_, portHint_, dhcp_,
+                 fixed_, dnsAuto_, dnsManual_, port80_, otherPort_, adminName_, adminPassword_}) {
+            w->setEnabled(true);
+        }
+        for (std::size_t i = 0; i < kDnsServers; ++i) {
+            dns_[i]->setEnabled(true);
+            dnsLabels_[i]->setEnabled(true);
+        }
+        for (QLabel* label : addressLabels_) {
+            label->setEnabled(true);
+        }
+        return;
+    }
+    for (Ipv4Field* field : {ip_, mask_, gateway_, dns_[0], dns_[1], dns_[2], dns_[3]}) {
+        field->clear();
+        field->setEnabled(false);
+    }
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             dnsLabels_[0], dnsLabels_[1], dnsLabels_[2], dnsLabels_[3], portLabel_, nameLabel_,
+             passwordLabel_, portHint_, addressLabels_[0], addressLabels_[1], addressLabels_[2],
+             dhcp_, fixed_, dnsAuto_, dnsManual_, port80_, otherPort_, portEdit_}) {
+        w->setEnabled(false);
+    }
+    for (QRadioButton* radio : {dhcp_, fixed_, dnsAuto_, dnsManual_, port80_, otherPort_}) {
+        setRadio(radio, false);
+    }
+    portText_.clear();
+    portEdit_->clear();
+    // Emptied while a row is highlighted, the credential rule disables OK and Reboot.
+    adminName_->clear();
+    adminName_->setEnabled(false);
+    adminPassword_->clear();
+    adminPassword_->setEnabled(false);
+}
+
+void NetworkPage::resetForm() {
+    for (Ipv4Field* field : {ip_, mask_, gateway_}) {
+        field->clear();
+    }
+    setRadio(dhcp_, true);
+    setRadio(fixed_, false);
+    applyDhcpRule();
+    setRadio(dnsAuto_, true);
+    setRadio(dnsManual_, false);
+    applyDnsAutoRule();
+    portText_.clear();
+    if (port80_->isEnabledTo(this) && otherPort_->isEnabledTo(this) && !port80_->isChecked() &&
+        !otherPort_->isChecked()) {
+        setRadio(port80_, true);
+    }
+    setSendButtonsEnabled(false);
+}
+
+void NetworkPage::clearCredentials() {
+    adminName_->clear();
+    nameValue_.clear();
+    adminPassword_->clear();
+    passwordValue_.clear();
+}
+
+void NetworkPage::clearSelection() {
+    resetForm();
+    clearCredentials();
+}
+
+void NetworkPage::setSendButtonsEnabled(bool on) {
+    okButton_->setEnabled(on);
+    reboot_->setEnabled(on);
+}
+
+void NetworkPage::fillForm(const CameraRecord& record) {
+    const bool dhcp = record.dhcp == 1;
+    setRadio(dhcp_, dhcp);
+    setRadio(fixed_, !dhcp);
+    dhcp ? applyDhcpRule() : applyFixedRule();
+    showAddress(ip_, record.ipAddress);
+    showAddress(mask_, record.subnetMask);
+    showAddress(gateway_, record.gateway);
+    if (record.dnsAuto == 1 && dhcp) {
+        setRadio(dnsAuto_, true);
+        setRadio(dnsManual_, false);
+        applyDnsAutoRule();
+        for (Ipv4Field* field : dns_) {
+            field->clear();
+        }
+    } else {
+        // Automatic DNS reported with a fixed address is shown as manual DNS.
+        setRadio(dnsAuto_, false);
+        setRadio(dnsManual_, true);
+        applyDnsManualRule();
+        const Ipv4* servers[] = {&record.dns1, &record.dns2, &record.dns3, &record.dns4};
+        for (std::size_t i = 0; i < kDnsServers; ++i) {
+            showAddress(dns_[i], *servers[i]);
+        }
+    }
+    if (record.webPort == 80) {
+        applyPort80Rule();
+        portText_.clear();
+    } else {
+        applyOtherPortRule();
+        portText_ = QString::number(record.webPort);
+    }
+    portEdit_->setText(portText_);
+    // The values last read go back; with a camera highlighted this reapplies the OK rule.
+    const QString name = nameValue_;
+    const QString password = passwordValue_;
+    adminName_->setText(name);
+    adminPassword_->setText(password);
+}
+
+// ---- Grid ----
+
+void NetworkPage::writeCameraRow(int row, const CameraRecord& record) {
+    writeRow(row, cameraRowCells(record, AddressColumn::IpAddress));
+    // The hidden columns carry a DHCP camera's lease and every camera's port for the row text;
+    // a fixed camera's address column 5 keeps what it held.
+    if (record.dhcp == 1) {
+        grid_->setTextMatrix(row, kAddressCopyColumn, addressText(record.ipAddress));
+    }
+    grid_->setTextMatrix(row, kPortColumn, QString::number(record.webPort));
+}
+
+void NetworkPage::refreshGrid() {
+    refresh(false);
+}
+
+void NetworkPage::headerClick(int column) {
+    emit sortColumn(column, sortFlag(column));
+    grid_->setHighLight(0);
+    grid_->Clear();
+    writeHeaders();
+    refresh(true);
+}
+
+void NetworkPage::refresh(bool afterHeaderClick) {
+    if (table_ == nullptr || table_->discoveryEnabled == 0) {
+        return;
+    }
+    const QStringList keys = selectedKeys();
+    grid_->setRedraw(false);
+    nextRow_ = 1;
+    const int highlight = grid_->HighLight();
+    const QString selected = highlight != 0 ? grid_->TextMatrix(grid_->Row(), 0) : QString();
+    const int topRow = grid_->TopRow();
+    bool changed = false;
+    std::optional<CameraRecord> selectedRecord;
+    const auto dropHighlight = [&] {
+        if (highlight == 1) {
+            grid_->setHighLight(0);
+        }
+    };
+    for (const auto& record : table_->liveRecords()) {
+        if (table_->stopRequested == 1) {
+            return;
+        }
+        const bool isSelected =
+            !selected.isEmpty() && cameraText(std::string(fieldText(record.mac))) == selected;
+        if (!isListed(record)) {
+            // The selected camera stopped answering: its credentials leave the form with it.
+            if (isSelected) {
+                clearCredentials();
+            }
+            continue;
+        }
+        if (nextRow_ >= grid_->Rows()) {
+            grid_->AddItem(QString(), grid_->Rows());
+        }
+        dropHighlight();
+        changed = true;
+        writeCameraRow(nextRow_, record);
+        if (isSelected) {
+            selectedRecord = record;
+        }
+        ++nextRow_;
+    }
+    while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
+        changed = true;
+        grid_->RemoveItem(grid_->Rows() - 1);
+        dropHighlight();
+    }
+    for (int row = nextRow_; row < kMinimumRows; ++row) {
+        changed = true;
+        // The port column is left as it stands.
+        writeRow(row, std::vector<std::string>(kWholeRow + 1));
+        dropHighlight();
+    }
+    if (highlight == 1 && changed) {
+        for (int row = 1; row < grid_->Rows(); ++row) {
+            if (grid_->TextMatrix(row, 0) == selected) {
+                grid_->setHighLight(1);
+                grid_->setRow(row);
+                grid_->setCol(0);
+                grid_->setColSel(kWholeRow);
+                break;
+            }
+        }
+    }
+    if (grid_->HighLight() == 0 && changed) {
+        // A timer refresh leaves typed credentials alone; a header click drops them too.
+        resetForm();
+        if (afterHeaderClick) {
+            clearCredentials();
+        }
+    }
+    // Restoring a top row too near the end would leave blank space: the last rows fill the view.
+    const int top = grid_->Rows() < topRow + kVisibleRows ? grid_->Rows() - kVisibleRows : topRow;
+    placeScrollBar(std::max(top, 1));
+    // A DHCP camera shows its current lease in the disabled fields.
+    if (dhcp_->isChecked() && selectedRecord) {
+        if (isZero(selectedRecord->ipAddress)) {
+            for (Ipv4Field* field : {ip_, mask_, gateway_}) {
+                field->clear();
+            }
+        } else {
+            ip_->setAddress(selectedRecord->ipAddress);
+            mask_->setAddress(selectedRecord->subnetMask);
+            gateway_->setAddress(selectedRecord->gateway);
+        }
+    }
+    grid_->setRedraw(true);
+    reselectKeys(keys);
+}
+
+std::pair<int, int> NetworkPage::selectionRange() const {
+    return std::minmax(grid_->Row(), grid_->RowSel());
+}
+
+// The selected rows as "MAC:serial" keys, so that the selection follows its cameras.
+QStringList NetworkPage::selectedKeys() const {
+    QStringList keys;
+    const auto [lo, hi] = selectionRange();
+    for (int row = lo; row <= hi && row < grid_->Rows(); ++row) {
+        if (!grid_->TextMatrix(row, 0).isEmpty()) {
+            keys << grid_->TextMatrix(row, 0) + ":" + grid_->TextMatrix(row, 3);
+        }
+    }
+    return keys;
+}
+
+// Scattered cameras (after a sort) are covered by one range from the first to the last.
+void NetworkPage::reselectKeys(const QStringList& keys) {
+    int first = 0;
+    int last = 0;
+    for (int row = 1; row < grid_->Rows(); ++row) {
+        if (keys.contains(grid_->TextMatrix(row, 0) + ":" + grid_->TextMatrix(row, 3))) {
+            first = first == 0 ? row : first;
+            last = row;
+        }
+    }
+    if (first != 0) {
+        grid_->setCol(0);
+        grid_->setRow(first);
+        grid_->setRowSel(last);
+        grid_->setColSel(kWholeRow);
+    }
+}
+
+void NetworkPage::selectRow() {
+    // A setting request goes to one camera: several rows empty and disable the form.
+    const bool single = grid_->HighLight() <= 0 || grid_->RowSel() == grid_->Row();
+    setFormEnabled(single);
+    if (!single) {
+        return;
+    }
+    int row = 0;
+    if (keyboardSelect_) {
+        row = grid_->RowSel();
+    } else {
+        row = grid_->MouseRow();
+        if (row == 0 && mouseDownRow_ != 0) {
+            row = 1;
+        } else if (row >= nextRow_) {
+            row = nextRow_ - 1;
+        }
+    }
+    if (row == 0) {
+        headerClick(grid_->MouseCol());
+        return;
+    }
+    grid_->setRow(row);
+    grid_->setCol(0);
+    grid_->setColSel(kWholeRow);
+    if (grid_->TextMatrix(row, 0).isEmpty()) {
+        resetForm();
+        return;
+    }
+    const auto record = recordOfCurrentRow();
+    if (!record) {
+        cameraGone();
+        return;
+    }
+    grid_->setHighLight(1);
+    fillForm(*record);
+}
+
+// The camera aged out of the table since the last refresh: there is nothing to show or address.
+void NetworkPage::cameraGone() {
+    grid_->setHighLight(0);
+    resetForm();
+}
+
+void NetworkPage::openCameraPage() {
+    const int row = grid_->MouseRow();
+    if (row == 0 || table_ == nullptr) {
+        return;
+    }
+    const auto record = table_->findByMac(grid_->TextMatrix(row, 0).toLatin1().toStdString());
+    if (!record) {
+        return;
+    }
+    if (const auto url = cameraPageUrl(*record); url && services_.openUrl) {
+        services_.openUrl(QString::fromStdString(*url));
+    }
+}
+
+// ---- Buttons ----
+
+std::string NetworkPage::selectedRowMac() const {
+    return grid_->TextMatrix(grid_->Row(), 0).toLatin1().toStdString();
+}
+
+NetworkSettings NetworkPage::formSettings() const {
+    NetworkSettings s;
+    s.dhcp = dhcp_->isChecked();
+    s.ipAddress = ip_->address();
+    s.subnetMask = mask_->address();
+    s.gateway = gateway_->address();
+    s.gatewayBlank = gateway_->isBlank();
+    s.dnsAuto = dnsAuto_->isChecked();
+    for (std::size_t i = 0; i < kDnsServers; ++i) {
+        s.dns[i] = DnsEntry{dns_[i]->address(), dns_[i]->isBlank()};
+    }
+    s.webPort80 = port80_->isChecked();
+    s.webPortText = portText_.toLatin1().toStdString();
+    return s;
+}
+
+void NetworkPage::onOk() {
+    if (table_ == nullptr) {
+        return;
+    }
+    nameValue_ = adminName_->text();
+    passwordValue_ = adminPassword_->text();
+    portText_ = portEdit_->text();
+    const auto result = submitNetworkSettings(*table_, services_.send, selectedRowMac(),
+                                              adminNameText(), adminPasswordText(), formSettings());
+    switch (result.status) {
+        case SubmitStatus::Refused: {
+            if (services_.messages != nullptr && result.refusal) {
+                caution(
+                    *services_.messages,
+                    QString::fromLatin1(result.refusal->message.data(),
+                                        static_cast<qsizetype>(result.refusal->message.size())));
+            }
+            const NetworkField focus =
+                result.refusal ? result.refusal->focus : NetworkField::Unchanged;
+            if (focus == NetworkField::IpAddress) {
+                ip_->setFocus();
+            } else if (focus == NetworkField::SubnetMask) {
+                mask_->setFocus();
+            } else if (focus == NetworkField::Gateway) {
+                gateway_->setFocus();
+            }
+            break;
+        }
+        case SubmitStatus::CameraGone:
+            cameraGone();
+            break;
+        case SubmitStatus::Sent:
+            refreshGrid();
+            break;
+        case SubmitStatus::SendFailed:
+            break;
+    }
+}
+
+void NetworkPage::onReboot() {
+    if (table_ == nullptr) {
+        return;
+    }
+    if (submitReboot(*table_, services_.send, selectedRowMac(), adminNameText(),
+                     adminPasswordText()) == SubmitStatus::CameraGone) {
+        cameraGone();
+    }
+}
+
+void NetworkPage::onCancel() {
+    setFormEnabled(true);
+    for (Ipv4Field* field : {ip_, mask_, gateway_}) {
+        field->clear();
+    }
+    setRadio(dhcp_, true);
+    setRadio(fixed_, false);
+    applyDhcpRule();
+    setRadio(dnsAuto_, true);
+    setRadio(dnsManual_, false);
+    setRadio(port80_, true);
+    setRadio(otherPort_, false);
+    applyDnsAutoRule();
+    portText_.clear();
+    portEdit_->clear();
+    portEdit_->setEnabled(false);
+    clearCredentials();
+    setSendButtonsEnabled(false);
+    grid_->setHighLight(0);
+}
+
+// ---- Mouse and keyboard ----
+
+void NetworkPage::onMouseDown(int button, int, int x, int y) {
+    if (nextRow_ <= 1) {
+        grid_->setHighLight(0);
+        return;
+    }
+    mouseDownRow_ = grid_->MouseRow();
+    grid_->setHighLight(mouseDownRow_ > 0 ? 1 : 0);
+    headerPressed_ = button == 1 && mouseDownRow_ == 0;
+    if (headerPressed_) {
+        topRowAtPress_ = grid_->TopRow();
+    }
+    if (y > nextRow_ * rowHeightPx_) {
+        grid_->setRow(nextRow_ - 1);
+        grid_->setColSel(kWholeRow);
+        if (x < 0 || x > grid_->width()) {
+            selectRow();
+        }
+    }
+    // A right-click outside the selection narrows it to the clicked row; inside, the context
+    // menu acts on the whole selection.
+    const auto [lo, hi] = selectionRange();
+    if (button == 2 && mouseDownRow_ != 0 && (mouseDownRow_ < lo || mouseDownRow_ > hi)) {
+        grid_->setRow(mouseDownRow_);
+        grid_->setCol(0);
+        grid_->setColSel(kWholeRow);
+    }
+}
+
+void NetworkPage::onMouseMove(int button, int, int, int) {
+    // A drag keeps its rows selected; the form empties because no single camera is addressed.
+    if (grid_->HighLight() == 1 && grid_->RowSel() != grid_->Row()) {
+        for (Ipv4Field* field : {ip_, mask_, gateway_, dns_[0], dns_[1], dns_[2], dns_[3]}) {
+            field->clear();
+            field->setEnabled(false);
+        }
+        for (QLabel* label : {addressLabels_[0], addressLabels_[1], addressLabels_[2],
+                              dnsLabels_[0], dnsLabels_[1], dnsLabels_[2], dnsLabels_[3]}) {
+            label->setEnabled(false);
+        }
+        clearCredentials();
+        setSendButtonsEnabled(false);
+    }
+    if (button == 1 && headerPressed_ && grid_->TopRow() != topRowAtPress_) {
+        grid_->setTopRow(topRowAtPress_);
+    }
+}
+
+// A release outside the grid stretches the selection to the row level with the pointer.
+void NetworkPage::onMouseUp(int button, int, int x, int y) {
+    if (button != 1) {
+        return;
+    }
+    if (nextRow_ <= 1) {
+        grid_->setHighLight(0);
+        return;
+    }
+    const bool inside = x >= 0 && x <= grid_->width();
+    if (y < rowHeightPx_) {
+        if (grid_->MouseRow() != 0) {
+            grid_->setRow(1);
+            grid_->setRowSel(nextRow_ - 1);
+            grid_->setColSel(kWholeRow);
+        }
+        if (mouseDownRow_ > 0) {
+            selectRow();
+        }
+    } else if (y > grid_->height()) {
+        grid_->setRowSel(nextRow_ - 1);
+        grid_->setColSel(kWholeRow);
+        selectRow();
+    } else if (y > nextRow_ * rowHeightPx_) {
+        grid_->setRowSel(nextRow_ - 1);
+        grid_->setColSel(kWholeRow);
+        if (!inside) {
+            selectRow();
+        }
+    } else if (!inside) {
+        grid_->setRowSel(std::clamp(grid_->TopRow() + y / rowHeightPx_ - 1, 1, grid_->Rows() - 1));
+        grid_->setColSel(kWholeRow);
+        selectRow();
+    }
+}
+
+void NetworkPage::onKeyUp(int& key, int) {
+    if ((key == kKeyUp || key == kKeyDown || key == kKeyPageUp || key == kKeyPageDown) &&
+        grid_->RowSel() < nextRow_) {
+        keyboardSelect_ = true;
+        selectRow();
+        keyboardSelect_ = false;
+    }
+    trimSelection();
+}
+
+// Typing in the list drops the selection and returns the form to its defaults.
+void NetworkPage::onKeyPress(int&) {
+    setFormEnabled(true);
+    grid_->setHighLight(0);
+    resetForm();
+    setRadio(port80_, true);
+    setRadio(otherPort_, false);
+    clearCredentials();
+    trimSelection();
+}
+
+void NetworkPage::trimSelection() {
+    int row = grid_->Row();
+    int rowSel = grid_->RowSel();
+    if (row > rowSel) {
+        return;
+    }
+    for (int r = row; r <= rowSel; ++r) {
+        if (grid_->TextMatrix(r, 0).isEmpty()) {
+            const int end = std::max(r - 1, 1);
+            if (row == rowSel) {
+                row = end;
+            }
+            rowSel = end;
+            break;
+        }
+    }
+    grid_->setCol(0);
+    grid_->setRow(row);
+    grid_->setRowSel(rowSel);
+    grid_->setColSel(kWholeRow);
+}
+
+bool NetworkPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::KeyPress &&
+        gridKeyDown(*static_cast<QKeyEvent*>(event))) {
+        return true;
+    }
+    return SettingsPage::eventFilter(watched, event);
+}
+
+// The list's own keys, before the grid and the window see them; true swallows the key.
+bool NetworkPage::gridKeyDown(const QKeyEvent& key) {
+    const bool ctrl = (key.modifiers() & Qt::ControlModifier) != 0;
+    if (ctrl && key.key() == Qt::Key_A && grid_->HighLight() != 0 && nextRow_ > 1) {
+        grid_->setCol(0);
+        grid_->setRow(1);
+        grid_->setRowSel(nextRow_ - 1);
+        grid_->setColSel(kWholeRow);
+        if (nextRow_ == 2) {
+            setFormEnabled(true);
+            grid_->setRow(1);
+            keyboardSelect_ = true;
+            selectRow();
+            keyboardSelect_ = false;
+        } else {
+            setFormEnabled(false);
+        }
+        return true;
+    }
+    if (ctrl && key.key() == Qt::Key_C && grid_->HighLight() != 0) {
+        const auto [lo, hi] = selectionRange();
+        copyRows(lo, hi);
+        grid_->setCol(0);
+        grid_->setRow(lo);
+        grid_->setRowSel(hi);
+        grid_->setColSel(kWholeRow);
+        return true;
+    }
+    if (key.key() == Qt::Key_Escape) {
+        return true;
+    }
+    if (key.key() == Qt::Key_Down) {
+        // Down stops at the last listed camera.
+        const int below = grid_->RowSel() + 1;
+        return below <= nextRow_ && below < grid_->Rows() && grid_->TextMatrix(below, 0).isEmpty();
+    }
+    if (key.key() == Qt::Key_PageDown && grid_->RowSel() + kVisibleRows > nextRow_ &&
+        nextRow_ > 1) {
+        grid_->setCol(0);
+        grid_->setRow(nextRow_ - 1);
+        grid_->setColSel(kWholeRow);
+        return nextRow_ < kMinimumRows;
+    }
+    return false;
+}
+
+// ---- Copy ----
+
+QString NetworkPage::rowText(int row) const {
+    const QString mac = grid_->TextMatrix(row, 0).trimmed();
+    if (mac.isEmpty()) {
+        return {};
+    }
+    const auto cell = [this, row](int col) { return grid_->TextMatrix(row, col); };
+    QString line = mac;
+    // Column 1 says only "DHCP" for a DHCP camera; its lease stands in the hidden column.
+    line += cell(1) == "DHCP" ? " DHCP " + cell(kAddressCopyColumn) : " FIXED " + cell(1);
+    line += " " + cell(kPortColumn) + " " + cell(2) + " " + cell(3) + " " + cell(4) + "\r\n";
+    return line;
+}
+
+void NetworkPage::copyRows(int lo, int hi) {
+    QString text;
+    for (int row = lo; row <= hi; ++row) {
+        text += rowText(row);
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
+    const QPoint at = grid_->mapFromGlobal(event->globalPos());
+    const int bottom = std::min(rowHeightPx_ * nextRow_, grid_->height());
+    // Only over a listed camera's row inside the grid.
+    if (grid_->HighLight() < 1 || at.x() <= 0 || at.x() >= grid_->width() ||
+        at.y() <= rowHeightPx_ || at.y() >= bottom) {
+        return;
+    }
+    QMenu menu(this);
+    QAction* copy = menu.addAction("&Copy");
+    QAction* chosen = menu.exec(event->globalPos());
+    const auto [lo, hi] = selectionRange();
+    QString text;
+    for (int row = lo; row <= hi; ++row) {
+        text += rowText(row);
+    }
+    if (chosen == copy) {
+        QGuiApplication::clipboard()->setText(text);
+    }
+    grid_->setCol(0);
+    grid_->setRow(lo);
+    grid_->setRowSel(hi);
+    grid_->setColSel(kWholeRow);
+    grid_->viewport()->update();
+}
+
+void NetworkPage::showEvent(QShowEvent* event) {
+    SettingsPage::showEvent(event);
+    grid_->setFocus();
+}
+
+}  // namespace pelmora

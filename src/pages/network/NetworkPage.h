@@ -1,0 +1,124 @@
+#pragma once
+// The "Network" tab: the selected camera's addressing (DHCP or a fixed address, automatic or
+// manual DNS, HTTP port), sent to the camera with OK, a reboot button, and a camera list that
+// accepts a selection of several rows to copy as text.
+
+#include <QButtonGroup>
+#include <QLabel>
+#include <QRadioButton>
+#include <array>
+
+#include "app/Ipv4Field.h"
+#include "app/SettingsPage.h"
+#include "pages/network/NetworkSettings.h"
+
+namespace pelmora {
+
+class NetworkPage final : public SettingsPage {
+    Q_OBJECT
+
+  public:
+    explicit NetworkPage(QWidget* parent = nullptr);
+
+    void refreshGrid() override;
+    void selectRow() override;
+
+    // The form's controls, for the main window's focus handling and for tests.
+    QRadioButton* dhcpRadio() const { return dhcp_; }
+    QRadioButton* fixedRadio() const { return fixed_; }
+    QRadioButton* dnsAutoRadio() const { return dnsAuto_; }
+    QRadioButton* dnsManualRadio() const { return dnsManual_; }
+    QRadioButton* port80Radio() const { return port80_; }
+    QRadioButton* otherPortRadio() const { return otherPort_; }
+    Ipv4Field* ipField() const { return ip_; }
+    Ipv4Field* maskField() const { return mask_; }
+    Ipv4Field* gatewayField() const { return gateway_; }
+    Ipv4Field* dnsField(int index) const { return dns_[static_cast<std::size_t>(index)]; }
+    QLineEdit* portEdit() const { return portEdit_; }
+    QLineEdit* nameEdit() const { return adminName_; }
+    QLineEdit* passwordEdit() const { return adminPassword_; }
+    QPushButton* okButton() const { return okButton_; }
+    QPushButton* rebootButton() const { return reboot_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+    // Manual DNS entries kept while DNS is automatic; all 0.0.0.0 until first saved.
+    const std::array<Ipv4, kDnsServers>& rememberedDns() const { return rememberedDns_; }
+
+    // One grid row as a text line ending in CR LF; empty for a row without a camera.
+    QString rowText(int row) const;
+    // Rows `lo` to `hi` as text lines, put on the clipboard.
+    void copyRows(int lo, int hi);
+    // Pulls the far end of a downward selection back so that it covers no empty row.
+    void trimSelection();
+
+    void setFormEnabled(bool on);
+    void resetForm();
+    void clearCredentials();
+
+  protected:
+    void clearSelection() override;
+    void fillForm(const CameraRecord& record) override;
+    void headerClick(int column) override;
+    void openCameraPage() override;
+    void onMouseDown(int button, int shift, int x, int y) override;
+    void onMouseMove(int button, int shift, int x, int y) override;
+    void onMouseUp(int button, int shift, int x, int y) override;
+    void onKeyUp(int& key, int shift) override;
+    void onKeyPress(int& key) override;
+    void showEvent(QShowEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildForm();
+    void refresh(bool afterHeaderClick);
+    void writeCameraRow(int row, const CameraRecord& record);
+    QStringList selectedKeys() const;
+    void reselectKeys(const QStringList& keys);
+    bool gridKeyDown(const QKeyEvent& key);
+
+    // The rules each radio applies when clicked, and when the page sets the radios itself.
+    void applyDhcpRule();
+    void applyFixedRule();
+    void applyDnsAutoRule();
+    void applyDnsManualRule();
+    void applyPort80Rule();
+    void applyOtherPortRule();
+
+    void onOk();
+    void onReboot();
+    void onCancel();
+    void cameraGone();
+    void setSendButtonsEnabled(bool on);
+    NetworkSettings formSettings() const;
+    std::string selectedRowMac() const;
+    std::pair<int, int> selectionRange() const;
+
+    QRadioButton* dhcp_;
+    QRadioButton* fixed_;
+    QRadioButton* dnsAuto_;
+    QRadioButton* dnsManual_;
+    QRadioButton* port80_;
+    QRadioButton* otherPort_;
+    Ipv4Field* ip_;
+    Ipv4Field* mask_;
+    Ipv4Field* gateway_;
+    std::array<Ipv4Field*, kDnsServers> dns_{};
+    std::array<QLabel*, 3> addressLabels_{};
+    std::array<QLabel*, kDnsServers> dnsLabels_{};
+    QLabel* portLabel_;
+    QLabel* portHint_;
+    QLabel* nameLabel_;
+    QLabel* passwordLabel_;
+    QLineEdit* portEdit_;
+    QPushButton* reboot_;
+    QPushButton* cancel_;
+
+    std::array<Ipv4, kDnsServers> rememberedDns_{};
+    // The port value bound to the port field, and the credentials as last read from theirs.
+    QString portText_;
+    QString nameValue_;
+    QString passwordValue_;
+};
+
+}  // namespace pelmora

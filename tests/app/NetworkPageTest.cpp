@@ -1,0 +1,403 @@
+// The Network page: its radio rules, what it shows for a camera, what OK, Reboot and Cancel do,
+// and the selection of several rows with its copy to the clipboard. Driven through the page's
+// own controls with a recording sender; no socket is opened.
+#include "pages/network/NetworkPage.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "PageTestSupport.h"
+#include "RecordingMessagePort.h"
+#include "pages/network/NetworkRequest.h"
+
+namespace pelmora {
+namespace {
+
+using test::addCamera;
+using test::macOf;
+
+// A camera in DHCP mode with automatic DNS and a current lease.
+void addDhcpCamera(CameraTable& table, int i, std::string_view ip = "10.1.2.3") {
+    table.parseInfoReply(DatagramBuilder{}
+                             .field("MAC:", macOf(i))
+                             .field("MODEL:", "PM-D200")
+                             .field("SERIAL:", "D" + std::to_string(i))
+                             .field("DHCP:", "ON")
+                             .field("DNSAUTO:", "ON")
+                             .field("IPADR:", ip)
+                             .field("MASK:", "255.255.0.0")
+                             .field("GATEWAY:", "10.1.0.1")
+                             .field("WEBPORT:", "80")
+                             .finish());
+}
+
+// A fixed-address camera that claims automatic DNS and names two DNS servers, on port 8080.
+void addFixedCamera(CameraTable& table, int i) {
+    table.parseInfoReply(DatagramBuilder{}
+                             .field("MAC:", macOf(i))
+                             .field("MODEL:", "PM-F300")
+                             .field("SERIAL:", "F" + std::to_string(i))
+                             .field("SOFTVERSION:", "2.10")
+                             .field("DHCP:", "OFF")
+                             .field("DNSAUTO:", "ON")
+                             .field("IPADR:", "192.168.0.10")
+                             .field("MASK:", "255.255.255.0")
+                             .field("GATEWAY:", "192.168.0.1")
+                             .field("DNS1:", "192.168.0.2")
+                             .field("DNS3:", "8.8.8.8")
+                             .field("WEBPORT:", "8080")
+                             .finish());
+}
+
+QString dotted(const Ipv4Field* field) {
+    return field->isBlank() ? QString() : QString::fromStdString(formatIpv4(field->address()));
+}
+
+class NetworkPageTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        table.discoveryEnabled = 1;
+        page.resize(760, 560);
+        page.setTable(&table, PageServices{[this](std::string_view text) {
+                                               sent.emplace_back(text);
+                                               return 0;
+                                           },
+                                           &messages, [](const QString&) {}});
+        page.show();
+        QApplication::processEvents();
+    }
+
+    Grid& grid() { return *page.grid(); }
+    QPoint cellCentre(int row, int col) {
+        return grid().visualItemRect(grid().item(row - 1, col)).center();
+    }
+    void clickRow(int row) {
+        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(row, 0));
+    }
+    void typeCredentials(const QString& name, const QString& password) {
+        page.nameEdit()->setText(name);
+        page.passwordEdit()->setText(password);
+    }
+    void gridKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        grid().setFocus();
+        QTest::keyClick(&grid(), key, modifiers);
+    }
+    static void typeAddress(Ipv4Field* field, const Ipv4& address) { field->setAddress(address); }
+
+    CameraTable table;
+    RecordingMessagePort messages;
+    NetworkPage page;
+    std::vector<std::string> sent;
+};
+
+// ---- Radio rules ----
+
+TEST_F(NetworkPageTest, startsWithDhcpAutomaticDnsAndPort80AllAddressFieldsDisabled) {
+    EXPECT_TRUE(page.dhcpRadio()->isChecked());
+    EXPECT_TRUE(page.dnsAutoRadio()->isChecked());
+    EXPECT_TRUE(page.port80Radio()->isChecked());
+    EXPECT_FALSE(page.ipField()->isEnabled());
+    EXPECT_FALSE(page.dnsField(0)->isEnabled());
+    EXPECT_FALSE(page.portEdit()->isEnabled());
+    EXPECT_FALSE(page.okButton()->isEnabled());
+    EXPECT_FALSE(page.rebootButton()->isEnabled());
+    EXPECT_EQ(grid().Cols(), 7);
+    EXPECT_EQ(grid().TextMatrix(0, 4), "Version No.");
+}
+
+TEST_F(NetworkPageTest, fixedAddressForcesManualDnsAndDhcpReenablesTheAutomaticChoice) {
+    page.fixedRadio()->click();
+    EXPECT_TRUE(page.ipField()->isEnabled());
+    EXPECT_FALSE(page.dnsAutoRadio()->isEnabled());
+    EXPECT_FALSE(page.dnsAutoRadio()->isChecked());
+    EXPECT_TRUE(page.dnsManualRadio()->isChecked());
+    EXPECT_TRUE(page.dnsField(0)->isEnabled());
+
+    page.dhcpRadio()->click();
+    EXPECT_FALSE(page.ipField()->isEnabled());
+    EXPECT_TRUE(page.dnsAutoRadio()->isEnabled());
+    EXPECT_TRUE(page.dnsManualRadio()->isChecked()) << "the DNS choice stays manual";
+}
+
+TEST_F(NetworkPageTest, manualDnsEntriesComeBackAfterASwitchToAutomatic) {
+    page.dnsManualRadio()->click();
+    typeAddress(page.dnsField(0), {10, 0, 0, 1});
+    typeAddress(page.dnsField(1), {10, 0, 0, 2});
+    page.dnsAutoRadio()->click();
+    EXPECT_TRUE(page.dnsField(0)->isBlank());
+    EXPECT_FALSE(page.dnsField(0)->isEnabled());
+    EXPECT_EQ(page.rememberedDns()[0], (Ipv4{10, 0, 0, 1}));
+    EXPECT_EQ(page.rememberedDns()[2], Ipv4{});
+
+    page.dnsManualRadio()->click();
+    EXPECT_EQ(dotted(page.dnsField(0)), "10.0.0.1");
+    EXPECT_EQ(dotted(page.dnsField(1)), "10.0.0.2");
+    EXPECT_TRUE(page.dnsField(2)->isBlank());
+    EXPECT_TRUE(page.dnsField(3)->isBlank());
+}
+
+TEST_F(NetworkPageTest, otherPortEnablesThePortFieldAnd80DisablesItKeepingItsText) {
+    page.otherPortRadio()->click();
+    EXPECT_TRUE(page.portEdit()->isEnabled());
+    EXPECT_FALSE(page.port80Radio()->isChecked());
+    page.portEdit()->setText("8080");
+    page.port80Radio()->click();
+    EXPECT_FALSE(page.portEdit()->isEnabled());
+    EXPECT_FALSE(page.otherPortRadio()->isChecked());
+    EXPECT_EQ(page.portEdit()->text(), "8080");
+}
+
+// ---- Filling the form ----
+
+TEST_F(NetworkPageTest, aDhcpCameraShowsItsLeaseInDisabledFieldsAndBlankDns) {
+    addDhcpCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    EXPECT_EQ(grid().HighLight(), 1);
+    EXPECT_TRUE(page.dhcpRadio()->isChecked());
+    EXPECT_TRUE(page.dnsAutoRadio()->isChecked());
+    EXPECT_FALSE(page.ipField()->isEnabled());
+    EXPECT_EQ(dotted(page.ipField()), "10.1.2.3");
+    EXPECT_EQ(dotted(page.maskField()), "255.255.0.0");
+    EXPECT_EQ(dotted(page.gatewayField()), "10.1.0.1");
+    EXPECT_TRUE(page.dnsField(0)->isBlank());
+    EXPECT_FALSE(page.dnsField(0)->isEnabled());
+    EXPECT_TRUE(page.port80Radio()->isChecked());
+    EXPECT_EQ(page.portEdit()->text(), "");
+
+    // A new lease shows within one refresh.
+    addDhcpCamera(table, 1, "10.1.9.9");
+    page.refreshGrid();
+    EXPECT_EQ(dotted(page.ipField()), "10.1.9.9");
+}
+
+TEST_F(NetworkPageTest, aFixedCameraShowsManualDnsWithItsServersAndItsCustomPort) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    EXPECT_TRUE(page.fixedRadio()->isChecked());
+    EXPECT_TRUE(page.ipField()->isEnabled());
+    EXPECT_EQ(dotted(page.ipField()), "192.168.0.10");
+    EXPECT_FALSE(page.dnsAutoRadio()->isEnabled());
+    EXPECT_TRUE(page.dnsManualRadio()->isChecked());
+    EXPECT_EQ(dotted(page.dnsField(0)), "192.168.0.2");
+    EXPECT_TRUE(page.dnsField(1)->isBlank());
+    EXPECT_EQ(dotted(page.dnsField(2)), "8.8.8.8");
+    EXPECT_TRUE(page.otherPortRadio()->isChecked());
+    EXPECT_TRUE(page.portEdit()->isEnabled());
+    EXPECT_EQ(page.portEdit()->text(), "8080");
+}
+
+// ---- OK, Reboot, Cancel ----
+
+TEST_F(NetworkPageTest, okAndRebootNeedASelectedCameraAndFourCharactersInEachField) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    typeCredentials("admin", "pass");
+    EXPECT_FALSE(page.okButton()->isEnabled()) << "no camera selected";
+    clickRow(1);
+    typeCredentials("adm", "pass");
+    EXPECT_FALSE(page.okButton()->isEnabled());
+    EXPECT_FALSE(page.rebootButton()->isEnabled());
+    typeCredentials("admi", "pass");
+    EXPECT_TRUE(page.okButton()->isEnabled());
+    EXPECT_TRUE(page.rebootButton()->isEnabled());
+    page.passwordEdit()->setText("pas");
+    EXPECT_FALSE(page.okButton()->isEnabled());
+    EXPECT_FALSE(page.rebootButton()->isEnabled());
+}
+
+TEST_F(NetworkPageTest, aRefusedMaskIsReportedAsACautionAndNothingIsSent) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    typeAddress(page.maskField(), {255, 0, 255, 0});
+    QTest::mouseClick(page.okButton(), Qt::LeftButton);
+    EXPECT_TRUE(sent.empty());
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().caption, "caution");
+    EXPECT_EQ(messages.last().text, "Subnetmask Error");
+    EXPECT_EQ(dotted(page.maskField()), "255.0.255.0") << "the form is left as it was";
+}
+
+TEST_F(NetworkPageTest, okSendsTheBuiltRequestAndTheGridShowsTheSentAddressAtOnce) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    typeAddress(page.ipField(), {192, 168, 0, 20});
+    page.port80Radio()->click();
+    QTest::mouseClick(page.okButton(), Qt::LeftButton);
+
+    NetworkSettings expected;
+    expected.dhcp = false;
+    expected.ipAddress = {192, 168, 0, 20};
+    expected.subnetMask = {255, 255, 255, 0};
+    expected.gateway = {192, 168, 0, 1};
+    expected.gatewayBlank = false;
+    expected.dnsAuto = false;
+    expected.dns[0] = {{192, 168, 0, 2}, false};
+    expected.dns[2] = {{8, 8, 8, 8}, false};
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], buildNetworkRequest(macOf(1), "admin", "secret", expected));
+    EXPECT_EQ(messages.count(), 0u);
+    EXPECT_EQ(table.findByMac(macOf(1))->webPort, 80);
+    EXPECT_EQ(grid().TextMatrix(1, 1), "192.168.0.20");
+}
+
+TEST_F(NetworkPageTest, rebootSendsTheRebootRequestForTheSelectedCamera) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    QTest::mouseClick(page.rebootButton(), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], buildRebootRequest(macOf(1), "admin", "secret"));
+}
+
+TEST_F(NetworkPageTest, aCameraThatLeftTheTableIsNotAddressedAndTheFormResets) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    table.modify([](TableData& d) { d.count = 0; });
+    QTest::mouseClick(page.okButton(), Qt::LeftButton);
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(grid().HighLight(), 0);
+    EXPECT_TRUE(page.dhcpRadio()->isChecked());
+    EXPECT_FALSE(page.okButton()->isEnabled());
+}
+
+TEST_F(NetworkPageTest, cancelUnselectsAndEmptiesTheFormAndCredentials) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    QTest::mouseClick(page.cancelButton(), Qt::LeftButton);
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(grid().HighLight(), 0);
+    EXPECT_TRUE(page.dhcpRadio()->isChecked());
+    EXPECT_TRUE(page.dnsAutoRadio()->isChecked());
+    EXPECT_TRUE(page.port80Radio()->isChecked());
+    EXPECT_TRUE(page.ipField()->isBlank());
+    EXPECT_EQ(page.portEdit()->text(), "");
+    EXPECT_FALSE(page.portEdit()->isEnabled());
+    EXPECT_EQ(page.nameEdit()->text(), "");
+    EXPECT_EQ(page.passwordEdit()->text(), "");
+    EXPECT_FALSE(page.okButton()->isEnabled());
+    EXPECT_FALSE(page.rebootButton()->isEnabled());
+}
+
+// ---- Refresh ----
+
+TEST_F(NetworkPageTest, theSelectedCameraLeavingTheListTakesItsCredentialsAlong) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    test::setAge(table, macOf(1), kListedAge);
+    page.refreshGrid();
+    EXPECT_EQ(grid().HighLight(), 0);
+    EXPECT_TRUE(page.dhcpRadio()->isChecked());
+    EXPECT_EQ(page.nameEdit()->text(), "");
+    EXPECT_EQ(page.passwordEdit()->text(), "");
+}
+
+TEST_F(NetworkPageTest, aTimerRefreshWithoutSelectionKeepsTypedCredentialsAHeaderClickDoesNot) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    typeCredentials("admin", "secret");
+    page.refreshGrid();
+    EXPECT_EQ(page.nameEdit()->text(), "admin");
+    const auto header = grid().horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
+    EXPECT_EQ(page.nameEdit()->text(), "");
+    EXPECT_EQ(page.passwordEdit()->text(), "");
+}
+
+// ---- Several rows and copy ----
+
+TEST_F(NetworkPageTest, rowTextGivesAddressModePortModelSerialAndVersion) {
+    addFixedCamera(table, 1);
+    addDhcpCamera(table, 2);
+    page.refreshGrid();
+    EXPECT_EQ(page.rowText(1),
+              QString::fromStdString(macOf(1)) + " FIXED 192.168.0.10 8080 PM-F300 F1 2.10\r\n");
+    EXPECT_TRUE(
+        page.rowText(2).startsWith(QString::fromStdString(macOf(2)) + " DHCP 10.1.2.3 80 "));
+    EXPECT_EQ(page.rowText(3), "");
+}
+
+TEST_F(NetworkPageTest, ctrlCCopiesEverySelectedRowInGridOrder) {
+    for (int i = 1; i <= 4; ++i) {
+        addFixedCamera(table, i);
+    }
+    page.refreshGrid();
+    QGuiApplication::clipboard()->setText("before");
+    gridKey(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "before") << "nothing highlighted";
+    clickRow(2);
+    grid().setRowSel(4);
+    gridKey(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              page.rowText(2) + page.rowText(3) + page.rowText(4));
+    EXPECT_EQ(QGuiApplication::clipboard()->text().count("\r\n"), 3);
+}
+
+TEST_F(NetworkPageTest, ctrlAWithOneCameraSelectsAndFillsItWithSeveralDisablesTheForm) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    gridKey(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(grid().HighLight(), 1);
+    EXPECT_TRUE(page.fixedRadio()->isChecked());
+    EXPECT_TRUE(page.ipField()->isEnabled());
+
+    addFixedCamera(table, 2);
+    addFixedCamera(table, 3);
+    page.refreshGrid();
+    gridKey(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(grid().Row(), 1);
+    EXPECT_EQ(grid().RowSel(), 3);
+    EXPECT_FALSE(page.fixedRadio()->isChecked());
+    EXPECT_FALSE(page.dhcpRadio()->isEnabled());
+    EXPECT_FALSE(page.nameEdit()->isEnabled());
+    EXPECT_FALSE(page.okButton()->isEnabled());
+}
+
+TEST_F(NetworkPageTest, aSelectionOfSeveralRowsFollowsItsCamerasAcrossARefresh) {
+    for (int i = 1; i <= 4; ++i) {
+        addFixedCamera(table, i);
+    }
+    page.refreshGrid();
+    clickRow(2);
+    grid().setRowSel(4);
+    test::setAge(table, macOf(1), kListedAge);
+    page.refreshGrid();
+    EXPECT_EQ(grid().HighLight(), 1);
+    EXPECT_EQ(grid().Row(), 1);
+    EXPECT_EQ(grid().RowSel(), 3);
+    EXPECT_EQ(grid().TextMatrix(1, 0), QString::fromStdString(macOf(2)));
+}
+
+TEST_F(NetworkPageTest, typingInTheListDropsTheSelectionAndResetsTheForm) {
+    addFixedCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    gridKey(Qt::Key_X);
+    EXPECT_EQ(grid().HighLight(), 0);
+    EXPECT_TRUE(page.dhcpRadio()->isChecked());
+    EXPECT_TRUE(page.port80Radio()->isChecked());
+    EXPECT_EQ(page.nameEdit()->text(), "");
+}
+
+}  // namespace
+}  // namespace pelmora
