@@ -145,19 +145,20 @@ void SettingsPage::placeScrollBar(int topRow) {
     }
 }
 
-void SettingsPage::selectRow() {
-    int row = 0;
+int SettingsPage::rowToSelect() const {
     if (keyboardSelect_) {
-        row = grid_->RowSel();
-    } else {
-        row = grid_->MouseRow();
-        if (row == 0 && mouseDownRow_ != 0) {
-            row = 1;
-        } else if (row >= nextRow_) {
-            // A click on a blank row selects the last listed camera.
-            row = nextRow_ - 1;
-        }
+        return grid_->RowSel();
     }
+    const int row = grid_->MouseRow();
+    if (row == 0 && mouseDownRow_ != 0) {
+        return 1;
+    }
+    // A click on a blank row selects the last listed camera.
+    return row >= nextRow_ ? nextRow_ - 1 : row;
+}
+
+void SettingsPage::selectRow() {
+    const int row = rowToSelect();
     if (row == 0) {
         headerClick(grid_->MouseCol());
         return;

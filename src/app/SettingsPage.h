@@ -85,6 +85,10 @@ class SettingsPage : public QWidget {
     void writeRow(int row, const std::vector<std::string>& cells);
     // The alignment of a column's cells: 1 left, 7 right (vertically centred either way).
     virtual int cellAlignment(int column) const;
+    // The row a selection takes: the keyboard's row, else the row under the pointer, with a
+    // press that came up over the header meaning row 1 and a blank row meaning the last listed
+    // camera. 0 stands for a header click.
+    int rowToSelect() const;
     // A click on the grid; the MAC-keyed pages select the camera.
     virtual void gridClick() { selectRow(); }
     // Scroll bar and top row after a rewrite that listed `listed` + 1 rows.

@@ -553,17 +553,7 @@ void NetworkPage::selectRow() {
     if (!single) {
         return;
     }
-    int row = 0;
-    if (keyboardSelect_) {
-        row = grid_->RowSel();
-    } else {
-        row = grid_->MouseRow();
-        if (row == 0 && mouseDownRow_ != 0) {
-            row = 1;
-        } else if (row >= nextRow_) {
-            row = nextRow_ - 1;
-        }
-    }
+    const int row = rowToSelect();
     if (row == 0) {
         headerClick(grid_->MouseCol());
         return;
