@@ -79,6 +79,7 @@ void SettingsPage::refreshGrid() {
     if (table_ == nullptr || table_->discoveryEnabled == 0) {
         return;
     }
+    beginRefresh();
     grid_->setRedraw(false);
     nextRow_ = 1;
     const int highlight = grid_->HighLight();
@@ -95,6 +96,7 @@ void SettingsPage::refreshGrid() {
             return;
         }
         if (!isListed(record)) {
+            noteRecord(record, false, selected);
             continue;
         }
         if (nextRow_ >= grid_->Rows()) {
@@ -102,7 +104,8 @@ void SettingsPage::refreshGrid() {
         }
         dropHighlight();
         changed = true;
-        writeRow(nextRow_, rowCells(record));
+        writeCameraRow(nextRow_, record);
+        noteRecord(record, true, selected);
         ++nextRow_;
     }
     while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
@@ -110,7 +113,7 @@ void SettingsPage::refreshGrid() {
         grid_->RemoveItem(grid_->Rows() - 1);
         dropHighlight();
     }
-    const std::vector<std::string> blank(columns_.size() > 5 ? 5 : columns_.size());
+    const std::vector<std::string> blank(static_cast<std::size_t>(blankColumnCount()));
     for (int row = nextRow_; row < kMinimumRows; ++row) {
         changed = true;
         writeRow(row, blank);
@@ -129,10 +132,19 @@ void SettingsPage::refreshGrid() {
         }
     }
     if (grid_->HighLight() == 0 && changed) {
-        clearSelection();
+        selectionDropped();
     }
-    placeScrollBar(topRow);
+    placeScrollBar(topRowToRestore(topRow));
     grid_->setRedraw(true);
+    endRefresh();
+}
+
+void SettingsPage::writeCameraRow(int row, const CameraRecord& record) {
+    writeRow(row, rowCells(record));
+}
+
+int SettingsPage::blankColumnCount() const {
+    return std::min(columnCount(), 5);
 }
 
 void SettingsPage::placeScrollBar(int topRow) {

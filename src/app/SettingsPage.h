@@ -58,6 +58,21 @@ class SettingsPage : public QWidget {
     virtual int sortFlag(int column) const;
     virtual void headerClick(int column);
 
+    // Hooks into the grid rewrite, for a page with rules of its own (the Network page).
+    // Before the rewrite:
+    virtual void beginRefresh() {}
+    // Every record, listed or not, with the MAC of the selected camera (empty for none):
+    virtual void noteRecord(const CameraRecord&, bool /*listed*/, const QString& /*selected*/) {}
+    virtual void writeCameraRow(int row, const CameraRecord& record);
+    // Columns a row without a camera has emptied.
+    virtual int blankColumnCount() const;
+    // Nothing is selected after a rewrite that changed something.
+    virtual void selectionDropped() { clearSelection(); }
+    // The top row to put back when the list scrolls.
+    virtual int topRowToRestore(int topRow) const { return topRow; }
+    // After the rewrite, painting on again.
+    virtual void endRefresh() {}
+
     // The page's credential fields and OK button, if it has them (the base class applies the
     // rule that enables OK).
     void setCredentialControls(QLineEdit* name, QLineEdit* password, QPushButton* ok,

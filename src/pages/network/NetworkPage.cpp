@@ -411,105 +411,63 @@ void NetworkPage::writeCameraRow(int row, const CameraRecord& record) {
     grid_->setTextMatrix(row, kPortColumn, QString::number(record.webPort));
 }
 
-void NetworkPage::refreshGrid() {
-    refresh(false);
-}
-
 void NetworkPage::headerClick(int column) {
-    emit sortColumn(column, sortFlag(column));
-    grid_->setHighLight(0);
-    grid_->Clear();
-    writeHeaders();
-    refresh(true);
+    // A header click drops the credentials along with the selection.
+    afterHeaderClick_ = true;
+    SettingsPage::headerClick(column);
+    afterHeaderClick_ = false;
 }
 
-void NetworkPage::refresh(bool afterHeaderClick) {
-    if (table_ == nullptr || table_->discoveryEnabled == 0) {
+void NetworkPage::beginRefresh() {
+    refreshKeys_ = selectedKeys();
+    selectedRecord_.reset();
+}
+
+void NetworkPage::noteRecord(const CameraRecord& record, bool listed, const QString& selected) {
+    if (selected.isEmpty() || cameraText(std::string(fieldText(record.mac))) != selected) {
         return;
     }
-    const QStringList keys = selectedKeys();
-    grid_->setRedraw(false);
-    nextRow_ = 1;
-    const int highlight = grid_->HighLight();
-    const QString selected = highlight != 0 ? grid_->TextMatrix(grid_->Row(), 0) : QString();
-    const int topRow = grid_->TopRow();
-    bool changed = false;
-    std::optional<CameraRecord> selectedRecord;
-    const auto dropHighlight = [&] {
-        if (highlight == 1) {
-            grid_->setHighLight(0);
-        }
-    };
-    for (const auto& record : table_->liveRecords()) {
-        if (table_->stopRequested == 1) {
-            return;
-        }
-        const bool isSelected =
-            !selected.isEmpty() && cameraText(std::string(fieldText(record.mac))) == selected;
-        if (!isListed(record)) {
-            // The selected camera stopped answering: its credentials leave the form with it.
-            if (isSelected) {
-                clearCredentials();
-            }
-            continue;
-        }
-        if (nextRow_ >= grid_->Rows()) {
-            grid_->AddItem(QString(), grid_->Rows());
-        }
-        dropHighlight();
-        changed = true;
-        writeCameraRow(nextRow_, record);
-        if (isSelected) {
-            selectedRecord = record;
-        }
-        ++nextRow_;
+    if (listed) {
+        selectedRecord_ = record;
+    } else {
+        // The selected camera stopped answering: its credentials leave the form with it.
+        clearCredentials();
     }
-    while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
-        changed = true;
-        grid_->RemoveItem(grid_->Rows() - 1);
-        dropHighlight();
+}
+
+int NetworkPage::blankColumnCount() const {
+    // The port column is left as it stands.
+    return kWholeRow + 1;
+}
+
+void NetworkPage::selectionDropped() {
+    // A timer refresh leaves typed credentials alone.
+    resetForm();
+    if (afterHeaderClick_) {
+        clearCredentials();
     }
-    for (int row = nextRow_; row < kMinimumRows; ++row) {
-        changed = true;
-        // The port column is left as it stands.
-        writeRow(row, std::vector<std::string>(kWholeRow + 1));
-        dropHighlight();
-    }
-    if (highlight == 1 && changed) {
-        for (int row = 1; row < grid_->Rows(); ++row) {
-            if (grid_->TextMatrix(row, 0) == selected) {
-                grid_->setHighLight(1);
-                grid_->setRow(row);
-                grid_->setCol(0);
-                grid_->setColSel(kWholeRow);
-                break;
-            }
-        }
-    }
-    if (grid_->HighLight() == 0 && changed) {
-        // A timer refresh leaves typed credentials alone; a header click drops them too.
-        resetForm();
-        if (afterHeaderClick) {
-            clearCredentials();
-        }
-    }
+}
+
+int NetworkPage::topRowToRestore(int topRow) const {
     // Restoring a top row too near the end would leave blank space: the last rows fill the view.
     const int top = grid_->Rows() < topRow + kVisibleRows ? grid_->Rows() - kVisibleRows : topRow;
-    placeScrollBar(std::max(top, 1));
+    return std::max(top, 1);
+}
+
+void NetworkPage::endRefresh() {
     // A DHCP camera shows its current lease in the disabled fields.
-    if (dhcp_->isChecked() && selectedRecord) {
-        if (isZero(selectedRecord->ipAddress)) {
+    if (dhcp_->isChecked() && selectedRecord_) {
+        if (isZero(selectedRecord_->ipAddress)) {
             for (Ipv4Field* field : {ip_, mask_, gateway_}) {
                 field->clear();
             }
         } else {
-            ip_->setAddress(selectedRecord->ipAddress);
-            mask_->setAddress(selectedRecord->subnetMask);
-            gateway_->setAddress(selectedRecord->gateway);
+            ip_->setAddress(selectedRecord_->ipAddress);
+            mask_->setAddress(selectedRecord_->subnetMask);
+            gateway_->setAddress(selectedRecord_->gateway);
         }
     }
-    grid_->setRedraw(true);
-    reselectKeys(keys);
+    reselectKeys(refreshKeys_);
 }
 
 std::pair<int, int> NetworkPage::selectionRange() const {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <array>
+#include <optional>
 
 #include "app/Ipv4Field.h"
 #include "app/SettingsPage.h"
@@ -20,7 +21,6 @@ class NetworkPage final : public SettingsPage {
   public:
     explicit NetworkPage(QWidget* parent = nullptr);
 
-    void refreshGrid() override;
     void selectRow() override;
 
     // The form's controls, for the main window's focus handling and for tests.
@@ -71,8 +71,13 @@ class NetworkPage final : public SettingsPage {
 
   private:
     void buildForm();
-    void refresh(bool afterHeaderClick);
-    void writeCameraRow(int row, const CameraRecord& record);
+    void beginRefresh() override;
+    void noteRecord(const CameraRecord& record, bool listed, const QString& selected) override;
+    void writeCameraRow(int row, const CameraRecord& record) override;
+    int blankColumnCount() const override;
+    void selectionDropped() override;
+    int topRowToRestore(int topRow) const override;
+    void endRefresh() override;
     QStringList selectedKeys() const;
     void reselectKeys(const QStringList& keys);
     bool gridKeyDown(const QKeyEvent& key);
@@ -119,6 +124,12 @@ class NetworkPage final : public SettingsPage {
     QString portText_;
     QString nameValue_;
     QString passwordValue_;
+
+    // Carried through one grid rewrite: the selection's keys, the selected camera's record, and
+    // whether a header click started it.
+    QStringList refreshKeys_;
+    std::optional<CameraRecord> selectedRecord_;
+    bool afterHeaderClick_ = false;
 };
 
 }  // namespace pelmora
