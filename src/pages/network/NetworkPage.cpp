@@ -218,25 +218,25 @@ void NetworkPage::buildForm() {
 
 // ---- Radio rules ----
 
-void NetworkPage::applyDhcpRule() {
+// The IP address, subnet mask and default gateway fields with their labels; contents stay.
+void NetworkPage::setAddressFieldsEnabled(bool on) {
     for (QLabel* label : addressLabels_) {
-        label->setEnabled(false);
+        label->setEnabled(on);
     }
     for (Ipv4Field* field : {ip_, mask_, gateway_}) {
-        field->setEnabled(false);
+        field->setEnabled(on);
     }
+}
+
+void NetworkPage::applyDhcpRule() {
+    setAddressFieldsEnabled(false);
     dnsAuto_->setEnabled(true);
     dnsManual_->setEnabled(true);
 }
 
 // A fixed address always goes with manual DNS.
 void NetworkPage::applyFixedRule() {
-    for (QLabel* label : addressLabels_) {
-        label->setEnabled(true);
-    }
-    for (Ipv4Field* field : {ip_, mask_, gateway_}) {
-        field->setEnabled(true);
-    }
+    setAddressFieldsEnabled(true);
     dnsAuto_->setEnabled(false);
     setRadio(dnsAuto_, false);
     dnsManual_->setEnabled(true);

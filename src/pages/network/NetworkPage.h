@@ -94,6 +94,7 @@ class NetworkPage final : public SettingsPage {
     void onReboot();
     void onCancel();
     void cameraGone();
+    void setAddressFieldsEnabled(bool on);
     void setSendButtonsEnabled(bool on);
     NetworkSettings formSettings() const;
     std::string selectedRowMac() const;
