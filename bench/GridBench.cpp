@@ -23,13 +23,14 @@
 #include <string>
 #include <vector>
 
-#include "app/CameraListPage.h"
 #include "app/Grid.h"
 #include "model/CalendarTime.h"
 #include "model/CameraTable.h"
 #include "model/FixedText.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/datetime/DateTimePage.h"
+#include "pages/network/NetworkPage.h"
+#include "pages/pppoe/PppoePage.h"
 #include "protocol/DatagramBuilder.h"
 
 namespace pelmora {
@@ -64,6 +65,8 @@ std::string cameraReply(int n) {
         .field("TIME:", format("2503151234%02d", n % 60))
         .field("TIMEZONE:", "13")
         .field("DTFORMAT:", "2")
+        .field("PPPOEFUNC:", "ON")
+        .field("PPPOEIPADR:", format("100.64.%d.%d", n / 250, n % 250 + 1))
         .finish();
 }
 
@@ -191,8 +194,8 @@ class WindowRig {
   public:
     WindowRig() {
         fillTable(table);
-        pages = {CameraListPage::network(&tabs), new BandwidthPage(&tabs), new DateTimePage(&tabs),
-                 CameraListPage::pppoe(&tabs)};
+        pages = {new NetworkPage(&tabs), new BandwidthPage(&tabs), new DateTimePage(&tabs),
+                 new PppoePage(&tabs)};
         const char* titles[] = {"Network", "Bandwidth control", "Date time", "PPPoE"};
         for (std::size_t i = 0; i < pages.size(); ++i) {
             tabs.addTab(pages[i], titles[i]);

@@ -8,11 +8,11 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
-#include "app/CameraListPage.h"
 #include "app/ProductVersion.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/datetime/DateTimePage.h"
 #include "pages/network/NetworkPage.h"
+#include "pages/pppoe/PppoePage.h"
 
 namespace pelmora {
 namespace {
@@ -58,7 +58,7 @@ std::optional<int> MainDialog::start() {
     table_.resetTable();
     setWindowTitle(captionFor(kProductVersion, kSpecialBuild));
     pages_ = {new NetworkPage(this), new BandwidthPage(this), new DateTimePage(this),
-              CameraListPage::pppoe(this)};
+              new PppoePage(this)};
     const char* titles[] = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE"};
     const PageServices services{
         [this](std::string_view text) { return engine_->sendDatagram(text); }, messages_, openUrl_};

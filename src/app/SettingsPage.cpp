@@ -95,7 +95,7 @@ void SettingsPage::refreshGrid() {
         if (table_->stopRequested == 1) {
             return;
         }
-        if (!isListed(record)) {
+        if (!listsCamera(record)) {
             noteRecord(record, false, selected);
             continue;
         }

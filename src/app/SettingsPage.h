@@ -49,6 +49,8 @@ class SettingsPage : public QWidget {
     void sortColumn(int column, int pppoe);
 
   protected:
+    // Whether the grid lists a camera: a live one with a MAC, on most pages.
+    virtual bool listsCamera(const CameraRecord& record) const { return isListed(record); }
     // The cells of one listed camera, columns 0 to 4.
     virtual std::vector<std::string> rowCells(const CameraRecord& record) const;
     // Page-specific: the form emptied, or filled from the selected camera.

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "app/FormControls.h"
 #include "app/MessagePort.h"
 #include "model/FixedText.h"
 #include "pages/datetime/DateTimeChoices.h"
@@ -29,12 +30,6 @@ QComboBox* numberList(QWidget* parent, NumberList list) {
     // The page never preselects a value: an unchosen list is refused by the checks.
     box->setCurrentIndex(-1);
     return box;
-}
-
-QLabel* plainLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
 }
 
 QString pcClockText(const std::tm& now) {

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/FormControls.h"
 #include "app/MessagePort.h"
 #include "model/FixedText.h"
 #include "pages/network/NetworkSubmit.h"
@@ -31,36 +32,6 @@ constexpr int kVisibleRows = 7;
 
 bool isZero(const Ipv4& address) {
     return address == Ipv4{};
-}
-
-// Shows an address, or leaves the field blank for 0.0.0.0.
-void showAddress(Ipv4Field* field, const Ipv4& address) {
-    if (isZero(address)) {
-        field->clear();
-    } else {
-        field->setAddress(address);
-    }
-}
-
-// Radios in an exclusive group cannot be unchecked one by one; the group lets go for a moment.
-void setRadio(QRadioButton* radio, bool checked) {
-    if (radio->isChecked() == checked) {
-        return;
-    }
-    QButtonGroup* group = radio->group();
-    if (!checked && group != nullptr) {
-        group->setExclusive(false);
-        radio->setChecked(false);
-        group->setExclusive(true);
-    } else {
-        radio->setChecked(checked);
-    }
-}
-
-QLabel* plainLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setTextFormat(Qt::PlainText);
-    return label;
 }
 
 QString addressText(const Ipv4& address) {

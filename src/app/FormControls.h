@@ -1,0 +1,20 @@
+#pragma once
+// Small helpers the pages' forms share: labels that never read their text as markup, radio
+// buttons set and cleared one by one, and address fields that show 0.0.0.0 as blank.
+
+#include <QLabel>
+#include <QRadioButton>
+
+#include "app/Ipv4Field.h"
+
+namespace pelmora {
+
+QLabel* plainLabel(const QString& text, QWidget* parent);
+
+// Radios in an exclusive group cannot be unchecked one by one; the group lets go for a moment.
+void setRadio(QRadioButton* radio, bool checked);
+
+// Shows an address, or leaves the field blank for 0.0.0.0 (a camera's "none").
+void showAddress(Ipv4Field* field, const Ipv4& address);
+
+}  // namespace pelmora

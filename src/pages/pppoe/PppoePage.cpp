@@ -1,0 +1,272 @@
+#include "pages/pppoe/PppoePage.h"
+
+#include <QButtonGroup>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "app/FormControls.h"
+#include "app/MessagePort.h"
+#include "model/FixedText.h"
+
+namespace pelmora {
+namespace {
+
+// Form text in the 8-bit form the camera receives.
+std::string bytesOf(const QLineEdit* edit) {
+    return edit->text().toLatin1().toStdString();
+}
+
+QFrame* sunkenFrame(QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    return frame;
+}
+
+}  // namespace
+
+PppoePage::PppoePage(QWidget* parent)
+    : SettingsPage({{"MAC address", 1700},
+                    {"PPPoE IP address", 1600},
+                    {"Model", 1350},
+                    {"Serial No.", 1160},
+                    {"Version No.", 1300},
+                    {"", 7000}},
+                   5000, parent),
+      off_(new QRadioButton("Off", this)),
+      on_(new QRadioButton("On", this)),
+      dnsAuto_(new QRadioButton("Obtain DNS server address automatically", this)),
+      dnsManual_(new QRadioButton("Use the following DNS server address", this)),
+      userId_(new QLineEdit(this)),
+      pppoePassword_(new QLineEdit(this)),
+      retyped_(new QLineEdit(this)),
+      primaryDns_(new Ipv4Field(this)),
+      secondaryDns_(new Ipv4Field(this)),
+      cancel_(new QPushButton("Cancel", this)) {
+    for (QLineEdit* edit : {userId_, pppoePassword_, retyped_}) {
+        // Bounded so that the encoded account always fits a pending request.
+        edit->setMaxLength(kMaxPppoeAccountLength);
+    }
+    pppoePassword_->setEchoMode(QLineEdit::Password);
+    retyped_->setEchoMode(QLineEdit::Password);
+    auto* name = new QLineEdit(this);
+    auto* password = new QLineEdit(this);
+    auto* ok = new QPushButton("OK", this);
+    setCredentialControls(name, password, ok, kMinPppoeCredentialLength);
+    buildForm();
+
+    for (QRadioButton* radio : {off_, on_, dnsAuto_, dnsManual_}) {
+        connect(radio, &QRadioButton::clicked, this, &PppoePage::updateEnabling);
+    }
+    connect(ok, &QPushButton::clicked, this, &PppoePage::onOk);
+    connect(cancel_, &QPushButton::clicked, this, &PppoePage::onCancel);
+
+    setFunction(false);
+    setDnsAuto(true);
+}
+
+void PppoePage::buildForm() {
+    for (const auto& [first, second] : {std::pair{off_, on_}, std::pair{dnsAuto_, dnsManual_}}) {
+        auto* group = new QButtonGroup(this);
+        group->addButton(first);
+        group->addButton(second);
+    }
+    const int fieldWidth = adminName_->fontMetrics().horizontalAdvance('M') * 14;
+
+    auto* function = new QHBoxLayout;
+    function->addWidget(off_);
+    function->addWidget(on_);
+    function->addStretch();
+
+    auto* dnsFrame = sunkenFrame(this);
+    auto* dns = new QGridLayout(dnsFrame);
+    dns->addWidget(dnsAuto_, 0, 0, 1, 2);
+    dns->addWidget(dnsManual_, 1, 0, 1, 2);
+    const char* dnsNames[] = {"Primary DNS server address", "Secondary DNS server address"};
+    Ipv4Field* dnsFields[] = {primaryDns_, secondaryDns_};
+    for (int i = 0; i < 2; ++i) {
+        dnsLabels_[i] = plainLabel(dnsNames[i], dnsFrame);
+        dns->addWidget(dnsLabels_[i], i + 2, 0);
+        dns->addWidget(dnsFields[i], i + 2, 1, Qt::AlignLeft);
+    }
+    dns->setColumnStretch(1, 1);
+
+    auto* settingsFrame = sunkenFrame(this);
+    auto* settings = new QGridLayout(settingsFrame);
+    const char* accountNames[] = {"User ID", "Password", "Re-type password"};
+    QLineEdit* accountEdits[] = {userId_, pppoePassword_, retyped_};
+    for (int i = 0; i < 3; ++i) {
+        accountLabels_[i] = plainLabel(accountNames[i], settingsFrame);
+        accountEdits[i]->setMaximumWidth(fieldWidth);
+        settings->addWidget(accountLabels_[i], i, 0);
+        settings->addWidget(accountEdits[i], i, 1);
+    }
+    settings->addWidget(dnsFrame, 3, 0, 1, 2);
+    settings->setColumnStretch(1, 1);
+
+    auto* credentials = new QGridLayout;
+    adminName_->setMaximumWidth(fieldWidth);
+    adminPassword_->setMaximumWidth(fieldWidth);
+    credentials->addWidget(plainLabel("Administrator name", this), 0, 0);
+    credentials->addWidget(adminName_, 0, 1);
+    credentials->addWidget(plainLabel("Administrator password", this), 1, 0);
+    credentials->addWidget(adminPassword_, 1, 1);
+    credentials->setColumnStretch(2, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(okButton_);
+    buttons->addWidget(cancel_);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(grid_);
+    layout->addLayout(function);
+    layout->addWidget(settingsFrame);
+    layout->addLayout(credentials);
+    layout->addLayout(buttons);
+    layout->addStretch();
+}
+
+// ---- Listing ----
+
+// Only cameras whose replies carry the PPPoE keys can take a PPPoE setting.
+bool PppoePage::listsCamera(const CameraRecord& record) const {
+    return isListed(record) && record.pppoeReported != 0;
+}
+
+std::vector<std::string> PppoePage::rowCells(const CameraRecord& record) const {
+    return cameraRowCells(record, AddressColumn::PppoeIpAddress);
+}
+
+// The address column sorts by the PPPoE address.
+int PppoePage::sortFlag(int column) const {
+    return column == 1 ? 1 : 0;
+}
+
+// ---- Form ----
+
+void PppoePage::updateEnabling() {
+    const bool on = on_->isChecked();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{accountLabels_[0], accountLabels_[1], accountLabels_[2],
+                                         userId_, pppoePassword_, retyped_, dnsAuto_, dnsManual_}) {
+        w->setEnabled(on);
+    }
+    const bool addresses = on && dnsManual_->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{dnsLabels_[0], dnsLabels_[1], primaryDns_,
+                                                      secondaryDns_}) {
+        w->setEnabled(addresses);
+    }
+}
+
+void PppoePage::setFunction(bool on) {
+    setRadio(on_, on);
+    setRadio(off_, !on);
+    updateEnabling();
+}
+
+void PppoePage::setDnsAuto(bool automatic) {
+    setRadio(dnsAuto_, automatic);
+    setRadio(dnsManual_, !automatic);
+    updateEnabling();
+}
+
+void PppoePage::clearAccount() {
+    for (QLineEdit* edit : {userId_, pppoePassword_, retyped_}) {
+        edit->clear();
+    }
+}
+
+void PppoePage::clearDnsFields() {
+    primaryDns_->clear();
+    secondaryDns_->clear();
+}
+
+// The camera never reports its account, so it is typed anew for every camera.
+void PppoePage::fillForm(const CameraRecord& record) {
+    setFunction(record.pppoeOn == 1);
+    clearAccount();
+    setDnsAuto(record.pppoeDnsAuto == 1);
+    showAddress(primaryDns_, record.pppoeDns1);
+    showAddress(secondaryDns_, record.pppoeDns2);
+}
+
+// The Off/On choice stays. The credentials go too, and with them OK: an OK pressed later would
+// otherwise go to whichever camera the grid's current row then shows.
+void PppoePage::clearSelection() {
+    clearAccount();
+    setDnsAuto(true);
+    clearDnsFields();
+    for (QLineEdit* edit : {adminName_, adminPassword_}) {
+        if (!edit->text().isEmpty()) {
+            edit->clear();
+        }
+    }
+    okButton_->setEnabled(false);
+}
+
+PppoeSettings PppoePage::formSettings() const {
+    PppoeSettings s;
+    s.on = on_->isChecked();
+    s.userId = bytesOf(userId_);
+    s.password = bytesOf(pppoePassword_);
+    s.dnsAuto = dnsAuto_->isChecked();
+    s.primaryDns = primaryDns_->address();
+    s.secondaryDns = secondaryDns_->address();
+    return s;
+}
+
+void PppoePage::onOk() {
+    const auto record = recordOfCurrentRow();
+    if (!record) {
+        return;
+    }
+    const auto settings = formSettings();
+    if (settings.on) {
+        const auto verdict =
+            checkPppoeAccount(settings.userId, settings.password, bytesOf(retyped_));
+        if (verdict != PppoeAccountVerdict::Valid) {
+            // Every field keeps what was typed.
+            if (services_.messages != nullptr) {
+                const auto message = pppoeAccountMessage(verdict);
+                caution(
+                    *services_.messages,
+                    QString::fromLatin1(message.data(), static_cast<qsizetype>(message.size())));
+            }
+            return;
+        }
+    }
+    sendSettingRequest(*record, buildPppoeRequest(fieldText(record->mac), adminNameText(),
+                                                  adminPasswordText(), settings));
+}
+
+// Back to the starting state: Off, automatic DNS, nothing typed. The credentials are emptied
+// while the camera is still highlighted, so the credential rule disables OK.
+void PppoePage::onCancel() {
+    setFunction(false);
+    clearAccount();
+    setDnsAuto(true);
+    clearDnsFields();
+    adminName_->clear();
+    adminPassword_->clear();
+    grid_->setHighLight(0);
+}
+
+void PppoePage::disableOkWithoutCredentials() {
+    if (adminName_->text().isEmpty() || adminPassword_->text().isEmpty()) {
+        okButton_->setEnabled(false);
+    }
+}
+
+void PppoePage::showEvent(QShowEvent* event) {
+    SettingsPage::showEvent(event);
+    disableOkWithoutCredentials();
+    grid_->setFocus();
+}
+
+void PppoePage::hideEvent(QHideEvent* event) {
+    SettingsPage::hideEvent(event);
+    disableOkWithoutCredentials();
+}
+
+}  // namespace pelmora

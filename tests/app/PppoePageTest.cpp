@@ -1,0 +1,286 @@
+// The PPPoE page: which cameras it lists, the form's three enablement states, filling the form
+// from a camera, the account check, the exact request, Cancel, and what losing the selection
+// does to OK.
+#include "pages/pppoe/PppoePage.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "PageTestSupport.h"
+#include "RecordingMessagePort.h"
+#include "protocol/Base64.h"
+
+namespace pelmora {
+namespace {
+
+using test::macOf;
+
+struct PppoeReport {
+    const char* function = "OFF";
+    const char* address = "0.0.0.0";
+    const char* dnsAuto = "on";
+    const char* dns1 = "0.0.0.0";
+    const char* dns2 = "0.0.0.0";
+};
+
+void addPppoeCamera(CameraTable& table, int i, const PppoeReport& report = {}) {
+    table.parseInfoReply(DatagramBuilder{}
+                             .field("MAC:", macOf(i))
+                             .field("MODEL:", "PM-C110")
+                             .field("SERIAL:", "S" + std::to_string(i))
+                             .field("IPADR:", "192.168.0." + std::to_string(100 - i))
+                             .field("PPPOEFUNC:", report.function)
+                             .field("PPPOEIPADR:", report.address)
+                             .field("PPPOEDNSAUTO:", report.dnsAuto)
+                             .field("PPPOEDNS1:", report.dns1)
+                             .field("PPPOEDNS2:", report.dns2)
+                             .finish());
+}
+
+class PppoePageTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        table.discoveryEnabled = 1;
+        page.resize(620, 640);
+        page.setTable(&table, PageServices{[this](std::string_view text) {
+                                               sent.emplace_back(text);
+                                               return 0;
+                                           },
+                                           &messages, nullptr});
+        page.show();
+        QApplication::processEvents();
+    }
+
+    Grid& grid() { return *page.grid(); }
+    void clickRow(int row) {
+        const QPoint centre = grid().visualItemRect(grid().item(row - 1, 0)).center();
+        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, centre);
+    }
+    // Near the left edge: a radio button takes clicks on its mark and text only, and the layout
+    // may stretch it wider than that.
+    void click(QAbstractButton* button) {
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+    }
+    void typeCredentials(const QString& name, const QString& password) {
+        page.nameEdit()->setText(name);
+        page.passwordEdit()->setText(password);
+    }
+    void typeAccount(const QString& user, const QString& password, const QString& retyped) {
+        page.userIdEdit()->setText(user);
+        page.pppoePasswordEdit()->setText(password);
+        page.retypedEdit()->setText(retyped);
+    }
+    // Enablement of the account edits, the DNS radios and the DNS fields.
+    std::vector<bool> enablement() const {
+        return {page.userIdEdit()->isEnabled(),       page.pppoePasswordEdit()->isEnabled(),
+                page.retypedEdit()->isEnabled(),      page.dnsAutoRadio()->isEnabled(),
+                page.dnsManualRadio()->isEnabled(),   page.primaryDnsField()->isEnabled(),
+                page.secondaryDnsField()->isEnabled()};
+    }
+    static std::vector<bool> state(bool account, bool dnsRadios, bool dnsFields) {
+        return {account, account, account, dnsRadios, dnsRadios, dnsFields, dnsFields};
+    }
+
+    CameraTable table;
+    RecordingMessagePort messages;
+    PppoePage page;
+    std::vector<std::string> sent;
+};
+
+const auto kOffState = [] { return std::vector<bool>(7, false); };
+
+TEST_F(PppoePageTest, listsOnlyCamerasReportingPppoeWithTheirPppoeAddress) {
+    test::addCamera(table, 1);  // no PPPoE keys: listed on the other pages only
+    addPppoeCamera(table, 2, {.function = "ON", .address = "100.64.0.7"});
+    addPppoeCamera(table, 3);
+    page.refreshGrid();
+    EXPECT_EQ(grid().TextMatrix(1, 0), QString::fromStdString(macOf(2)));
+    EXPECT_EQ(grid().TextMatrix(1, 1), "100.64.0.7");
+    EXPECT_EQ(grid().TextMatrix(2, 0), QString::fromStdString(macOf(3)));
+    EXPECT_EQ(grid().TextMatrix(2, 1), "0.0.0.0");
+    EXPECT_EQ(grid().TextMatrix(3, 0), "");
+    EXPECT_EQ(grid().TextMatrix(0, 1), "PPPoE IP address");
+
+    std::vector<std::pair<int, int>> sorts;
+    QObject::connect(&page, &SettingsPage::sortColumn,
+                     [&](int column, int pppoe) { sorts.emplace_back(column, pppoe); });
+    const auto header = grid().horizontalHeader();
+    for (int column : {1, 2}) {
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
+    EXPECT_EQ(sorts, (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}}));
+}
+
+TEST_F(PppoePageTest, radiosMoveTheFormBetweenItsThreeStates) {
+    EXPECT_TRUE(page.offRadio()->isChecked());
+    EXPECT_TRUE(page.dnsAutoRadio()->isChecked());
+    EXPECT_EQ(enablement(), kOffState());
+    EXPECT_FALSE(page.okButton()->isEnabled());
+
+    click(page.onRadio());
+    EXPECT_EQ(enablement(), state(true, true, false));
+    click(page.dnsManualRadio());
+    EXPECT_EQ(enablement(), state(true, true, true));
+    click(page.dnsAutoRadio());
+    EXPECT_EQ(enablement(), state(true, true, false));
+    click(page.dnsManualRadio());
+    click(page.offRadio());
+    EXPECT_EQ(enablement(), kOffState());
+    EXPECT_TRUE(page.dnsManualRadio()->isChecked()) << "the DNS choice shows while disabled";
+    click(page.onRadio());
+    EXPECT_EQ(enablement(), state(true, true, true));
+}
+
+TEST_F(PppoePageTest, selectingACameraShowsItsReportedState) {
+    // Only the lower-case "on" means automatic DNS.
+    addPppoeCamera(table, 1,
+                   {.function = "ON", .dnsAuto = "ON", .dns1 = "0.0.0.0", .dns2 = "10.0.0.2"});
+    addPppoeCamera(table, 2, {.function = "ON", .dnsAuto = "on", .dns1 = "10.0.0.1"});
+    addPppoeCamera(table, 3, {.function = "OFF", .dnsAuto = "off", .dns1 = "10.0.0.3"});
+    page.refreshGrid();
+    typeAccount("isp", "pw", "pw");
+
+    clickRow(1);
+    EXPECT_TRUE(page.onRadio()->isChecked());
+    EXPECT_TRUE(page.dnsManualRadio()->isChecked());
+    EXPECT_EQ(enablement(), state(true, true, true));
+    EXPECT_TRUE(page.primaryDnsField()->isBlank());
+    EXPECT_EQ(page.secondaryDnsField()->address(), (Ipv4{10, 0, 0, 2}));
+    EXPECT_EQ(page.userIdEdit()->text(), "") << "the account is never reported";
+    EXPECT_EQ(page.retypedEdit()->text(), "");
+
+    clickRow(2);
+    EXPECT_TRUE(page.dnsAutoRadio()->isChecked());
+    EXPECT_EQ(enablement(), state(true, true, false));
+    EXPECT_EQ(page.primaryDnsField()->address(), (Ipv4{10, 0, 0, 1}));
+    EXPECT_TRUE(page.secondaryDnsField()->isBlank());
+
+    // Off with manual DNS: the choice shows, everything is disabled, "On" brings it back.
+    clickRow(3);
+    EXPECT_TRUE(page.offRadio()->isChecked());
+    EXPECT_TRUE(page.dnsManualRadio()->isChecked());
+    EXPECT_EQ(enablement(), kOffState());
+    click(page.onRadio());
+    EXPECT_EQ(enablement(), state(true, true, true));
+}
+
+TEST_F(PppoePageTest, okNeedsFiveCharactersInEachCredentialField) {
+    addPppoeCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admi", "pass");
+    EXPECT_FALSE(page.okButton()->isEnabled());
+    typeCredentials("admin", "passw");
+    EXPECT_TRUE(page.okButton()->isEnabled());
+}
+
+TEST_F(PppoePageTest, okSendsOffAloneAndOnWithTheAccountAndDns) {
+    addPppoeCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    const std::string head =
+        "\x02SETMAC:" + macOf(1) + "\xFFIDPASS:" + base64Encode("admin:secret");
+
+    click(page.okButton());
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], head + "\xFFPPPOEFUNC:OFF\xFF\x03");
+    EXPECT_EQ(table.read([](const TableData& d) { return d.pending[0].state; }), 1);
+
+    click(page.onRadio());
+    click(page.dnsManualRadio());
+    typeAccount("isp:user", "pw", "pw");
+    page.secondaryDnsField()->setAddress({10, 0, 0, 2});
+    click(page.okButton());
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1],
+              head + "\xFFPPPOEFUNC:ON\xFFPPPOEIDPASS:" + base64Encode("isp:user:pw") +
+                  "\xFFPPPOEDNSAUTO:OFF\xFFPPPOEDNS1:0.0.0.0\xFFPPPOEDNS2:10.0.0.2\xFF\x03");
+    EXPECT_TRUE(messages.calls().empty());
+}
+
+TEST_F(PppoePageTest, aRefusedAccountSendsNothingAndKeepsWhatWasTyped) {
+    addPppoeCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    click(page.onRadio());
+    struct Case {
+        const char* user;
+        const char* password;
+        const char* retyped;
+        const char* message;
+    } cases[] = {{"", "", "", "UserID Error"},
+                 {"isp", "", "", "Password Error"},
+                 {"isp", "pw", "pW", "Password Error"}};
+    for (const auto& c : cases) {
+        messages.reset();
+        typeAccount(c.user, c.password, c.retyped);
+        click(page.okButton());
+        EXPECT_EQ(messages.last().text, c.message) << c.user << "/" << c.retyped;
+        EXPECT_EQ(messages.last().caption, "caution");
+        EXPECT_EQ(messages.last().icon, MessagePort::Icon::Exclamation);
+        EXPECT_EQ(page.retypedEdit()->text(), c.retyped);
+    }
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(table.read([](const TableData& d) { return d.pending[0].state; }), 0);
+}
+
+TEST_F(PppoePageTest, cancelReturnsToTheStartingStateAndDisablesOk) {
+    addPppoeCamera(table, 1, {.function = "ON", .dnsAuto = "off", .dns1 = "10.0.0.1"});
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    typeAccount("isp", "pw", "pw");
+    ASSERT_TRUE(page.okButton()->isEnabled());
+    click(page.cancelButton());
+    EXPECT_TRUE(page.offRadio()->isChecked());
+    EXPECT_TRUE(page.dnsAutoRadio()->isChecked());
+    EXPECT_EQ(enablement(), kOffState());
+    EXPECT_TRUE(page.primaryDnsField()->isBlank());
+    EXPECT_EQ(page.userIdEdit()->text(), "");
+    EXPECT_EQ(page.nameEdit()->text(), "");
+    EXPECT_FALSE(page.okButton()->isEnabled());
+    EXPECT_EQ(grid().HighLight(), 0);
+    EXPECT_TRUE(sent.empty());
+}
+
+// Were OK left enabled, a later press would go to whichever camera the grid's current row then
+// shows, one the person never chose.
+TEST_F(PppoePageTest, losingTheSelectionEmptiesTheCredentialsAndDisablesOk) {
+    addPppoeCamera(table, 1, {.function = "ON"});
+    addPppoeCamera(table, 2);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    click(page.dnsManualRadio());
+    ASSERT_TRUE(page.okButton()->isEnabled());
+    test::setAge(table, macOf(1), kListedAge);
+    page.refreshGrid();
+    EXPECT_EQ(grid().HighLight(), 0);
+    EXPECT_EQ(grid().TextMatrix(1, 0), QString::fromStdString(macOf(2)));
+    EXPECT_FALSE(page.okButton()->isEnabled());
+    EXPECT_EQ(page.nameEdit()->text(), "");
+    EXPECT_EQ(page.passwordEdit()->text(), "");
+    EXPECT_TRUE(page.dnsAutoRadio()->isChecked());
+    EXPECT_TRUE(page.onRadio()->isChecked()) << "the Off/On choice is left as it was";
+    click(page.okButton());
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(PppoePageTest, accountFieldsHoldAtMostSixtyFourCharacters) {
+    for (QLineEdit* edit : {page.userIdEdit(), page.pppoePasswordEdit(), page.retypedEdit()}) {
+        click(page.onRadio());
+        edit->setFocus();
+        QTest::keyClicks(edit, QString(70, 'x'));
+        EXPECT_EQ(edit->text().size(), kMaxPppoeAccountLength);
+    }
+}
+
+}  // namespace
+}  // namespace pelmora
