@@ -81,16 +81,16 @@ void PppoePage::buildForm() {
 
     auto* dnsFrame = sunkenFrame(this);
     auto* dns = new QGridLayout(dnsFrame);
-    dns->addWidget(dnsAuto_, 0, 0, 1, 2);
-    dns->addWidget(dnsManual_, 1, 0, 1, 2);
+    dns->addWidget(dnsAuto_, 0, 0, 1, 3);
+    dns->addWidget(dnsManual_, 1, 0, 1, 3);
     const char* dnsNames[] = {"Primary DNS server address", "Secondary DNS server address"};
     Ipv4Field* dnsFields[] = {primaryDns_, secondaryDns_};
     for (int i = 0; i < 2; ++i) {
         dnsLabels_[i] = plainLabel(dnsNames[i], dnsFrame);
         dns->addWidget(dnsLabels_[i], i + 2, 0);
-        dns->addWidget(dnsFields[i], i + 2, 1, Qt::AlignLeft);
+        dns->addWidget(dnsFields[i], i + 2, 1);
     }
-    dns->setColumnStretch(1, 1);
+    dns->setColumnStretch(2, 1);
 
     auto* settingsFrame = sunkenFrame(this);
     auto* settings = new QGridLayout(settingsFrame);
@@ -102,8 +102,8 @@ void PppoePage::buildForm() {
         settings->addWidget(accountLabels_[i], i, 0);
         settings->addWidget(accountEdits[i], i, 1);
     }
-    settings->addWidget(dnsFrame, 3, 0, 1, 2);
-    settings->setColumnStretch(1, 1);
+    settings->addWidget(dnsFrame, 3, 0, 1, 3);
+    settings->setColumnStretch(2, 1);
 
     auto* credentials = new QGridLayout;
     adminName_->setMaximumWidth(fieldWidth);
