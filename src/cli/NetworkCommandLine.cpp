@@ -3,10 +3,10 @@
 #include <array>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
+#include "cli/AddressOption.h"
 #include "cli/CommandLine.h"
 #include "cli/SettingCommand.h"
 #include "pages/network/NetworkChecks.h"
@@ -14,44 +14,6 @@
 
 namespace pelmora {
 namespace {
-
-// "A.B.C.D": four decimal parts of one to three digits, each 0 to 255, as an address field
-// holds them. Checked strictly here because a loose reading would send an address the user
-// did not mean.
-std::optional<Ipv4> parseAddress(std::string_view text) {
-    Ipv4 address{};
-    std::size_t part = 0;
-    std::size_t digits = 0;
-    int value = 0;
-    // One pass over the text and a final "." that ends the last part.
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        const char c = i < text.size() ? text[i] : '.';
-        if (c >= '0' && c <= '9' && digits < 3) {
-            value = value * 10 + (c - '0');
-            ++digits;
-            continue;
-        }
-        if (c != '.' || digits == 0 || value > 255 || part == address.size()) {
-            return std::nullopt;
-        }
-        address[part++] = static_cast<std::uint8_t>(value);
-        digits = 0;
-        value = 0;
-    }
-    if (part != address.size()) {
-        return std::nullopt;
-    }
-    return address;
-}
-
-CLI::Validator addressValidator() {
-    return CLI::Validator(
-        [](const std::string& text) {
-            return parseAddress(text) ? std::string{}
-                                      : std::string("must be an IPv4 address A.B.C.D");
-        },
-        "A.B.C.D");
-}
 
 // The page's custom port field: digits only, at most five of them. An empty or out-of-range
 // number is left to the port check, which refuses it as the page does.
