@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     pelmora::addDiscoverCommand(line);
     pelmora::addSetBandwidthCommand(line);
     pelmora::addSetNetworkCommand(line);
+    pelmora::addSetPppoeCommand(line);
     pelmora::addRebootCommand(line);
     pelmora::addSetTimeCommand(line);
     try {

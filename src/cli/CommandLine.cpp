@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include <cstdio>
+#include <string>
 
 #include "pages/PageRules.h"
 
@@ -24,15 +25,15 @@ void CommandLine::addTargetOption(CLI::App* command) {
                         "Send to HOST[:PORT] instead of broadcasting to 255.255.255.255:2380");
 }
 
-void CommandLine::addCredentialOptions(CLI::App* command) {
+void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum) {
+    const auto maximum = static_cast<std::size_t>(kMaxCredentialLength);
+    const std::string message =
+        "must be " + std::to_string(minimum) + " to " + std::to_string(maximum) + " characters";
     const auto length = CLI::Validator(
-        [](const std::string& text) {
-            return text.size() >= kMinCredentialLength &&
-                           text.size() <= static_cast<std::size_t>(kMaxCredentialLength)
-                       ? std::string{}
-                       : std::string("must be 4 to 16 characters");
+        [minimum, maximum, message](const std::string& text) {
+            return text.size() >= minimum && text.size() <= maximum ? std::string{} : message;
         },
-        "4-16 CHARS");
+        std::to_string(minimum) + "-" + std::to_string(maximum) + " CHARS");
     command->add_option("--user", user_, "Administrator name of the camera")
         ->required()
         ->check(length)

@@ -3,10 +3,12 @@
 // command stores the action to run once the whole line has parsed.
 
 #include <CLI/CLI.hpp>
+#include <cstddef>
 #include <functional>
 #include <string>
 
 #include "engine/SendTarget.h"
+#include "pages/PageRules.h"
 
 namespace pelmora {
 
@@ -18,8 +20,8 @@ class CommandLine {
 
     // Adds --target to a command; the parsed value is `target()`.
     void addTargetOption(CLI::App* command);
-    // Adds --user and --password (4 to 16 characters, no framing bytes) to a command.
-    void addCredentialOptions(CLI::App* command);
+    // Adds --user and --password (`minimum` to 16 characters, no framing bytes) to a command.
+    void addCredentialOptions(CLI::App* command, std::size_t minimum = kMinCredentialLength);
     // The action of the command that parsed.
     void setAction(std::function<int()> action) { action_ = std::move(action); }
 
@@ -45,6 +47,7 @@ CLI::Validator fieldTextValidator();
 void addDiscoverCommand(CommandLine& line);
 void addSetBandwidthCommand(CommandLine& line);
 void addSetNetworkCommand(CommandLine& line);
+void addSetPppoeCommand(CommandLine& line);
 void addRebootCommand(CommandLine& line);
 void addSetTimeCommand(CommandLine& line);
 
