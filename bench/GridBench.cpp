@@ -265,6 +265,17 @@ void BM_MacPageSteadySelected(benchmark::State& state) {
     report(state, totals);
 }
 
+// 1c. The PPPoE page, nothing changed and nothing selected: its own listing rule, and the form
+// reset that every such refresh runs.
+void BM_PppoePageSteady(benchmark::State& state) {
+    PageRig<PppoePage> rig;
+    Totals totals;
+    for (auto _ : state) {
+        state.SetIterationTime(rig.refresh(totals));
+    }
+    report(state, totals);
+}
+
 // 2. MAC-keyed page, every camera's model text changed since the last refresh.
 void BM_MacPageAllModelsChanged(benchmark::State& state) {
     PageRig<BandwidthPage> rig;
@@ -360,6 +371,7 @@ void BM_WindowTickOrderReversed(benchmark::State& state) {
 
 BENCHMARK(BM_MacPageSteady)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_MacPageSteadySelected)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_PppoePageSteady)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_MacPageAllModelsChanged)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_MacPageOrderReversed)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_DateTimePageSteady)->Unit(benchmark::kMillisecond)->UseManualTime();
