@@ -1,6 +1,7 @@
 #include "app/FormControls.h"
 
 #include <QButtonGroup>
+#include <QRegularExpressionValidator>
 
 namespace pelmora {
 
@@ -22,6 +23,11 @@ void setRadio(QRadioButton* radio, bool checked) {
     } else {
         radio->setChecked(checked);
     }
+}
+
+void acceptLatin1Only(QLineEdit* edit) {
+    static const QRegularExpression latin1("[\\x{1}-\\x{FF}]*");
+    edit->setValidator(new QRegularExpressionValidator(latin1, edit));
 }
 
 void showAddress(Ipv4Field* field, const Ipv4& address) {

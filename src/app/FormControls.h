@@ -3,6 +3,7 @@
 // buttons set and cleared one by one, and address fields that show 0.0.0.0 as blank.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include "app/Ipv4Field.h"
@@ -13,6 +14,11 @@ QLabel* plainLabel(const QString& text, QWidget* parent);
 
 // Radios in an exclusive group cannot be unchecked one by one; the group lets go for a moment.
 void setRadio(QRadioButton* radio, bool checked);
+
+// Accounts and passwords reach the camera as 8-bit text, one byte per character. A character
+// outside that range would be sent as "?", a different password than the one typed, so the
+// field refuses it instead (typed or pasted).
+void acceptLatin1Only(QLineEdit* edit);
 
 // Shows an address, or leaves the field blank for 0.0.0.0 (a camera's "none").
 void showAddress(Ipv4Field* field, const Ipv4& address);

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/FormControls.h"
 #include "model/FixedText.h"
 #include "pages/SettingSender.h"
 
@@ -243,6 +244,7 @@ void SettingsPage::setCredentialControls(QLineEdit* name, QLineEdit* password, Q
     minimumCredential_ = minimum;
     for (QLineEdit* edit : {name, password}) {
         edit->setMaxLength(kMaxCredentialLength);
+        acceptLatin1Only(edit);
         connect(edit, &QLineEdit::textChanged, this, [this] {
             // While no camera is selected a change leaves OK as it is.
             if (grid_->HighLight() == 1) {

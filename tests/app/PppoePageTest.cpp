@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QKeyEvent>
 #include <QTest>
 #include <string>
 #include <vector>
@@ -89,6 +90,15 @@ class PppoePageTest : public ::testing::Test {
     PppoePage page;
     std::vector<std::string> sent;
 };
+
+// Key presses carrying any character, as a keyboard layout would send them (QTest's own key
+// clicks know only ASCII).
+void typeText(QLineEdit* edit, const QString& text) {
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+    }
+}
 
 const auto kOffState = [] { return std::vector<bool>(7, false); };
 
@@ -274,12 +284,37 @@ TEST_F(PppoePageTest, losingTheSelectionEmptiesTheCredentialsAndDisablesOk) {
 }
 
 TEST_F(PppoePageTest, accountFieldsHoldAtMostSixtyFourCharacters) {
+    click(page.onRadio());
     for (QLineEdit* edit : {page.userIdEdit(), page.pppoePasswordEdit(), page.retypedEdit()}) {
-        click(page.onRadio());
         edit->setFocus();
         QTest::keyClicks(edit, QString(70, 'x'));
         EXPECT_EQ(edit->text().size(), kMaxPppoeAccountLength);
     }
+}
+
+// A character the camera's 8-bit text cannot carry would travel as "?": the fields refuse it,
+// typed or pasted, and accept the rest of the 8-bit range as single bytes.
+TEST_F(PppoePageTest, fieldsRefuseCharactersTheCameraCannotReceive) {
+    addPppoeCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    click(page.onRadio());
+    for (QLineEdit* edit : {page.userIdEdit(), page.pppoePasswordEdit(), page.retypedEdit(),
+                            page.nameEdit(), page.passwordEdit()}) {
+        edit->setFocus();
+        typeText(edit, QString::fromUtf8("z\u0142\u00e9"));
+        edit->insert(QString::fromUtf8("\u20ac"));
+        EXPECT_EQ(edit->text(), QString::fromUtf8("z\u00e9"));
+    }
+    page.nameEdit()->insert("admin");
+    page.passwordEdit()->insert("admin");
+    click(page.okButton());
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_NE(sent[0].find("IDPASS:" + base64Encode("z\xE9"
+                                                    "admin:z\xE9"
+                                                    "admin")),
+              std::string::npos);
+    EXPECT_NE(sent[0].find("PPPOEIDPASS:" + base64Encode("z\xE9:z\xE9")), std::string::npos);
 }
 
 }  // namespace

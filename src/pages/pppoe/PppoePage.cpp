@@ -47,6 +47,7 @@ PppoePage::PppoePage(QWidget* parent)
     for (QLineEdit* edit : {userId_, pppoePassword_, retyped_}) {
         // Bounded so that the encoded account always fits a pending request.
         edit->setMaxLength(kMaxPppoeAccountLength);
+        acceptLatin1Only(edit);
     }
     pppoePassword_->setEchoMode(QLineEdit::Password);
     retyped_->setEchoMode(QLineEdit::Password);
