@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "PageFixture.h"
 #include "PageTestSupport.h"
 #include "protocol/Base64.h"
 
@@ -17,36 +18,9 @@ namespace {
 using test::addCamera;
 using test::macOf;
 
-class BandwidthPageTest : public ::testing::Test {
+class BandwidthPageTest : public test::PageFixture<BandwidthPage> {
   protected:
-    void SetUp() override {
-        table.discoveryEnabled = 1;
-        page.resize(520, 420);
-        page.setTable(&table, PageServices{[this](std::string_view text) {
-                                               sent.emplace_back(text);
-                                               return 0;
-                                           },
-                                           nullptr, [this](const QString& url) { opened << url; }});
-        page.show();
-        QApplication::processEvents();
-    }
-
-    Grid& grid() { return *page.grid(); }
-    QPoint cellCentre(int row, int col) {
-        return grid().visualItemRect(grid().item(row - 1, col)).center();
-    }
-    void clickRow(int row) {
-        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(row, 0));
-    }
-    void typeCredentials(const QString& name, const QString& password) {
-        page.nameEdit()->setText(name);
-        page.passwordEdit()->setText(password);
-    }
-
-    CameraTable table;
-    BandwidthPage page;
-    std::vector<std::string> sent;
-    QStringList opened;
+    void SetUp() override { showPage(520, 420); }
 };
 
 TEST_F(BandwidthPageTest, gridKeepsSevenBlankRowsAndScrollsFromEightCameras) {
@@ -110,9 +84,7 @@ TEST_F(BandwidthPageTest, headerClickAsksForASortAndDropsTheSelection) {
     std::vector<std::pair<int, int>> sorts;
     QObject::connect(&page, &SettingsPage::sortColumn,
                      [&](int column, int pppoe) { sorts.emplace_back(column, pppoe); });
-    const auto header = grid().horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
+    clickHeader(2);
     EXPECT_EQ(sorts, (std::vector<std::pair<int, int>>{{2, 0}}));
     EXPECT_EQ(grid().HighLight(), 0);
     EXPECT_EQ(grid().TextMatrix(0, 2), "Model");

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "PageFixture.h"
 #include "PageTestSupport.h"
-#include "RecordingMessagePort.h"
 #include "model/FixedText.h"
 
 namespace pelmora {
@@ -32,33 +32,16 @@ std::tm fixedNow() {
     return now;
 }
 
-class DateTimePageTest : public ::testing::Test {
+class DateTimePageTest : public test::PageFixture<DateTimePage> {
   protected:
     void SetUp() override {
-        table.discoveryEnabled = 1;
         page.setClock(fixedNow);
         page.setPause([this](std::chrono::milliseconds wait) { pauses.push_back(wait); });
-        page.resize(700, 560);
-        page.setTable(&table, PageServices{[this](std::string_view text) {
-                                               sent.emplace_back(text);
-                                               return 0;
-                                           },
-                                           &messages, nullptr});
-        page.show();
-        QApplication::processEvents();
+        showPage(700, 560);
     }
 
-    Grid& grid() { return *page.grid(); }
-    void clickRow(int row) {
-        const QPoint centre = grid().visualItemRect(grid().item(row - 1, 1)).center();
-        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, centre);
-    }
-    void clickHeader(int column) {
-        auto* header = grid().horizontalHeader();
-        QTest::mouseClick(
-            header->viewport(), Qt::LeftButton, {},
-            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
-    }
+    // Column 0 holds the mark; a click selects by the address column.
+    void clickRow(int row) { PageFixture::clickRow(row, 1); }
     std::string markOf(const std::string& mac) {
         const auto record = table.findByMac(mac);
         return record ? std::string(fieldText(record->dateTimeMark)) : std::string("<gone>");
@@ -86,10 +69,6 @@ class DateTimePageTest : public ::testing::Test {
         });
     }
 
-    CameraTable table;
-    DateTimePage page;
-    RecordingMessagePort messages;
-    std::vector<std::string> sent;
     std::vector<std::chrono::milliseconds> pauses;
 };
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "PageFixture.h"
 #include "PageTestSupport.h"
-#include "RecordingMessagePort.h"
 #include "pages/network/NetworkRequest.h"
 
 namespace pelmora {
@@ -58,41 +58,15 @@ QString dotted(const Ipv4Field* field) {
     return field->isBlank() ? QString() : QString::fromStdString(formatIpv4(field->address()));
 }
 
-class NetworkPageTest : public ::testing::Test {
+class NetworkPageTest : public test::PageFixture<NetworkPage> {
   protected:
-    void SetUp() override {
-        table.discoveryEnabled = 1;
-        page.resize(760, 560);
-        page.setTable(&table, PageServices{[this](std::string_view text) {
-                                               sent.emplace_back(text);
-                                               return 0;
-                                           },
-                                           &messages, [](const QString&) {}});
-        page.show();
-        QApplication::processEvents();
-    }
+    void SetUp() override { showPage(760, 560); }
 
-    Grid& grid() { return *page.grid(); }
-    QPoint cellCentre(int row, int col) {
-        return grid().visualItemRect(grid().item(row - 1, col)).center();
-    }
-    void clickRow(int row) {
-        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(row, 0));
-    }
-    void typeCredentials(const QString& name, const QString& password) {
-        page.nameEdit()->setText(name);
-        page.passwordEdit()->setText(password);
-    }
     void gridKey(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         grid().setFocus();
         QTest::keyClick(&grid(), key, modifiers);
     }
     static void typeAddress(Ipv4Field* field, const Ipv4& address) { field->setAddress(address); }
-
-    CameraTable table;
-    RecordingMessagePort messages;
-    NetworkPage page;
-    std::vector<std::string> sent;
 };
 
 // ---- Radio rules ----
@@ -315,9 +289,7 @@ TEST_F(NetworkPageTest, aTimerRefreshWithoutSelectionKeepsTypedCredentialsAHeade
     typeCredentials("admin", "secret");
     page.refreshGrid();
     EXPECT_EQ(page.nameEdit()->text(), "admin");
-    const auto header = grid().horizontalHeader();
-    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                      QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
+    clickHeader(2);
     EXPECT_EQ(page.nameEdit()->text(), "");
     EXPECT_EQ(page.passwordEdit()->text(), "");
 }

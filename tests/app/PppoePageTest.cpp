@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "PageFixture.h"
 #include "PageTestSupport.h"
-#include "RecordingMessagePort.h"
 #include "protocol/Base64.h"
 
 namespace pelmora {
@@ -41,33 +41,14 @@ void addPppoeCamera(CameraTable& table, int i, const PppoeReport& report = {}) {
                              .finish());
 }
 
-class PppoePageTest : public ::testing::Test {
+class PppoePageTest : public test::PageFixture<PppoePage> {
   protected:
-    void SetUp() override {
-        table.discoveryEnabled = 1;
-        page.resize(620, 640);
-        page.setTable(&table, PageServices{[this](std::string_view text) {
-                                               sent.emplace_back(text);
-                                               return 0;
-                                           },
-                                           &messages, nullptr});
-        page.show();
-        QApplication::processEvents();
-    }
+    void SetUp() override { showPage(620, 640); }
 
-    Grid& grid() { return *page.grid(); }
-    void clickRow(int row) {
-        const QPoint centre = grid().visualItemRect(grid().item(row - 1, 0)).center();
-        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, centre);
-    }
     // Near the left edge: a radio button takes clicks on its mark and text only, and the layout
     // may stretch it wider than that.
     void click(QAbstractButton* button) {
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-    }
-    void typeCredentials(const QString& name, const QString& password) {
-        page.nameEdit()->setText(name);
-        page.passwordEdit()->setText(password);
     }
     void typeAccount(const QString& user, const QString& password, const QString& retyped) {
         page.userIdEdit()->setText(user);
@@ -84,11 +65,6 @@ class PppoePageTest : public ::testing::Test {
     static std::vector<bool> state(bool account, bool dnsRadios, bool dnsFields) {
         return {account, account, account, dnsRadios, dnsRadios, dnsFields, dnsFields};
     }
-
-    CameraTable table;
-    RecordingMessagePort messages;
-    PppoePage page;
-    std::vector<std::string> sent;
 };
 
 // Key presses carrying any character, as a keyboard layout would send them (QTest's own key
@@ -117,12 +93,8 @@ TEST_F(PppoePageTest, listsOnlyCamerasReportingPppoeWithTheirPppoeAddress) {
     std::vector<std::pair<int, int>> sorts;
     QObject::connect(&page, &SettingsPage::sortColumn,
                      [&](int column, int pppoe) { sorts.emplace_back(column, pppoe); });
-    const auto header = grid().horizontalHeader();
-    for (int column : {1, 2}) {
-        QTest::mouseClick(
-            header->viewport(), Qt::LeftButton, {},
-            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
-    }
+    clickHeader(1);
+    clickHeader(2);
     EXPECT_EQ(sorts, (std::vector<std::pair<int, int>>{{1, 1}, {2, 0}}));
 }
 

@@ -1,0 +1,61 @@
+#pragma once
+// The common fixture of the page tests: one page over its own table, shown, with a recording
+// sender, message port and URL opener, and the grid clicks the tests drive it with.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QTest>
+#include <string>
+#include <vector>
+
+#include "RecordingMessagePort.h"
+#include "app/PageServices.h"
+#include "model/CameraTable.h"
+
+namespace pelmora::test {
+
+template <class Page>
+class PageFixture : public ::testing::Test {
+  protected:
+    // Gives the page its table and services and shows it at `width` x `height`.
+    void showPage(int width, int height) {
+        table.discoveryEnabled = 1;
+        page.resize(width, height);
+        page.setTable(&table,
+                      PageServices{[this](std::string_view text) {
+                                       sent.emplace_back(text);
+                                       return 0;
+                                   },
+                                   &messages, [this](const QString& url) { opened << url; }});
+        page.show();
+        QApplication::processEvents();
+    }
+
+    Grid& grid() { return *page.grid(); }
+    QPoint cellCentre(int row, int col) {
+        return grid().visualItemRect(grid().item(row - 1, col)).center();
+    }
+    void clickRow(int row, int col = 0) {
+        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(row, col));
+    }
+    void clickHeader(int column) {
+        auto* header = grid().horizontalHeader();
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
+    void typeCredentials(const QString& name, const QString& password) {
+        page.nameEdit()->setText(name);
+        page.passwordEdit()->setText(password);
+    }
+
+    CameraTable table;
+    RecordingMessagePort messages;
+    Page page;
+    std::vector<std::string> sent;
+    QStringList opened;
+};
+
+}  // namespace pelmora::test
