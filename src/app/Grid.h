@@ -15,6 +15,18 @@
 
 namespace pelmora {
 
+// Values of the grid's vocabulary that the pages pass and compare.
+// CellAlignment: left or right, vertically centred.
+inline constexpr int kCellAlignLeft = 1;
+inline constexpr int kCellAlignRight = 7;
+// The ColSel that spans a whole camera row.
+inline constexpr int kWholeRow = 5;
+// Virtual-key codes reported by KeyUp.
+inline constexpr int kKeyPageUp = 0x21;
+inline constexpr int kKeyPageDown = 0x22;
+inline constexpr int kKeyUp = 0x26;
+inline constexpr int kKeyDown = 0x28;
+
 class Grid : public QTableWidget {
     Q_OBJECT
 

@@ -8,15 +8,6 @@
 #include "pages/SettingSender.h"
 
 namespace pelmora {
-namespace {
-
-constexpr int kAlignLeft = 1;
-// The cell span that selects a whole row.
-constexpr int kWholeRow = 5;
-constexpr int kKeyUp = 0x26;
-constexpr int kKeyDown = 0x28;
-
-}  // namespace
 
 SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseconds,
                            QWidget* parent)
@@ -64,7 +55,7 @@ std::vector<std::string> SettingsPage::rowCells(const CameraRecord& record) cons
 }
 
 int SettingsPage::cellAlignment(int) const {
-    return kAlignLeft;
+    return kCellAlignLeft;
 }
 
 void SettingsPage::writeRow(int row, const std::vector<std::string>& cells) {

@@ -16,8 +16,6 @@
 namespace pelmora {
 namespace {
 
-constexpr int kAlignLeft = 1;
-constexpr int kAlignRight = 7;
 constexpr int kMarkColumn = 0;
 constexpr int kAddressColumn = 1;
 constexpr int kIndexColumn = 4;
@@ -181,7 +179,7 @@ void DateTimePage::settleAnswers() {
 
 // The mark and the table index stand at the right of their cells.
 int DateTimePage::cellAlignment(int column) const {
-    return column == kMarkColumn || column == kIndexColumn ? kAlignRight : kAlignLeft;
+    return column == kMarkColumn || column == kIndexColumn ? kCellAlignRight : kCellAlignLeft;
 }
 
 // A header click sorts (not on the mark or clock columns); a click on a camera toggles its mark.

@@ -20,13 +20,8 @@
 namespace pelmora {
 namespace {
 
-constexpr int kWholeRow = 5;
 constexpr int kAddressCopyColumn = 5;
 constexpr int kPortColumn = 6;
-constexpr int kKeyPageUp = 0x21;
-constexpr int kKeyPageDown = 0x22;
-constexpr int kKeyUp = 0x26;
-constexpr int kKeyDown = 0x28;
 // Rows shown at once below the header.
 constexpr int kVisibleRows = 7;
 
