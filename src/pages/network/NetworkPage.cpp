@@ -591,22 +591,10 @@ void NetworkPage::onReboot() {
 
 void NetworkPage::onCancel() {
     setFormEnabled(true);
-    for (Ipv4Field* field : {ip_, mask_, gateway_}) {
-        field->clear();
-    }
-    setRadio(dhcp_, true);
-    setRadio(fixed_, false);
-    applyDhcpRule();
-    setRadio(dnsAuto_, true);
-    setRadio(dnsManual_, false);
-    setRadio(port80_, true);
-    setRadio(otherPort_, false);
-    applyDnsAutoRule();
-    portText_.clear();
+    resetForm();
+    applyPort80Rule();
     portEdit_->clear();
-    portEdit_->setEnabled(false);
     clearCredentials();
-    setSendButtonsEnabled(false);
     grid_->setHighLight(0);
 }
 
