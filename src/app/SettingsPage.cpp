@@ -172,7 +172,7 @@ void SettingsPage::selectRow() {
     const auto record = recordOfCurrentRow();
     if (record && !record->isFree()) {
         grid_->setHighLight(1);
-        fillForm(*record);
+        showInForm(*record);
     } else {
         grid_->setHighLight(0);
         clearSelection();
@@ -204,6 +204,18 @@ std::optional<CameraRecord> SettingsPage::recordOfCurrentRow() const {
         return std::nullopt;
     }
     return table_->findByMac(key.toLatin1().toStdString());
+}
+
+void SettingsPage::showInForm(const CameraRecord& record) {
+    formCameraMac_ = std::string(fieldText(record.mac));
+    fillForm(record);
+}
+
+std::optional<CameraRecord> SettingsPage::recordOfFormCamera() const {
+    if (table_ == nullptr || formCameraMac_.empty()) {
+        return std::nullopt;
+    }
+    return table_->findByMac(formCameraMac_);
 }
 
 void SettingsPage::pageWheel(int delta) {

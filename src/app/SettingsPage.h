@@ -42,6 +42,10 @@ class SettingsPage : public QWidget {
     Grid* grid() const { return grid_; }
     // The selected camera's MAC, or empty.
     QString selectedMac() const;
+    // The camera whose settings the form shows, or empty. A request goes to this camera, not
+    // to whichever row the grid highlights now: a right-click or a page key can move the
+    // highlight without filling the form again.
+    const std::string& formCameraMac() const { return formCameraMac_; }
 
   signals:
     // A header click: the main window sorts the table by this grid column. `pppoe` is 1 for the
@@ -82,6 +86,12 @@ class SettingsPage : public QWidget {
     void updateOkFromCredentials();
     // The camera of the grid's current row, looked up by the MAC in column 0.
     std::optional<CameraRecord> recordOfCurrentRow() const;
+    // Fills the form from `record` and makes it the camera requests go to.
+    void showInForm(const CameraRecord& record);
+    // The form no longer shows a camera: nothing is sent until one is selected again.
+    void forgetFormCamera() { formCameraMac_.clear(); }
+    // The camera the form shows, as the table has it now; none once it has left the table.
+    std::optional<CameraRecord> recordOfFormCamera() const;
     // The credential fields as typed, in the 8-bit form the camera receives.
     std::string adminNameText() const;
     std::string adminPasswordText() const;
@@ -135,6 +145,7 @@ class SettingsPage : public QWidget {
 
   private:
     std::size_t minimumCredential_ = kMinCredentialLength;
+    std::string formCameraMac_;
 };
 
 // Camera text is 8-bit: each byte is the character of the same code.

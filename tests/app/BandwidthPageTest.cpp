@@ -137,6 +137,27 @@ TEST_F(BandwidthPageTest, anAcknowledgementShowsTheRequestedLimitAtOnce) {
     EXPECT_EQ(page.currentBandLabel()->text(), "2.0") << "a hidden page ignores it";
 }
 
+// Page Down moves the grid's row without filling the form again: the chosen limit still goes to
+// the camera it was chosen for, and its acknowledgement shows on that camera.
+TEST_F(BandwidthPageTest, aPageKeyMovingTheRowLeavesTheRequestWithTheFormsCamera) {
+    for (int i = 1; i <= 3; ++i) {
+        addCamera(table, i);
+    }
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    page.bandList()->setCurrentRow(2);
+    grid().setFocus();
+    QTest::keyClick(&grid(), Qt::Key_PageDown);
+    ASSERT_NE(grid().Row(), 1);
+    QTest::mouseClick(page.okButton(), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].find("SETMAC:" + macOf(1) + "\xFF"), 1u);
+    page.pageRefresh();
+    EXPECT_STREQ(table.findByMac(macOf(1))->currentBand, "2.0");
+    EXPECT_STREQ(table.findByMac(macOf(3))->currentBand, "1.0");
+}
+
 TEST_F(BandwidthPageTest, cancelDropsTheChoiceAndReloadsTheList) {
     addCamera(table, 1);
     page.refreshGrid();

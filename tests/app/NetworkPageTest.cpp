@@ -235,6 +235,34 @@ TEST_F(NetworkPageTest, rebootSendsTheRebootRequestForTheSelectedCamera) {
     EXPECT_EQ(sent[0], buildRebootRequest(macOf(1), "admin", "secret"));
 }
 
+// A right-click on another row highlights it but leaves the form as it was: OK and Reboot go to
+// the camera the form shows, and once that camera is gone, to nobody.
+TEST_F(NetworkPageTest, requestsGoToTheCameraTheFormShowsNotTheRowARightClickHighlighted) {
+    addFixedCamera(table, 1);
+    addDhcpCamera(table, 2);
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    QTest::mouseClick(grid().viewport(), Qt::RightButton, {}, cellCentre(2, 0));
+    ASSERT_EQ(grid().Row(), 2);
+    ASSERT_EQ(grid().HighLight(), 1);
+    ASSERT_EQ(dotted(page.ipField()), "192.168.0.10");
+    QTest::mouseClick(page.okButton(), Qt::LeftButton);
+    QTest::mouseClick(page.rebootButton(), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].find("SETMAC:" + macOf(1) + "\xFF"), 1u);
+    EXPECT_NE(sent[0].find("IPADR:192.168.0.10"), std::string::npos);
+    EXPECT_EQ(sent[1], buildRebootRequest(macOf(1), "admin", "secret"));
+
+    test::setAge(table, macOf(1), kListedAge);
+    page.refreshGrid();
+    EXPECT_EQ(page.nameEdit()->text(), "") << "the form's camera left the list";
+    typeCredentials("admin", "secret");
+    QTest::mouseClick(page.okButton(), Qt::LeftButton);
+    QTest::mouseClick(page.rebootButton(), Qt::LeftButton);
+    EXPECT_EQ(sent.size(), 2u);
+}
+
 TEST_F(NetworkPageTest, aCameraThatLeftTheTableIsNotAddressedAndTheFormResets) {
     addFixedCamera(table, 1);
     page.refreshGrid();

@@ -71,6 +71,7 @@ BandwidthPage::BandwidthPage(QWidget* parent)
 // Runs on every refresh while no camera is selected: widgets already empty are left alone, since
 // clearing a label asks the whole window for a new layout and a repaint.
 void BandwidthPage::clearSelection() {
+    forgetFormCamera();
     for (QLineEdit* edit : {adminName_, adminPassword_}) {
         if (!edit->text().isEmpty()) {
             edit->clear();
@@ -96,12 +97,13 @@ void BandwidthPage::fillForm(const CameraRecord& record) {
 }
 
 void BandwidthPage::onOk() {
-    const auto record = recordOfCurrentRow();
+    const auto record = recordOfFormCamera();
     const auto* item = bands_->currentItem();
     if (!record || item == nullptr || !item->isSelected()) {
         return;
     }
     requestedBand_ = item->text().toLatin1().toStdString();
+    requestedMac_ = std::string(fieldText(record->mac));
     sendSettingRequest(*record, buildBandwidthRequest(fieldText(record->mac), adminNameText(),
                                                       adminPasswordText(), requestedBand_));
 }
@@ -117,13 +119,12 @@ void BandwidthPage::pageRefresh() {
         return;
     }
     currentBand_->setText(cameraText(requestedBand_));
-    const auto key = grid_->TextMatrix(grid_->Row(), 0).toLatin1().toStdString();
-    if (key.empty() || table_ == nullptr) {
+    if (requestedMac_.empty() || table_ == nullptr) {
         return;
     }
     table_->modify([&](TableData& data) {
         for (int i = 0; i < data.count; ++i) {
-            if (fieldText(data.records[i].mac) == key) {
+            if (fieldText(data.records[i].mac) == requestedMac_) {
                 copyField(data.records[i].currentBand, requestedBand_);
                 break;
             }

@@ -41,6 +41,8 @@ class BandwidthPage final : public SettingsPage {
     QListWidget* bands_;
     QPushButton* cancel_;
     std::string requestedBand_;
+    // The camera the last request went to: an acknowledgement shows the new limit on it.
+    std::string requestedMac_;
     bool cameraSelected_ = false;
 };
 

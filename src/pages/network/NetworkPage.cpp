@@ -283,6 +283,7 @@ void NetworkPage::setFormEnabled(bool on) {
     }
     portText_.clear();
     portEdit_->clear();
+    forgetFormCamera();
     // Emptied while a row is highlighted, the credential rule disables OK and Reboot.
     adminName_->clear();
     adminName_->setEnabled(false);
@@ -306,6 +307,7 @@ void NetworkPage::resetForm() {
         setRadio(port80_, true);
     }
     setSendButtonsEnabled(false);
+    forgetFormCamera();
 }
 
 void NetworkPage::clearCredentials() {
@@ -389,15 +391,18 @@ void NetworkPage::beginRefresh() {
     selectedRecord_.reset();
 }
 
-void NetworkPage::noteRecord(const CameraRecord& record, bool listed, const QString& selected) {
-    if (selected.isEmpty() || cameraText(std::string(fieldText(record.mac))) != selected) {
+// The form follows the camera it shows, which is the highlighted one unless a right-click or a
+// page key has moved the highlight since.
+void NetworkPage::noteRecord(const CameraRecord& record, bool listed, const QString&) {
+    if (formCameraMac().empty() || fieldText(record.mac) != formCameraMac()) {
         return;
     }
     if (listed) {
         selectedRecord_ = record;
     } else {
-        // The selected camera stopped answering: its credentials leave the form with it.
+        // The camera stopped answering: its settings and credentials leave the form with it.
         clearCredentials();
+        resetForm();
     }
 }
 
@@ -495,7 +500,7 @@ void NetworkPage::selectRow() {
         return;
     }
     grid_->setHighLight(1);
-    fillForm(*record);
+    showInForm(*record);
 }
 
 // The camera aged out of the table since the last refresh: there is nothing to show or address.
@@ -520,10 +525,6 @@ void NetworkPage::openCameraPage() {
 
 // ---- Buttons ----
 
-std::string NetworkPage::selectedRowMac() const {
-    return grid_->TextMatrix(grid_->Row(), 0).toLatin1().toStdString();
-}
-
 NetworkSettings NetworkPage::formSettings() const {
     NetworkSettings s;
     s.dhcp = dhcp_->isChecked();
@@ -547,7 +548,7 @@ void NetworkPage::onOk() {
     nameValue_ = adminName_->text();
     passwordValue_ = adminPassword_->text();
     portText_ = portEdit_->text();
-    const auto result = submitNetworkSettings(*table_, services_.send, selectedRowMac(),
+    const auto result = submitNetworkSettings(*table_, services_.send, formCameraMac(),
                                               adminNameText(), adminPasswordText(), formSettings());
     switch (result.status) {
         case SubmitStatus::Refused: {
@@ -583,7 +584,7 @@ void NetworkPage::onReboot() {
     if (table_ == nullptr) {
         return;
     }
-    if (submitReboot(*table_, services_.send, selectedRowMac(), adminNameText(),
+    if (submitReboot(*table_, services_.send, formCameraMac(), adminNameText(),
                      adminPasswordText()) == SubmitStatus::CameraGone) {
         cameraGone();
     }
@@ -641,6 +642,7 @@ void NetworkPage::onMouseMove(int button, int, int, int) {
         }
         clearCredentials();
         setSendButtonsEnabled(false);
+        forgetFormCamera();
     }
     if (button == 1 && headerPressed_ && grid_->TopRow() != topRowAtPress_) {
         grid_->setTopRow(topRowAtPress_);

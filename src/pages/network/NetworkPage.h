@@ -97,7 +97,6 @@ class NetworkPage final : public SettingsPage {
     void setAddressFieldsEnabled(bool on);
     void setSendButtonsEnabled(bool on);
     NetworkSettings formSettings() const;
-    std::string selectedRowMac() const;
     std::pair<int, int> selectionRange() const;
 
     QRadioButton* dhcp_;

@@ -192,9 +192,9 @@ void PppoePage::fillForm(const CameraRecord& record) {
     showAddress(secondaryDns_, record.pppoeDns2);
 }
 
-// The Off/On choice stays. The credentials go too, and with them OK: an OK pressed later would
-// otherwise go to whichever camera the grid's current row then shows.
+// The Off/On choice stays. The credentials go too, and with them OK.
 void PppoePage::clearSelection() {
+    forgetFormCamera();
     clearAccount();
     setDnsAuto(true);
     clearDnsFields();
@@ -218,7 +218,7 @@ PppoeSettings PppoePage::formSettings() const {
 }
 
 void PppoePage::onOk() {
-    const auto record = recordOfCurrentRow();
+    const auto record = recordOfFormCamera();
     if (!record) {
         return;
     }
@@ -251,6 +251,7 @@ void PppoePage::onCancel() {
     adminName_->clear();
     adminPassword_->clear();
     grid_->setHighLight(0);
+    forgetFormCamera();
 }
 
 void PppoePage::disableOkWithoutCredentials() {
