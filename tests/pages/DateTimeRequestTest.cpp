@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/FixedText.h"
 #include "model/RecordingNotifier.h"
 #include "pages/datetime/DateTimeChoices.h"
 #include "protocol/DatagramBuilder.h"
@@ -289,9 +290,18 @@ void addCameras(CameraTable& table, int cameras) {
     }
 }
 
+void markRecords(CameraTable& table, std::initializer_list<int> indices) {
+    table.modify([indices](TableData& d) {
+        for (const int i : indices) {
+            copyField(d.records[i].dateTimeMark, kChosenMark);
+        }
+    });
+}
+
 TEST(DateTimeRequest, onlyRowsMarkedForSendingChooseTheirCamera) {
     CameraTable table;
     addCameras(table, 4);
+    markRecords(table, {0, 2, 3});
     const std::vector<DateTimeGridRow> rows{{">>", "2"}, {"OK", "0"}, {"", "1"},
                                             {">>", "0"}, {"", ""},    {">>", "3"}};
     // Row 6 lies past the table's count of 4 rows and is not read.
@@ -299,6 +309,23 @@ TEST(DateTimeRequest, onlyRowsMarkedForSendingChooseTheirCamera) {
               (std::vector<std::string>{"02:50:4D:00:00:03", "02:50:4D:00:00:01"}));
     const std::vector<DateTimeGridRow> ng{{"NG", "0"}};
     EXPECT_TRUE(markedCameraMacs(table, ng).empty());
+}
+
+// The grid was written before the first camera left the table: its rows' indices now name the
+// next camera down, which nobody marked.
+TEST(DateTimeRequest, aRowWhoseIndexNowNamesAnUnmarkedCameraIsNotSentTo) {
+    CameraTable table;
+    addCameras(table, 3);
+    markRecords(table, {1});
+    const std::vector<DateTimeGridRow> rows{{"", "0"}, {">>", "1"}, {"", "2"}};
+    ASSERT_EQ(markedCameraMacs(table, rows), std::vector<std::string>{"02:50:4D:00:00:02"});
+    table.modify([](TableData& d) {
+        for (int i = 0; i + 1 < d.count; ++i) {
+            d.records[i] = d.records[i + 1];
+        }
+        d.records[--d.count] = CameraRecord{};
+    });
+    EXPECT_EQ(markedCameraMacs(table, rows), std::vector<std::string>{});
 }
 
 TEST(DateTimeRequest, markedRowsNamingNoCameraAreSkipped) {

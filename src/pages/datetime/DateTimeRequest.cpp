@@ -124,8 +124,11 @@ std::vector<std::string> markedCameraMacs(const CameraTable& table,
             if (error != std::errc{} || stop != end || !isSelected(index, kTableSize)) {
                 continue;
             }
+            // The mark lives in the record. A camera that left the table since the grid was
+            // written moves the later records down, so the index may now name a camera nobody
+            // marked: only a record that carries the mark itself is sent to.
             const auto& record = data.records[index];
-            if (!record.isFree()) {
+            if (!record.isFree() && fieldText(record.dateTimeMark) == kChosenMark) {
                 macs.emplace_back(fieldText(record.mac));
             }
         }

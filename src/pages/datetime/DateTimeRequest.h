@@ -86,7 +86,7 @@ struct DateTimeGridRow {
 
 // The MACs of the cameras to send to: of grid rows 1 to the table's count (`rows` starts at
 // row 1), those marked ">>", each by the record its index column names. Nothing when the
-// table is empty; rows naming no index or a free record are skipped.
+// table is empty; rows naming no index, a free record or a record without the mark are skipped.
 std::vector<std::string> markedCameraMacs(const CameraTable& table,
                                           std::span<const DateTimeGridRow> rows);
 
