@@ -1,7 +1,8 @@
 #include "app/FormControls.h"
 
 #include <QButtonGroup>
-#include <QRegularExpressionValidator>
+#include <QToolTip>
+#include <QValidator>
 
 namespace pelmora {
 
@@ -25,9 +26,43 @@ void setRadio(QRadioButton* radio, bool checked) {
     }
 }
 
+namespace {
+
+// Refuses text with a character outside 8-bit text and, the first time it does so in its field,
+// says why beside the field: a keystroke that silently does nothing looks like a broken keyboard.
+class Latin1Validator final : public QValidator {
+  public:
+    explicit Latin1Validator(QLineEdit* edit) : QValidator(edit), edit_(edit) {}
+
+    State validate(QString& input, int&) const override {
+        for (const QChar c : input) {
+            if (c.unicode() == 0 || c.unicode() > 0xFF) {
+                explainOnce();
+                return Invalid;
+            }
+        }
+        return Acceptable;
+    }
+
+  private:
+    void explainOnce() const {
+        if (explained_) {
+            return;
+        }
+        explained_ = true;
+        edit_->setToolTip(kLatin1OnlyExplanation);
+        QToolTip::showText(edit_->mapToGlobal(QPoint(0, edit_->height())), kLatin1OnlyExplanation,
+                           edit_);
+    }
+
+    QLineEdit* edit_;
+    mutable bool explained_ = false;
+};
+
+}  // namespace
+
 void acceptLatin1Only(QLineEdit* edit) {
-    static const QRegularExpression latin1("[\\x{1}-\\x{FF}]*");
-    edit->setValidator(new QRegularExpressionValidator(latin1, edit));
+    edit->setValidator(new Latin1Validator(edit));
 }
 
 void showAddress(Ipv4Field* field, const Ipv4& address) {

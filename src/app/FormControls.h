@@ -17,8 +17,10 @@ void setRadio(QRadioButton* radio, bool checked);
 
 // Accounts and passwords reach the camera as 8-bit text, one byte per character. A character
 // outside that range would be sent as "?", a different password than the one typed, so the
-// field refuses it instead (typed or pasted).
+// field refuses it instead (typed or pasted), and says why the first time.
 void acceptLatin1Only(QLineEdit* edit);
+inline const QString kLatin1OnlyExplanation =
+    QStringLiteral("Only Latin-1 characters can be sent to a camera; this character was left out.");
 
 // Shows an address, or leaves the field blank for 0.0.0.0 (a camera's "none").
 void showAddress(Ipv4Field* field, const Ipv4& address);

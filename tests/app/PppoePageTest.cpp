@@ -7,11 +7,13 @@
 
 #include <QKeyEvent>
 #include <QTest>
+#include <QToolTip>
 #include <string>
 #include <vector>
 
 #include "PageFixture.h"
 #include "PageTestSupport.h"
+#include "app/FormControls.h"
 #include "protocol/Base64.h"
 
 namespace pelmora {
@@ -186,6 +188,21 @@ TEST_F(PppoePageTest, okSendsOffAloneAndOnWithTheAccountAndDns) {
     EXPECT_TRUE(messages.calls().empty());
 }
 
+TEST_F(PppoePageTest, okGoesToTheCameraTheFormShowsAfterAPageKeyMovedTheRow) {
+    for (int i = 1; i <= 3; ++i) {
+        addPppoeCamera(table, i);
+    }
+    page.refreshGrid();
+    clickRow(1);
+    typeCredentials("admin", "secret");
+    grid().setFocus();
+    QTest::keyClick(&grid(), Qt::Key_PageDown);
+    ASSERT_NE(grid().Row(), 1);
+    click(page.okButton());
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].find("SETMAC:" + macOf(1) + "\xFF"), 1u);
+}
+
 TEST_F(PppoePageTest, aRefusedAccountSendsNothingAndKeepsWhatWasTyped) {
     addPppoeCamera(table, 1);
     page.refreshGrid();
@@ -265,7 +282,8 @@ TEST_F(PppoePageTest, accountFieldsHoldAtMostSixtyFourCharacters) {
 }
 
 // A character the camera's 8-bit text cannot carry would travel as "?": the fields refuse it,
-// typed or pasted, and accept the rest of the 8-bit range as single bytes.
+// typed or pasted, say why once per field, and accept the rest of the 8-bit range as single
+// bytes.
 TEST_F(PppoePageTest, fieldsRefuseCharactersTheCameraCannotReceive) {
     addPppoeCamera(table, 1);
     page.refreshGrid();
@@ -275,7 +293,12 @@ TEST_F(PppoePageTest, fieldsRefuseCharactersTheCameraCannotReceive) {
                             page.nameEdit(), page.passwordEdit()}) {
         edit->setFocus();
         typeText(edit, QString::fromUtf8("z\u0142\u00e9"));
+        EXPECT_EQ(QToolTip::text(), kLatin1OnlyExplanation);
+        EXPECT_EQ(edit->toolTip(), kLatin1OnlyExplanation);
+        QToolTip::hideText();
+        ASSERT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000));
         edit->insert(QString::fromUtf8("\u20ac"));
+        EXPECT_FALSE(QToolTip::isVisible()) << "said once per field";
         EXPECT_EQ(edit->text(), QString::fromUtf8("z\u00e9"));
     }
     page.nameEdit()->insert("admin");
