@@ -19,6 +19,25 @@ QMessageBox::Icon boxIcon(MessagePort::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// A camera's text can be one word of a thousand characters, which a box cannot wrap: it would
+// grow past the screen or cut the word off. A zero-width space every so often inside a long
+// word lets the line break there without changing what is shown.
+QString breakableText(const QString& text) {
+    constexpr int kLongestUnbroken = 40;
+    QString out;
+    out.reserve(text.size() + text.size() / kLongestUnbroken);
+    int run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongestUnbroken) {
+            out += QChar(0x200B);
+            run = 1;
+        }
+        out += c;
+    }
+    return out;
+}
+
 }  // namespace
 
 void caution(MessagePort& port, const QString& text) {
@@ -30,14 +49,14 @@ void information(MessagePort& port, const QString& text, MessagePort::Icon icon)
 }
 
 void QtMessagePort::show(const QString& caption, const QString& text, Icon icon) {
-    QMessageBox box(boxIcon(icon), caption, text, QMessageBox::Ok, parent_);
+    QMessageBox box(boxIcon(icon), caption, breakableText(text), QMessageBox::Ok, parent_);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 
 bool QtMessagePort::askRetry(const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::Retry | QMessageBox::Cancel,
-                    parent_);
+    QMessageBox box(QMessageBox::Warning, caption, breakableText(text),
+                    QMessageBox::Retry | QMessageBox::Cancel, parent_);
     box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(QMessageBox::Retry);
     box.setEscapeButton(QMessageBox::Cancel);

@@ -4,7 +4,9 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 
 #include <functional>
@@ -67,6 +69,32 @@ TEST(QtMessagePortTest, cameraTextIsShownAsPlainText) {
     EXPECT_EQ(format, Qt::PlainText);
     EXPECT_EQ(shown, cameraText);
     EXPECT_EQ(icon, QMessageBox::Warning);
+}
+
+// A camera's text may be one long word: it wraps anywhere, and the box stays on the screen.
+TEST(QtMessagePortTest, aLongWordFromACameraWrapsInsideTheScreen) {
+    QtMessagePort port;
+    for (const QString& text : {QString(1000, 'W'), QString(300, 'x') + " " + QString(700, 'y')}) {
+        int width = 0;
+        int screenWidth = 0;
+        QString shown;
+        int labelWidth = 0;
+        int widthNeeded = 0;
+        whenBoxShows([&](QMessageBox& box) {
+            width = box.frameGeometry().width();
+            screenWidth = box.screen()->availableGeometry().width();
+            shown = box.text();
+            const auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+            labelWidth = label->width();
+            widthNeeded = label->minimumSizeHint().width();
+            box.button(QMessageBox::Ok)->click();
+        });
+        information(port, text);
+        EXPECT_GT(width, 0);
+        EXPECT_LE(width, screenWidth);
+        EXPECT_LE(widthNeeded, labelWidth) << "the text is cut off";
+        EXPECT_EQ(shown.remove(QChar(0x200B)), text) << "only break opportunities are added";
+    }
 }
 
 TEST(QtMessagePortTest, retryPromptReportsTheButtonChosen) {
