@@ -15,7 +15,7 @@ namespace {
 
 std::string macFor(int n) {
     char text[18];
-    std::snprintf(text, sizeof text, "00:80:45:%02X:%02X:%02X", (n >> 16) & 0xFF, (n >> 8) & 0xFF,
+    std::snprintf(text, sizeof text, "02:50:4D:%02X:%02X:%02X", (n >> 16) & 0xFF, (n >> 8) & 0xFF,
                   n & 0xFF);
     return text;
 }
@@ -36,7 +36,7 @@ std::string octets(unsigned a, unsigned b, unsigned c, unsigned d) {
 std::string typicalReply(int n, std::mt19937& random) {
     const auto r = [&](unsigned range) { return static_cast<unsigned>(random() % range); };
     return DatagramBuilder{}
-        .field("MODEL:", format("WV-NP244-%u", r(8)))
+        .field("MODEL:", format("PM-NP244-%u", r(8)))
         .field("MAC:", macFor(n))
         .field("SERIAL:", format("A%u", 1000000 + r(9000000)))
         .field("SOFTVERSION:", format("2.%u", r(40)))

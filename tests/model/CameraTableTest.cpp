@@ -51,7 +51,7 @@ class CameraTableTest : public ::testing::Test {
         });
     }
 
-    void reply(const std::string& mac, std::string_view model = "WV-NP244") {
+    void reply(const std::string& mac, std::string_view model = "PM-NP244") {
         table.parseInfoReply(replyFor(mac, model));
     }
     CameraRecord record(int i) const {
@@ -82,19 +82,19 @@ TEST_F(CameraTableTest, newCamerasTakeSlotsInOrderAndKnownOnesAreRefreshed) {
     reply(macFor(0));
     reply(macFor(1));
     ticks(3);
-    reply(macFor(0), "WV-NEW");
+    reply(macFor(0), "PM-NEW");
     EXPECT_EQ(table.count(), 2);
     EXPECT_STREQ(record(0).mac, macFor(0).c_str());
-    EXPECT_STREQ(record(0).model, "WV-NEW");
+    EXPECT_STREQ(record(0).model, "PM-NEW");
     EXPECT_EQ(record(0).age, 0);
     EXPECT_EQ(record(1).age, 3);
     EXPECT_TRUE(allZero(record(2)));
 }
 
 TEST_F(CameraTableTest, replyWithoutMacOrWithEmptyMacIsIgnored) {
-    table.parseInfoReply(test::datagram({{"MODEL:", "WV"}}));
-    table.parseInfoReply(test::datagram({{"MODEL:", "WV"}, {"MAC:", ""}}));
-    table.parseInfoReply(test::wire("<MODEL:WV|MAC:00:80:45:00:00:01>"));  // no terminator
+    table.parseInfoReply(test::datagram({{"MODEL:", "PM"}}));
+    table.parseInfoReply(test::datagram({{"MODEL:", "PM"}, {"MAC:", ""}}));
+    table.parseInfoReply(test::wire("<MODEL:PM|MAC:02:50:4D:00:00:01>"));  // no terminator
     EXPECT_EQ(table.count(), 0);
     EXPECT_TRUE(allZero(record(0)));
 }
@@ -102,11 +102,11 @@ TEST_F(CameraTableTest, replyWithoutMacOrWithEmptyMacIsIgnored) {
 TEST_F(CameraTableTest, overlongMacIsCutTo17AndStillNamesTheSameCamera) {
     const std::string longMac = kMac + ":99:98";
     reply(longMac);
-    reply(longMac, "WV-2");
-    reply(kMac, "WV-3");
+    reply(longMac, "PM-2");
+    reply(kMac, "PM-3");
     EXPECT_EQ(table.count(), 1);
     EXPECT_STREQ(record(0).mac, kMac.c_str());
-    EXPECT_STREQ(record(0).model, "WV-3");
+    EXPECT_STREQ(record(0).model, "PM-3");
 }
 
 TEST_F(CameraTableTest, fullTableDropsNewCamerasButRefreshesKnownOnes) {
@@ -114,11 +114,11 @@ TEST_F(CameraTableTest, fullTableDropsNewCamerasButRefreshesKnownOnes) {
         reply(macFor(i));
     }
     ticks(2);
-    reply(macFor(kTableSize), "WV-LATE");
-    reply(macFor(kTableSize - 1), "WV-NEW");
+    reply(macFor(kTableSize), "PM-LATE");
+    reply(macFor(kTableSize - 1), "PM-NEW");
     EXPECT_EQ(table.count(), kTableSize);
     EXPECT_FALSE(table.findByMac(macFor(kTableSize)));
-    EXPECT_STREQ(record(kTableSize - 1).model, "WV-NEW");
+    EXPECT_STREQ(record(kTableSize - 1).model, "PM-NEW");
     EXPECT_EQ(record(kTableSize - 1).age, 0);
 }
 
@@ -293,7 +293,7 @@ TEST_F(CameraTableTest, retryOfASlotTakenMeanwhileRegistersTheRequestAnew) {
 
 TEST_F(CameraTableTest, clockTicksIntoTheNewYearAndRecordsWithoutTimeKeepAZeroClock) {
     table.parseInfoReply(
-        test::datagram({{"MODEL:", "WV"}, {"MAC:", kMac}, {"TIME:", "251231235959"}}));
+        test::datagram({{"MODEL:", "PM"}, {"MAC:", kMac}, {"TIME:", "251231235959"}}));
     reply(macFor(2));
     ticks(1);
     const auto c = record(0).clock;
@@ -391,7 +391,7 @@ TEST(CameraTableThreads, receiveAndUiThreadsShareTheTable) {
     std::thread receiver([&] {
         for (int i = 0; i < 4000; ++i) {
             const auto mac = macFor(i % kCameras);
-            table.parseInfoReply(test::datagram({{"MODEL:", "WV"},
+            table.parseInfoReply(test::datagram({{"MODEL:", "PM"},
                                                  {"MAC:", mac},
                                                  {"IPADR:", "10.0.0." + std::to_string(i % 250)},
                                                  {"TIME:", "250101000000"}}));

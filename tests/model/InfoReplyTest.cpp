@@ -17,7 +17,7 @@ namespace {
 using test::datagram;
 
 const std::string kTypicalReply = test::wire(
-    "<MODEL:WV-NP244|MAC:00:80:45:12:34:56|SERIAL:A1B2C3D4E5|SOFTVERSION:2.31|DHCP:OFF|"
+    "<MODEL:PM-NP244|MAC:02:50:4D:12:34:56|SERIAL:A1B2C3D4E5|SOFTVERSION:2.31|DHCP:OFF|"
     "IPADR:192.168.0.10|MASK:255.255.255.0|GATEWAY:192.168.0.1|DNSAUTO:ON|DNS1:192.168.0.2|"
     "DNS2:192.168.0.3|DNS3:8.8.8.8|DNS4:8.8.4.4|WEBPORT:8080|BANDELM:0.0,0.5,1.0,2.0|"
     "CURBAND:2.0|TIME:250315123456|TIMEZONE:13|DTFORMAT:2|PPPOEFUNC:ON|PPPOEIPADR:10.1.2.3|"
@@ -42,7 +42,7 @@ std::string text(const char* field, std::size_t width) {
 
 TEST(InfoReply, typicalReplySetsEveryField) {
     const auto r = seeded();
-    EXPECT_STREQ(r.model, "WV-NP244");
+    EXPECT_STREQ(r.model, "PM-NP244");
     EXPECT_STREQ(r.serial, "A1B2C3D4E5");
     EXPECT_STREQ(r.softVersion, "2.31");
     EXPECT_EQ(r.mac[0], '\0') << "the table, not applyInfoReply, writes the MAC";
@@ -77,7 +77,7 @@ TEST(InfoReply, textKeysAreCopiedCutToFitAndKeptWhenAbsent) {
         std::size_t width;
         const char* whenAbsent;
     } cases[] = {
-        {"MODEL:", [](const CameraRecord& r) { return r.model; }, 32, "WV-NP244"},
+        {"MODEL:", [](const CameraRecord& r) { return r.model; }, 32, "PM-NP244"},
         {"SERIAL:", [](const CameraRecord& r) { return r.serial; }, 12, "A1B2C3D4E5"},
         {"SOFTVERSION:", [](const CameraRecord& r) { return r.softVersion; }, 16, "1.10 or less"},
         {"CURBAND:", [](const CameraRecord& r) { return r.currentBand; }, 12, "2.0"},
@@ -245,7 +245,7 @@ TEST(InfoReply, timeIsReadAsTwoDigitGroupsAndNormalised) {
 TEST(InfoReply, lastFieldWithoutTerminatorReadsEmpty) {
     const auto rule = [](const char* key) {
         auto r = seeded();
-        applyInfoReply(r, test::wire(std::string("<MODEL:WV|") + key + "1.2.3.4>"));
+        applyInfoReply(r, test::wire(std::string("<MODEL:PM|") + key + "1.2.3.4>"));
         return r;
     };
     EXPECT_STREQ(rule("BANDELM:").bandElements[0], "");
@@ -261,11 +261,11 @@ TEST(InfoReply, lastFieldWithoutTerminatorReadsEmpty) {
 TEST(InfoReply, ageMacAndDateTimeMarkAreLeftAlone) {
     auto r = seeded();
     r.age = 42;
-    copyField(r.mac, "00:80:45:00:00:01");
+    copyField(r.mac, "02:50:4D:00:00:01");
     copyField(r.dateTimeMark, "*");
     applyInfoReply(r, kTypicalReply);
     EXPECT_EQ(r.age, 42);
-    EXPECT_STREQ(r.mac, "00:80:45:00:00:01");
+    EXPECT_STREQ(r.mac, "02:50:4D:00:00:01");
     EXPECT_STREQ(r.dateTimeMark, "*");
 }
 

@@ -23,10 +23,10 @@ struct Camera {
 
 // Inserted in this order; each column code orders them differently.
 const std::vector<Camera> kCameras = {
-    {"00:80:45:00:00:03", "10.0.0.1", "WV-B", "S2", "2.10", "200.0.0.1"},   // A
-    {"00:80:45:00:00:01", "192.168.0.1", "WV-C", "S9", "1.10", "9.9.9.9"},  // B
-    {"00:80:45:00:00:02", "9.255.255.255", "WV-B", "S1", "2.9", ""},        // C
-    {"00:80:45:00:00:0a", "10.0.0.0", "WV-BB", "S0", "2.10a", "10.0.0.0"},  // D
+    {"02:50:4D:00:00:03", "10.0.0.1", "PM-B", "S2", "2.10", "200.0.0.1"},   // A
+    {"02:50:4D:00:00:01", "192.168.0.1", "PM-C", "S9", "1.10", "9.9.9.9"},  // B
+    {"02:50:4D:00:00:02", "9.255.255.255", "PM-B", "S1", "2.9", ""},        // C
+    {"02:50:4D:00:00:0a", "10.0.0.0", "PM-BB", "S0", "2.10a", "10.0.0.0"},  // D
 };
 
 class SortTest : public ::testing::Test {
@@ -69,7 +69,7 @@ TEST_F(SortTest, eachCodeSortsByItsKeyAscendingFirst) {
     } cases[] = {
         {kSortMac, "BCAD"},        // "0a" after the digits
         {kSortIpAddress, "CDAB"},  // octets unsigned: 192 last
-        {kSortModel, "CADB"},      // WV-B S1, WV-B S2, WV-BB, WV-C
+        {kSortModel, "CADB"},      // PM-B S1, PM-B S2, PM-BB, PM-C
         {kSortSerial, "DCAB"},
         {kSortVersion, "BADC"},  // "1.10", "2.10", "2.10a", "2.9"
         {kSortPppoeIpAddress, "CBDA"},
@@ -93,7 +93,7 @@ TEST_F(SortTest, eachCodeSortsByItsKeyAscendingFirst) {
 TEST_F(SortTest, sameColumnTwiceReversesExactly) {
     for (int i = 0; i < 12; ++i) {
         const auto k = std::to_string(i * 7 % 12);  // distinct keys, not in table order
-        add({macFor(i * 5 % 12), "10.0.0." + k, "WV-" + k, "S" + k, "1." + k, "10.1.0." + k});
+        add({macFor(i * 5 % 12), "10.0.0." + k, "PM-" + k, "S" + k, "1." + k, "10.1.0." + k});
     }
     for (const int code :
          {kSortMac, kSortIpAddress, kSortModel, kSortSerial, kSortVersion, kSortPppoeIpAddress}) {
@@ -112,9 +112,9 @@ TEST_F(SortTest, sameColumnTwiceReversesExactly) {
 // Equal keys are put in reverse table order ascending and in table order descending, so a tie
 // group that the first sort reversed keeps that order on the second: only distinct keys flip.
 TEST_F(SortTest, secondSortKeepsATieGroupInTheOrderOfTheFirst) {
-    add({macFor(0), "10.0.0.5", "WV", "S", "", ""});
-    add({macFor(1), "10.0.0.5", "WV", "S", "", ""});
-    add({macFor(2), "10.0.0.1", "WV", "S", "", ""});
+    add({macFor(0), "10.0.0.5", "PM", "S", "", ""});
+    add({macFor(1), "10.0.0.5", "PM", "S", "", ""});
+    add({macFor(2), "10.0.0.1", "PM", "S", "", ""});
     table.sortByColumn(kSortIpAddress);
     EXPECT_EQ(macs(), (std::vector<std::string>{macFor(2), macFor(1), macFor(0)}));
     table.sortByColumn(kSortIpAddress);
@@ -124,7 +124,7 @@ TEST_F(SortTest, secondSortKeepsATieGroupInTheOrderOfTheFirst) {
 TEST_F(SortTest, equalKeysAtIndices3And5) {
     const char* ips[] = {"10.0.0.9", "10.0.0.8", "10.0.0.7", "10.0.0.5", "10.0.0.6", "10.0.0.5"};
     for (int i = 0; i < 6; ++i) {
-        add({macFor(i), ips[i], "WV", "S", "", ""});
+        add({macFor(i), ips[i], "PM", "S", "", ""});
     }
     const auto original =
         table.read([](const TableData& d) { return std::vector(d.records, d.records + 6); });

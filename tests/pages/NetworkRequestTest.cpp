@@ -15,7 +15,7 @@ using test::dnsServer;
 using test::fixedAddress;
 using test::wire;
 
-constexpr const char* kMac = "00:80:45:00:00:01";
+constexpr const char* kMac = "02:50:4D:00:00:01";
 // Base64 of "admin:password".
 constexpr const char* kIdPass = "YWRtaW46cGFzc3dvcmQ=";
 
@@ -41,7 +41,7 @@ TEST(NetworkRequest, fixedAddressWithOneDnsServerIsByteExact) {
     auto s = fixedAddress("192.168.0.10", "255.255.255.0", "192.168.0.1");
     s.dns[0] = dnsServer("192.168.0.2");
     EXPECT_EQ(buildNetworkRequest(kMac, "admin", "password", s),
-              wire("<SETMAC:00:80:45:00:00:01|IDPASS:YWRtaW46cGFzc3dvcmQ=|DHCP:OFF|"
+              wire("<SETMAC:02:50:4D:00:00:01|IDPASS:YWRtaW46cGFzc3dvcmQ=|DHCP:OFF|"
                    "IPADR:192.168.0.10|MASK:255.255.255.0|GATEWAY:192.168.0.1|DNSAUTO:OFF|"
                    "DNS1:192.168.0.2|WEBPORT:80|>"));
 }
@@ -108,7 +108,7 @@ TEST(NetworkRequest, fieldsFollowTheFormsChoices) {
 
 TEST(NetworkRequest, rebootPutsRebootBetweenMacAndCredentials) {
     EXPECT_EQ(buildRebootRequest(kMac, "admin", "password"),
-              wire("<SETMAC:00:80:45:00:00:01|REBOOT:ON|IDPASS:YWRtaW46cGFzc3dvcmQ=|>"));
+              wire("<SETMAC:02:50:4D:00:00:01|REBOOT:ON|IDPASS:YWRtaW46cGFzc3dvcmQ=|>"));
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace {
 
 using test::fixedAddress;
 
-constexpr const char* kMac = "00:80:45:00:00:07";
+constexpr const char* kMac = "02:50:4D:00:00:07";
 
 // The Network page's OK and Reboot against a table with one fixed-address camera, with a sender
 // that records what goes out and what was pending at that moment.
@@ -134,7 +134,7 @@ TEST_F(NetworkSubmit, failedSendStaysPendingAndLeavesTheRecordAlone) {
 TEST_F(NetworkSubmit, cameraThatLeftTheTableIsNotAddressed) {
     auto badPort = validFixedAddress();
     badPort.webPort80 = false;
-    const char* gone[] = {"00:80:45:00:00:08", "00:80:45:00:00:0", ""};
+    const char* gone[] = {"02:50:4D:00:00:08", "02:50:4D:00:00:0", ""};
     for (const char* mac : gone) {
         EXPECT_EQ(ok(validFixedAddress(), mac).status, SubmitStatus::CameraGone) << mac;
         // The camera is looked up before the port is checked.

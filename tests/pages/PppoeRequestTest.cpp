@@ -13,7 +13,7 @@ namespace {
 
 using test::wire;
 
-constexpr const char* kMac = "00:80:45:00:00:01";
+constexpr const char* kMac = "02:50:4D:00:00:01";
 
 PppoeSettings onWithAccount(std::string user, std::string password) {
     PppoeSettings s;
@@ -55,21 +55,21 @@ TEST(PppoeRequest, offSendsTheFunctionAloneWhateverTheOtherFieldsHold) {
     s.dnsAuto = false;
     s.primaryDns = {10, 0, 0, 1};
     EXPECT_EQ(buildPppoeRequest(kMac, "admin", "password", s),
-              wire("<SETMAC:00:80:45:00:00:01|IDPASS:YWRtaW46cGFzc3dvcmQ=|PPPOEFUNC:OFF|>"));
+              wire("<SETMAC:02:50:4D:00:00:01|IDPASS:YWRtaW46cGFzc3dvcmQ=|PPPOEFUNC:OFF|>"));
 }
 
 TEST(PppoeRequest, onCarriesTheEncodedAccountAndTheDnsChoice) {
     auto automatic = onWithAccount("isp-user", "s3cret");
     automatic.primaryDns = {10, 0, 0, 1};  // ignored while DNS is automatic
     EXPECT_EQ(buildPppoeRequest(kMac, "admin", "password", automatic),
-              wire("<SETMAC:00:80:45:00:00:01|IDPASS:YWRtaW46cGFzc3dvcmQ=|PPPOEFUNC:ON|"
+              wire("<SETMAC:02:50:4D:00:00:01|IDPASS:YWRtaW46cGFzc3dvcmQ=|PPPOEFUNC:ON|"
                    "PPPOEIDPASS:aXNwLXVzZXI6czNjcmV0|PPPOEDNSAUTO:ON|>"));
 
     auto manual = onWithAccount("isp:user", "pw");
     manual.dnsAuto = false;
     manual.secondaryDns = {10, 0, 0, 2};
     EXPECT_EQ(buildPppoeRequest(kMac, "admin", "password", manual),
-              wire("<SETMAC:00:80:45:00:00:01|IDPASS:YWRtaW46cGFzc3dvcmQ=|PPPOEFUNC:ON|"
+              wire("<SETMAC:02:50:4D:00:00:01|IDPASS:YWRtaW46cGFzc3dvcmQ=|PPPOEFUNC:ON|"
                    "PPPOEIDPASS:aXNwOnVzZXI6cHc=|PPPOEDNSAUTO:OFF|PPPOEDNS1:0.0.0.0|"
                    "PPPOEDNS2:10.0.0.2|>"));
 }

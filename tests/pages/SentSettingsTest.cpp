@@ -129,8 +129,8 @@ std::string networkPart(const CameraRecord& r) {
 }
 
 TEST(SentSettings, onlyTheCameraWithExactlyThatMacChanges) {
-    constexpr const char* kTarget = "00:80:45:AB:CD:01";
-    constexpr const char* kOther = "00:80:45:AB:CD:02";
+    constexpr const char* kTarget = "02:50:4D:AB:CD:01";
+    constexpr const char* kOther = "02:50:4D:AB:CD:02";
     CameraTable table;
     addCamera(table, kTarget);
     addCamera(table, kOther);
@@ -139,8 +139,8 @@ TEST(SentSettings, onlyTheCameraWithExactlyThatMacChanges) {
 
     applySentSettings(table, kTarget, dhcp);
     // MAC texts are compared byte for byte: another case or a prefix is another camera.
-    applySentSettings(table, "00:80:45:ab:cd:02", dhcp);
-    applySentSettings(table, "00:80:45:AB:CD:0", dhcp);
+    applySentSettings(table, "02:50:4D:ab:cd:02", dhcp);
+    applySentSettings(table, "02:50:4D:AB:CD:0", dhcp);
     applySentSettings(table, "", dhcp);
 
     EXPECT_EQ(recordOf(table, kTarget).dhcp, 1);

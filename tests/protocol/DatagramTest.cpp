@@ -14,7 +14,7 @@ namespace {
 
 using test::wire;
 
-constexpr std::string_view kMac = "00:80:45:12:34:56";
+constexpr std::string_view kMac = "02:50:4D:12:34:56";
 
 TEST(Datagram, enquiryIsExactlyTheFourteenBytes) {
     const unsigned char expected[] = {0x02, 0x45, 0x4E, 0x51, 0x3A, 0x61, 0x6C,
@@ -40,20 +40,20 @@ TEST(Datagram, settingRequestFieldOrders) {
              .field("DHCP:", "OFF")
              .field("WEBPORT:", "80")
              .finish(),
-         "<SETMAC:00:80:45:12:34:56|IDPASS:YWRtaW46MTIzNDU=|DHCP:OFF|WEBPORT:80|>"},
+         "<SETMAC:02:50:4D:12:34:56|IDPASS:YWRtaW46MTIzNDU=|DHCP:OFF|WEBPORT:80|>"},
         {"reboot: SETMAC, REBOOT:ON, IDPASS",
          request().field("REBOOT:", "ON").credentials("admin", "12345").finish(),
-         "<SETMAC:00:80:45:12:34:56|REBOOT:ON|IDPASS:YWRtaW46MTIzNDU=|>"},
+         "<SETMAC:02:50:4D:12:34:56|REBOOT:ON|IDPASS:YWRtaW46MTIzNDU=|>"},
         {"bandwidth: SETMAC, IDPASS, SETBAND",
          request().credentials("admin", "12345").field("SETBAND:", "0.0").finish(),
-         "<SETMAC:00:80:45:12:34:56|IDPASS:YWRtaW46MTIzNDU=|SETBAND:0.0|>"},
+         "<SETMAC:02:50:4D:12:34:56|IDPASS:YWRtaW46MTIzNDU=|SETBAND:0.0|>"},
         {"date and time: no IDPASS",
          request()
              .field("TIME:", "250101120000")
              .field("TIMEZONE:", "13")
              .field("DTFORMAT:", "2")
              .finish(),
-         "<SETMAC:00:80:45:12:34:56|TIME:250101120000|TIMEZONE:13|DTFORMAT:2|>"},
+         "<SETMAC:02:50:4D:12:34:56|TIME:250101120000|TIMEZONE:13|DTFORMAT:2|>"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.built, wire(c.expected)) << c.name;
@@ -66,13 +66,13 @@ TEST(Datagram, classificationTestsModelThenAckThenNak) {
         const char* text;
         DatagramKind kind;
     } cases[] = {
-        {"info reply", "<MODEL:WV|MAC:x|>", DatagramKind::InfoReply},
-        {"MODEL wins over ACK", "<ACK:00:80:45:12:34:56|MODEL:WV|>", DatagramKind::InfoReply},
+        {"info reply", "<MODEL:PM|MAC:x|>", DatagramKind::InfoReply},
+        {"MODEL wins over ACK", "<ACK:02:50:4D:12:34:56|MODEL:PM|>", DatagramKind::InfoReply},
         {"MODEL anywhere, no framing", "xxMODEL:", DatagramKind::InfoReply},
-        {"acknowledgement", "<ACK:00:80:45:12:34:56|>", DatagramKind::Acknowledgement},
-        {"ACK wins over NAK", "<NAK:00:80:45:12:34:56|ACK:|>", DatagramKind::Acknowledgement},
-        {"refusal", "<NAK:00:80:45:12:34:56|>", DatagramKind::Refusal},
-        {"keys are case-sensitive", "<ack:00:80:45:12:34:56|model:|>", DatagramKind::Other},
+        {"acknowledgement", "<ACK:02:50:4D:12:34:56|>", DatagramKind::Acknowledgement},
+        {"ACK wins over NAK", "<NAK:02:50:4D:12:34:56|ACK:|>", DatagramKind::Acknowledgement},
+        {"refusal", "<NAK:02:50:4D:12:34:56|>", DatagramKind::Refusal},
+        {"keys are case-sensitive", "<ack:02:50:4D:12:34:56|model:|>", DatagramKind::Other},
         {"enquiry echoed back", "<ENQ:allinfo|>", DatagramKind::Other},
         {"empty", "", DatagramKind::Other},
     };
@@ -88,10 +88,10 @@ TEST(Datagram, settlementMacAndMessageTextComeFromFixedPositions) {
         std::string_view mac;
         std::optional<std::string_view> message;
     } cases[] = {
-        {"24 bytes: no message text", "<ACK:00:80:45:12:34:56|>", kMac, std::nullopt},
-        {"25 bytes: empty message text", "<ACK:00:80:45:12:34:56||>", kMac, ""},
-        {"30 bytes: the 5 bytes from position 23", "<NAK:00:80:45:12:34:56|Hello|>", kMac, "Hello"},
-        {"length − 25 bytes whatever they are", "<ACK:00:80:45:12:34:56|ABCDEFG", kMac, "ABCDE"},
+        {"24 bytes: no message text", "<ACK:02:50:4D:12:34:56|>", kMac, std::nullopt},
+        {"25 bytes: empty message text", "<ACK:02:50:4D:12:34:56||>", kMac, ""},
+        {"30 bytes: the 5 bytes from position 23", "<NAK:02:50:4D:12:34:56|Hello|>", kMac, "Hello"},
+        {"length − 25 bytes whatever they are", "<ACK:02:50:4D:12:34:56|ABCDEFG", kMac, "ABCDE"},
         {"MAC from positions 5 to 21 wherever the key stands", "<----0123456789ABCDEFGACK:>",
          "0123456789ABCDEFG", "CK"},
         {"shorter than a MAC", "<ACK:00:80", "00:80", std::nullopt},

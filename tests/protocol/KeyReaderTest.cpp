@@ -19,12 +19,12 @@ TEST(KeyReader, readKeyFollowsTheOneRule) {
         const char* key;
         std::optional<std::string_view> value;
     } cases[] = {
-        {"value up to the terminator", "<MODEL:WV-1|MAC:x|>", "MODEL:", "WV-1"},
-        {"absent key", "<MODEL:WV-1|>", "SERIAL:", std::nullopt},
-        {"case-sensitive", "<model:WV-1|>", "MODEL:", std::nullopt},
+        {"value up to the terminator", "<MODEL:PM-1|MAC:x|>", "MODEL:", "PM-1"},
+        {"absent key", "<MODEL:PM-1|>", "SERIAL:", std::nullopt},
+        {"case-sensitive", "<model:PM-1|>", "MODEL:", std::nullopt},
         {"colon is part of the key", "<MODELX:1|>", "MODEL:", std::nullopt},
         {"empty value", "<MASK:|>", "MASK:", ""},
-        {"missing terminator gives empty", "<MODEL:WV-1>", "MODEL:", ""},
+        {"missing terminator gives empty", "<MODEL:PM-1>", "MODEL:", ""},
         {"key at the very end", "<MODEL:", "MODEL:", ""},
         {"first occurrence wins", "<MODEL:A|MODEL:B|>", "MODEL:", "A"},
         {"DNS1 inside PPPOEDNS1", "<PPPOEDNS1:1.2.3.4|>", "DNS1:", "1.2.3.4"},

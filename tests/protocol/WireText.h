@@ -36,13 +36,13 @@ inline std::string datagram(std::initializer_list<Field> fields) {
 // A distinct 17-character MAC for camera number n.
 inline std::string macFor(int n) {
     char text[18];
-    std::snprintf(text, sizeof text, "00:80:45:%02X:%02X:%02X", (n >> 16) & 0xFF, (n >> 8) & 0xFF,
+    std::snprintf(text, sizeof text, "02:50:4D:%02X:%02X:%02X", (n >> 16) & 0xFF, (n >> 8) & 0xFF,
                   n & 0xFF);
     return text;
 }
 
 // The smallest information reply that names a camera.
-inline std::string replyFor(std::string_view mac, std::string_view model = "WV-NP244") {
+inline std::string replyFor(std::string_view mac, std::string_view model = "PM-NP244") {
     return datagram({{"MODEL:", model}, {"MAC:", mac}});
 }
 
