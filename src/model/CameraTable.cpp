@@ -21,6 +21,34 @@ bool isDateTimeRequest(const PendingRequest& slot) {
     return fieldText(slot.request).find(kTimeField) != std::string_view::npos;
 }
 
+// What the grids show of a camera, its clock aside: the Date time page rewrites that every second
+// anyway, and it changes with every reply.
+struct GridFields {
+    char model[sizeof(CameraRecord::model)];
+    char serial[sizeof(CameraRecord::serial)];
+    char softVersion[sizeof(CameraRecord::softVersion)];
+    Ipv4 ipAddress;
+    Ipv4 pppoeIpAddress;
+    std::int32_t dhcp;
+    std::int32_t webPort;
+    std::int32_t pppoeReported;
+
+    bool operator==(const GridFields&) const = default;
+};
+
+GridFields gridFieldsOf(const CameraRecord& r) {
+    GridFields f;
+    std::memcpy(f.model, r.model, sizeof f.model);
+    std::memcpy(f.serial, r.serial, sizeof f.serial);
+    std::memcpy(f.softVersion, r.softVersion, sizeof f.softVersion);
+    f.ipAddress = r.ipAddress;
+    f.pppoeIpAddress = r.pppoeIpAddress;
+    f.dhcp = r.dhcp;
+    f.webPort = r.webPort;
+    f.pppoeReported = r.pppoeReported;
+    return f;
+}
+
 }  // namespace
 
 CameraTable::CameraTable()
@@ -47,7 +75,7 @@ void CameraTable::parseInfoReply(std::string_view text) {
     char key[sizeof(CameraRecord::mac)];
     copyField(key, *mac);
 
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     auto& d = *data_;
     // Live records fill 0 to count − 1 and every later one is free, so the first free record
     // is the one at `count`.
@@ -66,11 +94,18 @@ void CameraTable::parseInfoReply(std::string_view text) {
         index = d.count;
     }
     auto& record = d.records[index];
+    const bool wasListed = !isNew && isListed(record);
+    const GridFields before = gridFieldsOf(record);
     std::memcpy(record.mac, key, sizeof key);
     applyInfoReply(record, text);
     record.age = 0;
     if (isNew) {
         ++d.count;
+    }
+    const bool changed = !wasListed || gridFieldsOf(record) != before;
+    lock.unlock();
+    if (changed && notifier_ != nullptr) {
+        notifier_->listChanged();
     }
 }
 

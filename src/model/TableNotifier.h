@@ -24,6 +24,11 @@ class TableNotifier {
     // Bandwidth control page) refreshes. Receive thread; must not wait.
     virtual void acknowledged() = 0;
 
+    // A reply added a camera, brought one back into the list, or changed what the grids show
+    // of it: worth rewriting the shown grid before the next tick. Called on the receive thread
+    // for every such reply; must only flag the work and return.
+    virtual void listChanged() {}
+
     // A request for camera `mac` went unanswered for about ten seconds: "No Response" with Retry
     // and Cancel. Called on the UI thread from the ageing tick.
     virtual RetryAnswer noResponse(std::string_view mac) = 0;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <set>
 #include <string>
 #include <thread>
@@ -89,6 +90,33 @@ TEST_F(CameraTableTest, newCamerasTakeSlotsInOrderAndKnownOnesAreRefreshed) {
     EXPECT_EQ(record(0).age, 0);
     EXPECT_EQ(record(1).age, 3);
     EXPECT_TRUE(allZero(record(2)));
+}
+
+// A reply is worth an early grid rewrite only when the grids would show something new.
+TEST_F(CameraTableTest, aReplyNoticesAListChangeOnlyWhenTheGridsWouldShowIt) {
+    const auto withIp = [](std::string_view ip, std::string_view time) {
+        return test::datagram({{"MODEL:", "PM"}, {"MAC:", kMac}, {"IPADR:", ip}, {"TIME:", time}});
+    };
+    const struct {
+        const char* name;
+        std::function<void()> step;
+        int notices;
+    } steps[] = {
+        {"a new camera", [&] { table.parseInfoReply(withIp("10.0.0.1", "250101000000")); }, 1},
+        {"the same reply, another clock",
+         [&] { table.parseInfoReply(withIp("10.0.0.1", "250101000001")); }, 1},
+        {"a new address", [&] { table.parseInfoReply(withIp("10.0.0.2", "250101000002")); }, 2},
+        {"back after leaving the list",
+         [&] {
+             setAge(0, kListedAge);
+             table.parseInfoReply(withIp("10.0.0.2", "250101000003"));
+         },
+         3},
+    };
+    for (const auto& step : steps) {
+        step.step();
+        EXPECT_EQ(notifier.listChanges(), step.notices) << step.name;
+    }
 }
 
 TEST_F(CameraTableTest, replyWithoutMacOrWithEmptyMacIsIgnored) {

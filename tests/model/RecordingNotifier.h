@@ -34,6 +34,11 @@ class RecordingNotifier final : public TableNotifier {
         ++acknowledgements_;
     }
 
+    void listChanged() override {
+        std::lock_guard lock(mutex_);
+        ++listChanges_;
+    }
+
     RetryAnswer noResponse(std::string_view mac) override {
         runHook();
         std::lock_guard lock(mutex_);
@@ -67,6 +72,10 @@ class RecordingNotifier final : public TableNotifier {
         std::lock_guard lock(mutex_);
         return acknowledgements_;
     }
+    int listChanges() const {
+        std::lock_guard lock(mutex_);
+        return listChanges_;
+    }
     std::vector<std::string> prompts() const {
         std::lock_guard lock(mutex_);
         return prompts_;
@@ -96,6 +105,7 @@ class RecordingNotifier final : public TableNotifier {
     std::deque<RetryAnswer> answers_;
     std::function<void()> hook_;
     int acknowledgements_ = 0;
+    int listChanges_ = 0;
 };
 
 }  // namespace pelmora::test
