@@ -143,8 +143,8 @@ void burst(const char* simulator, int rounds, bool sharedCpu) {
             Quiet quiet;
             CameraTable table;
             table.setNotifier(&quiet);
-            DiscoveryEngine engine(table, &quiet,
-                                   EngineOptions{loopback(sim.port), stderr, config.request});
+            DiscoveryEngine engine(
+                table, &quiet, EngineOptions{loopback(sim.port), STDERR_FILENO, config.request});
             const auto start = Clock::now();
             if (engine.start()) {
                 std::exit(1);
@@ -363,7 +363,7 @@ void throughput() {
     Quiet quiet;
     CameraTable table;
     table.setNotifier(&quiet);
-    DiscoveryEngine engine(table, &quiet, EngineOptions{loopback(9), stderr});
+    DiscoveryEngine engine(table, &quiet, EngineOptions{loopback(9), STDERR_FILENO});
     if (engine.start()) {
         std::exit(1);
     }

@@ -26,8 +26,8 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
       ownMessages_(options.messages ? nullptr : std::make_unique<QtMessagePort>(this)),
       messages_(options.messages ? options.messages : ownMessages_.get()),
       bridge_(messages_),
-      engine_(std::make_unique<DiscoveryEngine>(table_, &bridge_,
-                                                EngineOptions{options.target, stdout})),
+      engine_(std::make_unique<DiscoveryEngine>(
+          table_, &bridge_, EngineOptions{options.target, options.diagnostics})),
       openUrl_(options.openUrl ? std::move(options.openUrl)
                                : [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }),
       tabs_(new QTabWidget(this)),
@@ -41,6 +41,8 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     layout->addWidget(status_);
     table_.setNotifier(&bridge_);
     connect(&bridge_, &TableBridge::fatalError, this, &MainDialog::fatalError);
+    connect(&bridge_, &TableBridge::diagnosticsToWrite, this,
+            [this] { engine_->drainDiagnostics(); });
     connect(&bridge_, &TableBridge::networkReachable, this, [this](bool reachable) {
         status_->setText(reachable ? QString() : QString("Network unreachable — retrying"));
     });
@@ -74,7 +76,7 @@ std::optional<int> MainDialog::start() {
     tabs_->setCurrentIndex(0);
     selectPage();
     if (const auto error = engine_->start()) {
-        reportFatal(*error, stdout);
+        engine_->reportFatal(*error);
         return exitCodeOf(*error);
     }
     enquiryTimer_.start(kEnquiryPeriod);
@@ -168,7 +170,7 @@ void MainDialog::stopEngine() {
     agingTimer_.stop();
     if (engine_) {
         if (const auto error = engine_->stop()) {
-            reportFatal(*error, stdout);
+            engine_->reportFatal(*error);
         }
     }
 }

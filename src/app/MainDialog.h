@@ -3,10 +3,12 @@
 // discovery engine from its two timers, sorts the table when a page asks, and stops the engine
 // when it closes.
 
+#include <unistd.h>
 #include <QDialog>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTimer>
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -28,6 +30,9 @@ struct MainDialogOptions {
     MessagePort* messages = nullptr;
     // Opens a camera's web page; null: the desktop's browser.
     std::function<void(const QString&)> openUrl;
+    // Where the engine's diagnostic lines are written; they are dropped, never waited on, while
+    // it is full.
+    int diagnostics = STDOUT_FILENO;
 };
 
 class MainDialog final : public QDialog {

@@ -39,6 +39,11 @@ void TableBridge::receiveFailed() {
         Qt::QueuedConnection);
 }
 
+void TableBridge::diagnosticsWaiting() {
+    QMetaObject::invokeMethod(
+        this, [this] { emit diagnosticsToWrite(); }, Qt::QueuedConnection);
+}
+
 void TableBridge::sendResult(bool ok) {
     if (ok != lastSendOk_) {
         lastSendOk_ = ok;

@@ -25,6 +25,7 @@ class TableBridge final : public QObject, public TableNotifier, public EngineObs
     // EngineObserver
     void receiveFailed() override;
     void sendResult(bool ok) override;
+    void diagnosticsWaiting() override;
 
   signals:
     // UI thread. The acknowledgement listener (the Bandwidth control page) refreshes.
@@ -33,6 +34,8 @@ class TableBridge final : public QObject, public TableNotifier, public EngineObs
     void networkReachable(bool reachable);
     // UI thread, after "Network NG" was shown: the program should end with this code.
     void fatalError(int exitCode);
+    // UI thread. The engine has diagnostic lines to write.
+    void diagnosticsToWrite();
 
   private:
     MessagePort* messages_;

@@ -5,13 +5,13 @@
 namespace pelmora {
 
 HeadlessSession::HeadlessSession(SendTarget target)
-    : engine_(table_, this, EngineOptions{target, stderr}), loop_(engine_) {
+    : engine_(table_, this, EngineOptions{target, STDERR_FILENO}), loop_(engine_) {
     table_.setNotifier(this);
 }
 
 std::optional<int> HeadlessSession::start() {
     if (const auto error = engine_.start()) {
-        reportFatal(*error, stderr);
+        engine_.reportFatal(*error);
         return exitCodeOf(*error);
     }
     return std::nullopt;
@@ -25,7 +25,7 @@ bool HeadlessSession::runFor(std::chrono::milliseconds duration,
 
 std::optional<int> HeadlessSession::stop() {
     if (const auto error = engine_.stop()) {
-        reportFatal(*error, stderr);
+        engine_.reportFatal(*error);
         return exitCodeOf(*error);
     }
     return std::nullopt;
@@ -55,7 +55,8 @@ RetryAnswer HeadlessSession::noResponse(std::string_view) {
 }
 
 void HeadlessSession::receiveFailed() {
-    std::fputs("Network NG\n", stderr);
+    // Queued behind "Error : recvfrom"; this thread must not wait on standard error.
+    engine_.diagnostics().post(DiagnosticKind::ReceiveFailed, "Network NG");
     receiveFailed_ = true;
     loop_.wake();
 }

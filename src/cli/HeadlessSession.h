@@ -44,8 +44,9 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     void acknowledged() override {}
     RetryAnswer noResponse(std::string_view mac) override;
 
-    // EngineObserver
+    // EngineObserver; diagnostic lines go to standard error from the tick loop.
     void receiveFailed() override;
+    void diagnosticsWaiting() override { loop_.wake(); }
 
   private:
     CameraTable table_;

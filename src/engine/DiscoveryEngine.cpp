@@ -8,8 +8,14 @@ DiscoveryEngine::DiscoveryEngine(CameraTable& table, EngineObserver* observer,
                                  EngineOptions options)
     : table_(table),
       observer_(observer),
-      socket_(options.target, options.diagnostics, options.receiveBuffer),
-      receiver_(socket_, table, observer, options.diagnostics) {
+      diagnosticsFd_(options.diagnostics),
+      diagnostics_([observer] {
+          if (observer != nullptr) {
+              observer->diagnosticsWaiting();
+          }
+      }),
+      socket_(options.target, diagnostics_, options.receiveBuffer),
+      receiver_(socket_, table, observer, diagnostics_) {
     table_.setSender([this](std::string_view text) { return sendDatagram(text); });
 }
 
@@ -35,6 +41,9 @@ std::optional<FatalSocketError> DiscoveryEngine::start() {
 
 int DiscoveryEngine::sendDatagram(std::string_view text) {
     const int result = socket_.sendDatagram(text);
+    if (result != 0) {
+        drainDiagnostics();
+    }
     if (observer_ != nullptr) {
         observer_->sendResult(result == 0);
     }
@@ -49,15 +58,33 @@ void DiscoveryEngine::enquiryTick() {
     }
 }
 
+void DiscoveryEngine::agingTick() {
+    // Before the table's tick, which may hold the thread in a "No Response" prompt.
+    drainDiagnostics();
+    table_.agingTick();
+}
+
 std::optional<FatalSocketError> DiscoveryEngine::stop() {
     if (!running_) {
         return std::nullopt;
     }
     running_ = false;
-    if (!receiver_.stop()) {
+    // The receive thread never writes, so it ends at once whatever the output's state.
+    const bool closed = receiver_.stop();
+    drainDiagnostics();
+    if (!closed) {
         return FatalSocketError::CloseSocket;
     }
     return std::nullopt;
+}
+
+void DiscoveryEngine::drainDiagnostics() {
+    diagnostics_.drainTo(diagnosticsFd_);
+}
+
+void DiscoveryEngine::reportFatal(FatalSocketError error) {
+    diagnostics_.post(DiagnosticKind::Fatal, messageOf(error));
+    drainDiagnostics();
 }
 
 }  // namespace pelmora

@@ -3,12 +3,14 @@
 // the two periodic ticks (enquiry every 5 s, table maintenance every 1 s). The owner drives the
 // ticks from its own timers, on the thread that owns the table's UI-side operations.
 
+#include <unistd.h>
+
 #include <chrono>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string_view>
 
+#include "engine/DiagnosticQueue.h"
 #include "engine/EngineObserver.h"
 #include "engine/FatalSocketError.h"
 #include "engine/ReceiveThread.h"
@@ -23,8 +25,8 @@ inline constexpr std::chrono::milliseconds kAgingPeriod{1000};
 
 struct EngineOptions {
     SendTarget target = SendTarget::broadcast();
-    // Where "Error : ..." diagnostic lines go.
-    std::FILE* diagnostics = stdout;
+    // The descriptor "Error : ..." diagnostic lines are written to, never waited on.
+    int diagnostics = STDOUT_FILENO;
     // Receive buffer asked of the kernel, which caps it at net.core.rmem_max (and doubles it).
     int receiveBuffer = 4 * 1024 * 1024;
 };
@@ -44,12 +46,21 @@ class DiscoveryEngine {
     // Sends a datagram to the target; 0 on success, −1 on failure (which is not fatal).
     int sendDatagram(std::string_view text);
 
-    // Timer ticks.
+    // Timer ticks. Each also retries diagnostic lines an unread output held back.
     void enquiryTick();
-    void agingTick() { table_.agingTick(); }
+    void agingTick();
 
-    // The stop handshake; CloseSocket when closing the socket failed.
+    // The stop handshake, then a last try at the diagnostic lines; CloseSocket when closing
+    // the socket failed. Never waits on the output.
     std::optional<FatalSocketError> stop();
+
+    // Writes the queued diagnostic lines as far as the output takes them without blocking.
+    // The owner's thread, when the observer says lines are waiting and on every tick.
+    void drainDiagnostics();
+    // Writes a fatal error's line the same way (lost if the output is full: the exit code
+    // still tells).
+    void reportFatal(FatalSocketError error);
+    DiagnosticQueue& diagnostics() { return diagnostics_; }
 
     CameraTable& table() { return table_; }
     std::uint16_t localPort() const { return socket_.localPort(); }
@@ -59,6 +70,8 @@ class DiscoveryEngine {
   private:
     CameraTable& table_;
     EngineObserver* observer_;
+    int diagnosticsFd_;
+    DiagnosticQueue diagnostics_;
     SetupSocket socket_;
     ReceiveThread receiver_;
     bool running_ = false;

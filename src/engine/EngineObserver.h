@@ -13,6 +13,11 @@ class EngineObserver {
 
     // The outcome of each send, for a quiet notice while the network is unreachable. UI thread.
     virtual void sendResult(bool ok) { (void)ok; }
+
+    // Diagnostic lines wait to be written: call DiscoveryEngine::drainDiagnostics soon on the
+    // owner's thread. Any thread; told when the first line arrives in an empty queue. Must not
+    // wait.
+    virtual void diagnosticsWaiting() {}
 };
 
 }  // namespace pelmora

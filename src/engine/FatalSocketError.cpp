@@ -18,9 +18,4 @@ const char* messageOf(FatalSocketError error) {
     return "Error : unknown";
 }
 
-void reportFatal(FatalSocketError error, std::FILE* out) {
-    std::fprintf(out, "%s\n", messageOf(error));
-    std::fflush(out);
-}
-
 }  // namespace pelmora

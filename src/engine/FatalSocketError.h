@@ -1,8 +1,6 @@
 #pragma once
 // Socket failures that end the program, each with its one line of output and exit code.
 
-#include <cstdio>
-
 namespace pelmora {
 
 enum class FatalSocketError {
@@ -19,8 +17,5 @@ inline int exitCodeOf(FatalSocketError error) {
 
 // "Error : Create Socket" and so on, without the newline.
 const char* messageOf(FatalSocketError error);
-
-// Writes "Error : ...\n" to `out`.
-void reportFatal(FatalSocketError error, std::FILE* out);
 
 }  // namespace pelmora

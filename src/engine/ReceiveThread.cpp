@@ -10,6 +10,7 @@
 #include <array>
 #include <cerrno>
 #include <chrono>
+#include <string_view>
 
 #include "protocol/Dispatch.h"
 #include "protocol/Wire.h"
@@ -30,6 +31,10 @@ std::int64_t nowNanoseconds() {
         .count();
 }
 
+static_assert(kMaxDatagram == 1072, "the oversize line names the largest datagram");
+constexpr std::string_view kOversizeLine =
+    "Error : recvfrom: datagram longer than 1072 bytes dropped";
+
 // Datagrams applied between two looks at the socket.
 constexpr int kApplyBatch = 32;
 
@@ -40,7 +45,7 @@ constexpr std::int64_t nanoseconds(milliseconds m) {
 }  // namespace
 
 ReceiveThread::ReceiveThread(SetupSocket& socket, CameraTable& table, EngineObserver* observer,
-                             std::FILE* diagnostics)
+                             DiagnosticQueue& diagnostics)
     : socket_(socket),
       table_(table),
       observer_(observer),
@@ -105,9 +110,7 @@ void ReceiveThread::apply(const ReceiveRing::Datagram& datagram) {
     if (datagram.oversize) {
         // Longer than any camera sends: one line, and receiving goes on.
         ++oversize_;
-        std::fprintf(diagnostics_, "Error : recvfrom: datagram longer than %zu bytes dropped\n",
-                     kMaxDatagram);
-        std::fflush(diagnostics_);
+        diagnostics_.post(DiagnosticKind::OversizeDatagram, kOversizeLine);
         return;
     }
     ++datagrams_;
@@ -143,8 +146,7 @@ void ReceiveThread::run() {
     if (table_.stopRequested == 0) {
         // Receiving cannot go on. The socket stays open until stop so that a send racing with
         // this failure cannot reach a descriptor number reused meanwhile.
-        std::fputs("Error : recvfrom\n", diagnostics_);
-        std::fflush(diagnostics_);
+        diagnostics_.post(DiagnosticKind::ReceiveFailed, "Error : recvfrom");
         if (observer_ != nullptr) {
             observer_->receiveFailed();
         }

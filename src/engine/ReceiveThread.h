@@ -11,10 +11,10 @@
 #include <poll.h>
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <thread>
 
+#include "engine/DiagnosticQueue.h"
 #include "engine/EngineObserver.h"
 #include "engine/ReceiveRing.h"
 #include "engine/SetupSocket.h"
@@ -30,7 +30,7 @@ struct ReceiveStats {
 class ReceiveThread {
   public:
     ReceiveThread(SetupSocket& socket, CameraTable& table, EngineObserver* observer,
-                  std::FILE* diagnostics);
+                  DiagnosticQueue& diagnostics);
     ~ReceiveThread();
     ReceiveThread(const ReceiveThread&) = delete;
     ReceiveThread& operator=(const ReceiveThread&) = delete;
@@ -56,7 +56,8 @@ class ReceiveThread {
     SetupSocket& socket_;
     CameraTable& table_;
     EngineObserver* observer_;
-    std::FILE* diagnostics_;
+    // Lines are queued for the owner's thread to write: this thread never waits on output.
+    DiagnosticQueue& diagnostics_;
     int wakeFd_ = -1;
     std::thread thread_;
     std::atomic<bool> closeFailed_{false};

@@ -10,7 +10,7 @@
 #include "engine/BroadcastInterfaces.h"
 
 namespace pelmora {
-SetupSocket::SetupSocket(SendTarget target, std::FILE* diagnostics, int receiveBuffer)
+SetupSocket::SetupSocket(SendTarget target, DiagnosticQueue& diagnostics, int receiveBuffer)
     : target_(target), diagnostics_(diagnostics), receiveBuffer_(receiveBuffer) {}
 
 SetupSocket::~SetupSocket() {
@@ -53,8 +53,7 @@ int SetupSocket::sendDatagram(std::string_view text) {
         }
     }
     if (!sent) {
-        std::fputs("Error : sendto\n", diagnostics_);
-        std::fflush(diagnostics_);
+        diagnostics_.post(DiagnosticKind::SendFailed, "Error : sendto");
         return -1;
     }
     return 0;

@@ -4,10 +4,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string_view>
 
+#include "engine/DiagnosticQueue.h"
 #include "engine/FatalSocketError.h"
 #include "engine/SendTarget.h"
 
@@ -15,7 +15,7 @@ namespace pelmora {
 
 class SetupSocket {
   public:
-    SetupSocket(SendTarget target, std::FILE* diagnostics, int receiveBuffer);
+    SetupSocket(SendTarget target, DiagnosticQueue& diagnostics, int receiveBuffer);
     ~SetupSocket();
     SetupSocket(const SetupSocket&) = delete;
     SetupSocket& operator=(const SetupSocket&) = delete;
@@ -25,7 +25,7 @@ class SetupSocket {
 
     // Sends one datagram (the bytes of `text`, no terminating NUL) to the target: a limited
     // broadcast leaves once by every broadcast interface. 0 when at least one send went out;
-    // otherwise writes "Error : sendto" and returns −1. The socket stays open either way.
+    // otherwise queues "Error : sendto" and returns −1. The socket stays open either way.
     int sendDatagram(std::string_view text);
 
     // Closes the socket; false when close itself failed.
@@ -43,7 +43,7 @@ class SetupSocket {
     bool sendByInterface(std::string_view text, unsigned ifindex, in_addr source);
 
     SendTarget target_;
-    std::FILE* diagnostics_;
+    DiagnosticQueue& diagnostics_;
     int receiveBuffer_;
     // Atomic: the receive thread closes it at stop while the UI thread may read it.
     std::atomic<int> fd_{-1};

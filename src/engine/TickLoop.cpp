@@ -9,6 +9,8 @@ TickLoop::TickLoop(DiscoveryEngine& engine)
 
 bool TickLoop::runUntil(Clock::time_point deadline, const std::function<bool()>& done) {
     for (;;) {
+        // Woken for diagnostic lines too: they are written here, on the owner's thread.
+        engine_.drainDiagnostics();
         if (done && done()) {
             return true;
         }

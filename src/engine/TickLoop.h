@@ -22,7 +22,7 @@ class TickLoop {
     // returns true. Returns true when `done` ended it.
     bool runUntil(Clock::time_point deadline, const std::function<bool()>& done = {});
 
-    // From any thread: makes the loop check `done` now.
+    // From any thread: makes the loop check `done`, and write waiting diagnostic lines, now.
     void wake();
 
   private:

@@ -2,11 +2,15 @@
 #include "engine/DiscoveryEngine.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -55,13 +59,13 @@ SendTarget loopback(std::uint16_t port) {
 struct Diagnostics {
     Diagnostics() : file(std::tmpfile()) {}
     ~Diagnostics() { std::fclose(file); }
+    int fd() const { return fileno(file); }
     std::string text() const {
-        std::fflush(file);
-        std::rewind(file);
         std::string out;
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, file) != nullptr) {
-            out += buffer;
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::pread(fd(), buffer, sizeof buffer, static_cast<off_t>(out.size()))) > 0) {
+            out.append(buffer, static_cast<std::size_t>(n));
         }
         return out;
     }
@@ -73,7 +77,7 @@ class DiscoveryEngineTest : public ::testing::Test {
     void SetUp() override {
         table.setNotifier(&recorder);
         engine = std::make_unique<DiscoveryEngine>(
-            table, &observer, EngineOptions{loopback(camera.port()), diagnostics.file});
+            table, &observer, EngineOptions{loopback(camera.port()), diagnostics.fd()});
         ASSERT_FALSE(engine->start());
     }
     void TearDown() override { engine->stop(); }
@@ -166,7 +170,8 @@ TEST_F(DiscoveryEngineTest, oversizeDatagramIsDroppedAndEngineContinues) {
     camera.sendTo(enginePort(), largest);
     ASSERT_TRUE(eventually([&] { return table.count() == 1; }));
     EXPECT_FALSE(table.findByMac("00:80:F0:00:00:09"));
-    EXPECT_NE(diagnostics.text().find("longer than 1072 bytes dropped"), std::string::npos);
+    engine->drainDiagnostics();
+    EXPECT_EQ(diagnostics.text(), "Error : recvfrom: datagram longer than 1072 bytes dropped\n");
 }
 
 TEST_F(DiscoveryEngineTest, acknowledgementsAndRefusalsReachTheNotifier) {
@@ -211,7 +216,7 @@ TEST(DiscoveryEngineFailures, aFailedSendIsReportedButNotFatal) {
     CameraTable table;
     Diagnostics diagnostics;
     // Port 0 cannot be sent to: every send fails.
-    DiscoveryEngine engine(table, &observer, EngineOptions{loopback(0), diagnostics.file});
+    DiscoveryEngine engine(table, &observer, EngineOptions{loopback(0), diagnostics.fd()});
     ASSERT_FALSE(engine.start());
     EXPECT_EQ(engine.sendDatagram("x"), -1);
     EXPECT_EQ(diagnostics.text(), "Error : sendto\nError : sendto\n");
@@ -226,11 +231,103 @@ TEST(DiscoveryEngineFailures, aFailedSendIsReportedButNotFatal) {
 TEST(DiscoveryEngineFailures, aRequestWhoseSendFailedStaysPendingUntilNoResponse) {
     CameraTable table;
     Diagnostics diagnostics;
-    DiscoveryEngine engine(table, nullptr, EngineOptions{loopback(0), diagnostics.file});
+    DiscoveryEngine engine(table, nullptr, EngineOptions{loopback(0), diagnostics.fd()});
     ASSERT_FALSE(engine.start());
     const int slot = table.registerPending("00:80:F0:00:00:01", "\x02SETMAC:x\xFF\x03");
     EXPECT_EQ(engine.sendDatagram("\x02SETMAC:x\xFF\x03"), -1);
     EXPECT_EQ(table.read([&](const TableData& d) { return d.pending[slot].state; }), 1);
+}
+
+// Standard output as a pipe nobody reads (a launcher, a pager that has stopped reading).
+class UnreadPipe {
+  public:
+    UnreadPipe() {
+        if (::pipe2(fds_, O_CLOEXEC) != 0) {
+            throw std::runtime_error("pipe");
+        }
+        ::fcntl(fds_[0], F_SETFL, O_NONBLOCK);
+    }
+    ~UnreadPipe() {
+        ::close(fds_[0]);
+        ::close(fds_[1]);
+    }
+    int writeEnd() const { return fds_[1]; }
+    bool full() const {
+        pollfd ready{fds_[1], POLLOUT, 0};
+        return ::poll(&ready, 1, 0) == 0;
+    }
+    // What the pipe holds, read at last.
+    std::string readAll() {
+        std::string text;
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(fds_[0], buffer, sizeof buffer)) > 0) {
+            text.append(buffer, static_cast<std::size_t>(n));
+        }
+        return text;
+    }
+
+  private:
+    int fds_[2] = {-1, -1};
+};
+
+TEST(DiscoveryEngineDiagnostics, anUnreadOutputStallsNeitherReceivingNorStop) {
+    UnreadPipe output;
+    CameraTable table;
+    PeerSocket camera;
+    DiscoveryEngine engine(table, nullptr,
+                           EngineOptions{loopback(camera.port()), output.writeEnd()});
+    ASSERT_FALSE(engine.start());
+    // Twice the lines the pipe holds, in chunks the socket buffer holds; the owner drains
+    // meanwhile, as its ticks and notices make it do.
+    constexpr std::uint64_t kFlood = 2000;
+    constexpr std::uint64_t kChunk = 100;
+    const std::string huge(kMaxDatagram + 28, 'x');
+    for (std::uint64_t sent = 0; sent < kFlood; sent += kChunk) {
+        for (std::uint64_t i = 0; i < kChunk; ++i) {
+            camera.sendTo(engine.localPort(), huge);
+        }
+        ASSERT_TRUE(eventually([&] {
+            engine.drainDiagnostics();
+            return engine.receiveStats().oversize >= sent + kChunk;
+        })) << "receiving stalled after "
+            << engine.receiveStats().oversize << " oversize datagrams";
+    }
+    ASSERT_TRUE(output.full());
+    camera.sendTo(engine.localPort(), infoReply("00:80:F0:00:00:01"));
+    EXPECT_TRUE(eventually([&] { return table.findByMac("00:80:F0:00:00:01").has_value(); }));
+
+    const auto before = std::chrono::steady_clock::now();
+    EXPECT_FALSE(engine.stop());
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s) << "stop waited on the output";
+    EXPECT_EQ(table.stopRequested, 0);
+
+    // Once the pipe is read, the rest comes out: every line was written or counted, in order,
+    // with one notice after the last line that was kept.
+    std::string text = output.readAll();
+    engine.drainDiagnostics();
+    text += output.readAll();
+    ASSERT_FALSE(text.empty());
+    ASSERT_EQ(text.back(), '\n');
+    std::uint64_t written = 0;
+    std::vector<std::string> others;
+    for (std::size_t start = 0; start < text.size();) {
+        const auto end = text.find('\n', start);
+        const auto line = text.substr(start, end - start);
+        start = end + 1;
+        if (line == "Error : recvfrom: datagram longer than 1072 bytes dropped") {
+            ++written;
+        } else {
+            others.push_back(line);
+        }
+    }
+    ASSERT_EQ(others.size(), 1u);
+    ASSERT_TRUE(text.ends_with(others[0] + "\n")) << "the notice follows the last line kept";
+    unsigned long long dropped = 0;
+    ASSERT_EQ(std::sscanf(others[0].c_str(), "Error : %llu diagnostic lines dropped", &dropped), 1)
+        << others[0];
+    EXPECT_EQ(written + dropped, kFlood);
+    EXPECT_EQ(dropped, engine.diagnostics().dropped());
 }
 
 }  // namespace
