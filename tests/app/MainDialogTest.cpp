@@ -2,15 +2,20 @@
 #include "app/MainDialog.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <QTest>
+#include <stdexcept>
 
 #include "../engine/PeerSocket.h"
 #include "PageTestSupport.h"
 #include "RecordingMessagePort.h"
 #include "app/SettingsPage.h"
 #include "pages/bandwidth/BandwidthPage.h"
+#include "protocol/Wire.h"
 
 namespace pelmora {
 namespace {
@@ -147,6 +152,62 @@ TEST(MainDialogNetwork, aFailedSendShowsAQuietNoticeInsteadOfABox) {
     MainDialog dialog(MainDialogOptions{unreachable, &messages, {}});
     ASSERT_FALSE(dialog.start());
     EXPECT_EQ(dialog.statusLine()->text(), "Network unreachable — retrying");
+    EXPECT_EQ(messages.count(), 0u);
+}
+
+// Standard output as a pipe nobody reads (a launcher, a pager that has stopped reading).
+struct UnreadPipe {
+    UnreadPipe() {
+        if (::pipe2(fds, O_CLOEXEC) != 0) {
+            throw std::runtime_error("pipe");
+        }
+    }
+    ~UnreadPipe() {
+        ::close(fds[0]);
+        ::close(fds[1]);
+    }
+    bool full() const {
+        pollfd ready{fds[1], POLLOUT, 0};
+        return ::poll(&ready, 1, 0) == 0;
+    }
+    int fds[2] = {-1, -1};
+};
+
+// About 1,100 oversize datagrams' lines fill such a pipe. Discovery must go on behind them and
+// the window must still close at once.
+TEST(MainDialogDiagnostics, anUnreadOutputStopsNeitherDiscoveryNorClosing) {
+    UnreadPipe output;
+    test::PeerSocket camera;
+    RecordingMessagePort messages;
+    SendTarget target;
+    target.address.s_addr = htonl(INADDR_LOOPBACK);
+    target.port = camera.port();
+    MainDialog dialog(MainDialogOptions{target, &messages, {}, output.fds[1]});
+    ASSERT_FALSE(dialog.start());
+    dialog.show();
+    const auto port = dialog.engine().localPort();
+    const std::string huge(kMaxDatagram + 28, 'x');
+    constexpr std::uint64_t kChunk = 100;
+    for (std::uint64_t sent = 0; sent < 2000; sent += kChunk) {
+        for (std::uint64_t i = 0; i < kChunk; ++i) {
+            camera.sendTo(port, huge);
+        }
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return dialog.engine().receiveStats().oversize >= sent + kChunk; }, 5000))
+            << "receiving stalled after " << dialog.engine().receiveStats().oversize;
+    }
+    ASSERT_TRUE(output.full());
+
+    const auto mac = test::macOf(1);
+    camera.sendTo(port, DatagramBuilder{}.field("MAC:", mac).field("MODEL:", "PM-C110").finish());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.table().findByMac(mac).has_value(); }, 5000));
+    dialog.currentPage()->refreshGrid();
+    EXPECT_EQ(dialog.currentPage()->grid()->TextMatrix(1, 0), QString::fromStdString(mac));
+
+    const auto before = std::chrono::steady_clock::now();
+    dialog.close();
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 2s) << "closing waited on the output";
+    EXPECT_EQ(dialog.engine().socket().fd(), -1);
     EXPECT_EQ(messages.count(), 0u);
 }
 
