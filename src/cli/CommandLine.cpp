@@ -1,5 +1,6 @@
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -21,8 +22,10 @@ CLI::Validator fieldTextValidator() {
 }
 
 void CommandLine::addTargetOption(CLI::App* command) {
-    command->add_option("--target", targetText_,
-                        "Send to HOST[:PORT] instead of broadcasting to 255.255.255.255:2380");
+    targetOptions_.push_back(
+        command->add_option("--target", targetText_,
+                            "Send to HOST[:PORT] (an IPv4 address or a name) instead of "
+                            "broadcasting to 255.255.255.255:2380"));
 }
 
 void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum) {
@@ -45,7 +48,10 @@ void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum) {
 }
 
 int CommandLine::run() {
-    if (!targetText_.empty()) {
+    // Given but empty is no target at all: it must not fall back to broadcasting.
+    const bool targetGiven = std::any_of(targetOptions_.begin(), targetOptions_.end(),
+                                         [](const CLI::Option* o) { return o->count() > 0; });
+    if (targetGiven) {
         std::string error;
         const auto parsed = parseTarget(targetText_, &error);
         if (!parsed) {

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine/SendTarget.h"
 #include "pages/PageRules.h"
@@ -36,6 +37,7 @@ class CommandLine {
     CLI::App& app_;
     std::string targetText_;
     SendTarget target_ = SendTarget::broadcast();
+    std::vector<CLI::Option*> targetOptions_;
     std::string user_;
     std::string password_;
     std::function<int()> action_;

@@ -41,6 +41,10 @@ std::optional<SendTarget> parseTarget(std::string_view text, std::string* error)
         }
         return std::nullopt;
     };
+    // A literal such as "::1" or "[::1]:2380" would otherwise be read as a host and a port.
+    if (text.find('[') != std::string_view::npos || text.find(':') != text.rfind(':')) {
+        return fail("IPv6 is not supported");
+    }
     SendTarget target;
     target.port = kSetupPort;
     std::string_view host = text;
@@ -56,7 +60,7 @@ std::optional<SendTarget> parseTarget(std::string_view text, std::string* error)
         }
         target.port = static_cast<std::uint16_t>(value);
     }
-    if (host.empty()) {
+    if (host.find_first_not_of(" \t\n\v\f\r") == std::string_view::npos) {
         return fail("missing host");
     }
     const std::string hostText(host);

@@ -21,8 +21,9 @@ struct SendTarget {
     std::string text() const;
 };
 
-// "HOST" or "HOST:PORT"; HOST is a dotted IPv4 address or a name that resolves to one. The
-// port defaults to the setup port. nullopt (with a reason in `error`) when it does not parse.
+// "HOST" or "HOST:PORT"; HOST is a dotted IPv4 address or a name that resolves to one (not
+// blank, not an IPv6 literal). The port defaults to the setup port. nullopt (with a reason in
+// `error`) when it does not parse.
 std::optional<SendTarget> parseTarget(std::string_view text, std::string* error = nullptr);
 
 }  // namespace pelmora
