@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -71,6 +72,13 @@ std::optional<int> MainDialog::start() {
         page->setTable(&table_, services);
         page->grid()->viewport()->installEventFilter(this);
         connect(page, &SettingsPage::sortColumn, this, &MainDialog::sortColumn);
+        // A dialog's buttons press on Enter by default; here Enter presses nothing, or a second
+        // Enter after a result box would send the same request again. Space still presses the
+        // focused button.
+        for (auto* button : page->findChildren<QPushButton*>()) {
+            button->setAutoDefault(false);
+            button->setDefault(false);
+        }
     }
     connect(&bridge_, &TableBridge::pageRefresh, bandwidthPage(), &BandwidthPage::pageRefresh);
     tabs_->setCurrentIndex(0);

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <QPushButton>
 #include <QTest>
 #include <stdexcept>
 
@@ -15,6 +16,8 @@
 #include "RecordingMessagePort.h"
 #include "app/SettingsPage.h"
 #include "pages/bandwidth/BandwidthPage.h"
+#include "pages/network/NetworkPage.h"
+#include "pages/network/NetworkRequest.h"
 #include "protocol/Wire.h"
 
 namespace pelmora {
@@ -90,6 +93,35 @@ TEST_F(MainDialogTest, escapeAndEnterDoNotCloseTheWindow) {
     pressKey(Qt::Key_Escape);
     pressKey(Qt::Key_Return);
     EXPECT_TRUE(dialog->isVisible());
+}
+
+// Enter on a focused button (after a result box, say) must not send the request again; no
+// button is drawn as the default either. Space stays the keyboard's way to press it.
+TEST_F(MainDialogTest, enterPressesNoPageButtonSpaceDoes) {
+    ASSERT_TRUE(camera.receive(2s));  // the first enquiry
+    test::addCamera(dialog->table(), 1);
+    auto* page = static_cast<NetworkPage*>(dialog->page(0));
+    page->refreshGrid();
+    auto* grid = page->grid();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualItemRect(grid->item(0, 0)).center());
+    page->nameEdit()->setText("admin");
+    page->passwordEdit()->setText("secret");
+    for (QWidget* focus :
+         {static_cast<QWidget*>(page->passwordEdit()), static_cast<QWidget*>(page->rebootButton()),
+          static_cast<QWidget*>(page->okButton())}) {
+        focus->setFocus();
+        QApplication::processEvents();
+        pressKey(Qt::Key_Return);
+        pressKey(Qt::Key_Enter);
+        for (auto* button : dialog->findChildren<QPushButton*>()) {
+            EXPECT_FALSE(button->isDefault()) << button->text().toStdString();
+        }
+    }
+    EXPECT_FALSE(camera.receive(300ms)) << "Enter sent a request";
+    page->rebootButton()->setFocus();
+    pressKey(Qt::Key_Space);
+    EXPECT_EQ(camera.receive(2s), buildRebootRequest(test::macOf(1), "admin", "secret"));
 }
 
 TEST_F(MainDialogTest, sortRequestsMapThePppoeAddressColumnAndRestartAfterAPageChange) {
