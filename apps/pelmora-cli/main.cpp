@@ -1,14 +1,43 @@
 // pelmora-cli: the camera set-up tool without a window.
 #include <CLI/CLI.hpp>
+#include <cstdio>
+#include <sstream>
+#include <string>
 
 #include "cli/CommandLine.h"
+#include "cli/StandardStreams.h"
 #include "model/CalendarTime.h"
 
+namespace {
+
+int parseAndRun(CLI::App& app, pelmora::CommandLine& line, int argc, char** argv) {
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        // Through writeOutput, which keeps the reason should standard output fail.
+        std::ostringstream help;
+        const int code = app.exit(e, help);
+        pelmora::writeOutput(stdout, help.str());
+        return code;
+    } catch (const CLI::ParseError& e) {
+        // Any other parse error is a usage error.
+        return app.exit(e) == 0 ? 0 : 2;
+    }
+    return line.run();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    pelmora::reserveStandardStreams();
     pelmora::pinLocalTimeZone();
     CLI::App app{
         "Pelmora command-line tool: finds network cameras on the LAN and changes their "
         "settings, without a window."};
+    app.footer(
+        "Exit status: 0 success; 1 a refusal, no answer or a failure (a failed write of standard "
+        "output too); 2 a usage error; 1 to 5 after an \"Error : \" line for a fatal socket "
+        "error.");
     app.require_subcommand(1);
     pelmora::CommandLine line(app);
     pelmora::addDiscoverCommand(line);
@@ -17,11 +46,5 @@ int main(int argc, char** argv) {
     pelmora::addSetPppoeCommand(line);
     pelmora::addRebootCommand(line);
     pelmora::addSetTimeCommand(line);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& e) {
-        // --help prints and succeeds; any other parse error is a usage error.
-        return app.exit(e) == 0 ? 0 : 2;
-    }
-    return line.run();
+    return pelmora::finishStandardOutput(parseAndRun(app, line, argc, argv));
 }

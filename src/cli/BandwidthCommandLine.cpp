@@ -14,8 +14,8 @@ void addSetBandwidthCommand(CommandLine& line) {
     auto* command = line.app().add_subcommand(
         "set-bandwidth",
         "Set one camera's bandwidth limit. Prints the camera's answer (\"Setting OK\", "
-        "\"Setting NG\" or its own message) or \"No Response\" after about 10 s; exits 0 only "
-        "when the camera accepted.");
+        "\"Setting NG\" or its own message) or \"No Response\" after about 10 s (\"Not Sent\" at "
+        "once when the request could not be sent); exits 0 only when the camera accepted.");
     command->add_option("MAC", values->mac, "The camera's MAC address, as discover prints it")
         ->required()
         ->check(fieldTextValidator());

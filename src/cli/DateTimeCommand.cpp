@@ -2,6 +2,7 @@
 
 #include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
+#include "cli/StandardStreams.h"
 
 namespace pelmora {
 namespace {
@@ -10,7 +11,7 @@ namespace {
 // keeps the command from waiting for ever if that tick never comes.
 constexpr std::chrono::seconds kLongestWait{15};
 
-enum class Answer { Waiting, Accepted, Refused, NoResponse };
+enum class Answer { Waiting, Accepted, Refused, NoResponse, NotSent };
 
 const char* wordsFor(Answer answer) {
     switch (answer) {
@@ -18,6 +19,8 @@ const char* wordsFor(Answer answer) {
             return "OK";
         case Answer::Refused:
             return "NG";
+        case Answer::NotSent:
+            return "Not Sent";
         default:
             return "No Response";
     }
@@ -69,10 +72,28 @@ int runDateTimeCommand(const DateTimeCommand& command, std::FILE* out) {
         return *code;
     }
     auto& engine = session.engine();
+    // One send per camera, in order, so the results line up with the MACs.
+    std::vector<bool> sent;
     const auto slots = sendDateTimeRequests(
-        session.table(), [&engine](std::string_view text) { return engine.sendDatagram(text); },
+        session.table(),
+        [&engine, &sent](std::string_view text) {
+            const int result = engine.sendDatagram(text);
+            sent.push_back(result == 0);
+            return result;
+        },
         command.macs, command.values, command.button);
     std::vector<Answer> answers(command.macs.size(), Answer::Waiting);
+    // A request that never left is not waited for; its slot is freed at once.
+    session.table().modify([&](TableData& data) {
+        for (std::size_t i = 0; i < answers.size(); ++i) {
+            if (!sent[i]) {
+                answers[i] = Answer::NotSent;
+                if (slots[i] >= 0) {
+                    data.pending[slots[i]].state = PendingRequest::kFree;
+                }
+            }
+        }
+    });
     // Date and time answers are settled without a notification, so they are looked for after
     // every tick, once a second, as the page's grid does.
     session.runFor(kLongestWait, [&] { return collectAnswers(session.table(), slots, answers); });
@@ -85,7 +106,7 @@ int runDateTimeCommand(const DateTimeCommand& command, std::FILE* out) {
     }
     bool allAccepted = true;
     for (std::size_t i = 0; i < answers.size(); ++i) {
-        std::fprintf(out, "%s %s\n", printableText(command.macs[i]).c_str(), wordsFor(answers[i]));
+        writeOutput(out, printableText(command.macs[i]) + " " + wordsFor(answers[i]) + "\n");
         allAccepted = allAccepted && answers[i] == Answer::Accepted;
     }
     return allAccepted ? 0 : 1;

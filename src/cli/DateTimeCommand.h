@@ -19,7 +19,8 @@ struct DateTimeCommand {
 };
 
 // Sends, waits until every camera has answered or the table has prompted "No Response" for
-// it, and prints "MAC OK", "MAC NG" or "MAC No Response" per camera in the order given.
+// it, and prints "MAC OK", "MAC NG" or "MAC No Response" per camera in the order given
+// ("MAC Not Sent", without waiting, for a request that could not be sent).
 // Returns the process exit code: 0 when every camera accepted, 1 otherwise, or the code of a
 // fatal socket error.
 int runDateTimeCommand(const DateTimeCommand& command, std::FILE* out);

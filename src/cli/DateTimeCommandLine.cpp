@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/DateTimeArguments.h"
 #include "cli/DateTimeCommand.h"
+#include "cli/StandardStreams.h"
 
 namespace pelmora {
 namespace {
@@ -43,9 +44,10 @@ void addSetTimeCommand(CommandLine& line) {
     auto* command = line.app().add_subcommand(
         "set-time",
         "Set the clock, time zone and date format of one or more cameras. Prints one line per "
-        "camera: its MAC and \"OK\", \"NG\" or \"No Response\" (after about 10 s); exits 0 only "
-        "when every camera accepted. A missing or invalid format, zone or date prints the "
-        "window's message (for example \"Time Zone Setting Error\"), sends nothing and exits 1.");
+        "camera: its MAC and \"OK\", \"NG\", \"No Response\" (after about 10 s) or \"Not "
+        "Sent\" (at once, when its request could not be sent); exits 0 only when every camera "
+        "accepted. A missing or invalid format, zone or date prints the window's message (for "
+        "example \"Time Zone Setting Error\"), sends nothing and exits 1.");
     command->add_option("MAC", values->macs, "The cameras' MAC addresses, as discover prints them")
         ->required()
         ->check(fieldTextValidator())
@@ -67,7 +69,7 @@ void addSetTimeCommand(CommandLine& line) {
                 values->pc ? readPcDateTime(format, zone)
                            : checkManualDateTime(dateTimeSelections(format, zone, values->at));
             if (!check.values) {
-                std::printf("%.*s\n", static_cast<int>(check.message.size()), check.message.data());
+                writeOutput(stdout, std::string(check.message) + "\n");
                 return 1;
             }
             return runDateTimeCommand(

@@ -1,10 +1,12 @@
 #include "cli/DiscoverCommand.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
+#include "cli/StandardStreams.h"
 
 namespace pelmora {
 
@@ -21,10 +23,17 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
     if (failed) {
         return exitCodeOf(FatalSocketError::Receive);
     }
+    // Not one enquiry left the machine (no route): an empty list would claim there is no
+    // camera.
+    if (session.sendsSucceeded() == 0) {
+        std::fprintf(stderr, "Error : no discovery enquiry could be sent to %s\n",
+                     options.target.text().c_str());
+        return 1;
+    }
     auto cameras = session.table().liveRecords();
     std::erase_if(cameras, [](const CameraRecord& r) { return !isListed(r); });
     const auto text = options.json ? formatCameraJson(cameras) : formatCameraTable(cameras);
-    std::fputs(text.c_str(), out);
+    writeOutput(out, text);
     return 0;
 }
 

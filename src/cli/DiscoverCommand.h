@@ -14,7 +14,8 @@ struct DiscoverOptions {
     SendTarget target = SendTarget::broadcast();
 };
 
-// Returns the process exit code: 0, or 1 to 5 for a fatal socket error.
+// Returns the process exit code: 0; 1 when no enquiry could be sent; 1 to 5 for a fatal socket
+// error.
 int runDiscover(const DiscoverOptions& options, std::FILE* out);
 
 }  // namespace pelmora

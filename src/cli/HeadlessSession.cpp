@@ -54,6 +54,10 @@ RetryAnswer HeadlessSession::noResponse(std::string_view) {
     return RetryAnswer::Cancel;
 }
 
+void HeadlessSession::sendResult(bool ok) {
+    ++(ok ? sendsSucceeded_ : sendsFailed_);
+}
+
 void HeadlessSession::receiveFailed() {
     // Queued behind "Error : recvfrom"; this thread must not wait on standard error.
     engine_.diagnostics().post(DiagnosticKind::ReceiveFailed, "Network NG");

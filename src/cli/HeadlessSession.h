@@ -36,6 +36,9 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     CameraTable& table() { return table_; }
     DiscoveryEngine& engine() { return engine_; }
     bool receiveHasFailed() const { return receiveFailed_; }
+    // Sends (enquiries and requests) that went out, and that failed, since the start.
+    int sendsSucceeded() const { return sendsSucceeded_; }
+    int sendsFailed() const { return sendsFailed_; }
     // The first outcome of a setting request since the session started, if any.
     std::optional<SettingOutcome> outcome() const;
 
@@ -46,6 +49,7 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
 
     // EngineObserver; diagnostic lines go to standard error from the tick loop.
     void receiveFailed() override;
+    void sendResult(bool ok) override;
     void diagnosticsWaiting() override { loop_.wake(); }
 
   private:
@@ -53,6 +57,8 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     DiscoveryEngine engine_;
     TickLoop loop_;
     std::atomic<bool> receiveFailed_{false};
+    std::atomic<int> sendsSucceeded_{0};
+    std::atomic<int> sendsFailed_{0};
     mutable std::mutex mutex_;
     std::optional<SettingOutcome> outcome_;
 };

@@ -9,6 +9,7 @@
 #include "cli/AddressOption.h"
 #include "cli/CommandLine.h"
 #include "cli/SettingCommand.h"
+#include "cli/StandardStreams.h"
 #include "pages/network/NetworkChecks.h"
 #include "pages/network/NetworkRequest.h"
 
@@ -89,7 +90,8 @@ void addSetNetworkCommand(CommandLine& line) {
         "refused one prints its message (\"IP address Error\", \"Subnetmask Error\", "
         "\"Gateway address Error\" or \"HTTP port No. Error\"), sends nothing and exits 1. "
         "Otherwise prints the camera's answer (\"Setting OK\", \"Setting NG\" or its own "
-        "message) or \"No Response\" after about 10 s; exits 0 only when the camera accepted.");
+        "message) or \"No Response\" after about 10 s (\"Not Sent\" at once when the request "
+        "could not be sent); exits 0 only when the camera accepted.");
     command->add_option("MAC", values->mac, "The camera's MAC address, as discover prints it")
         ->required()
         ->check(fieldTextValidator());
@@ -141,8 +143,7 @@ void addSetNetworkCommand(CommandLine& line) {
         line.setAction([&line, values] {
             const auto settings = values->settings();
             if (const auto refusal = refusalFor(checkNetworkSettings(settings))) {
-                std::fprintf(stdout, "%.*s\n", static_cast<int>(refusal->message.size()),
-                             refusal->message.data());
+                writeOutput(stdout, std::string(refusal->message) + "\n");
                 return 1;
             }
             const auto request =
@@ -158,8 +159,9 @@ void addRebootCommand(CommandLine& line) {
         "reboot",
         "Reboot one camera, as the Network page's Reboot does: no check and no question first. "
         "Prints the camera's answer (\"Setting OK\", \"Setting NG\" or its own message) or "
-        "\"No Response\" after about 10 s; exits 0 only when the camera accepted. A rebooting "
-        "camera answers nothing until it is back.");
+        "\"No Response\" after about 10 s (\"Not Sent\" at once when the request could not be "
+        "sent); exits 0 only when the camera accepted. A rebooting camera answers nothing until "
+        "it is back.");
     command->add_option("MAC", *mac, "The camera's MAC address, as discover prints it")
         ->required()
         ->check(fieldTextValidator());

@@ -9,6 +9,7 @@
 #include "cli/AddressOption.h"
 #include "cli/CommandLine.h"
 #include "cli/SettingCommand.h"
+#include "cli/StandardStreams.h"
 #include "pages/pppoe/PppoeRequest.h"
 
 namespace pelmora {
@@ -82,7 +83,8 @@ void addSetPppoeCommand(CommandLine& line) {
         "account check runs first: an empty user ID prints \"UserID Error\", an empty password "
         "or a re-typed one that differs prints \"Password Error\"; either sends nothing and "
         "exits 1. Otherwise prints the camera's answer (\"Setting OK\", \"Setting NG\" or its "
-        "own message) or \"No Response\" after about 10 s; exits 0 only when the camera "
+        "own message) or \"No Response\" after about 10 s (\"Not Sent\" at once when the "
+        "request could not be sent); exits 0 only when the camera "
         "accepted. A camera without PPPoE (\"pppoeReported\": 0 in discover --json) refuses "
         "the request. A usage error (a missing or conflicting option, a value too long or "
         "malformed) exits 2.");
@@ -140,8 +142,7 @@ void addSetPppoeCommand(CommandLine& line) {
                                                        values->retypedPassword());
                 if (verdict != PppoeAccountVerdict::Valid) {
                     const auto message = pppoeAccountMessage(verdict);
-                    std::fprintf(stdout, "%.*s\n", static_cast<int>(message.size()),
-                                 message.data());
+                    writeOutput(stdout, std::string(message) + "\n");
                     return 1;
                 }
             }

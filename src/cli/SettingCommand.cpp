@@ -2,6 +2,7 @@
 
 #include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
+#include "cli/StandardStreams.h"
 #include "pages/SettingSender.h"
 
 namespace pelmora {
@@ -19,10 +20,14 @@ int runSettingCommand(const SettingCommand& command, std::FILE* out) {
         return *code;
     }
     auto& engine = session.engine();
-    sendSettingRequest(
-        session.table(), [&engine](std::string_view text) { return engine.sendDatagram(text); },
-        command.mac, command.request);
-    session.runFor(kLongestWait, [&session] { return session.outcome().has_value(); });
+    const bool sent =
+        sendSettingRequest(
+            session.table(), [&engine](std::string_view text) { return engine.sendDatagram(text); },
+            command.mac, command.request) == 0;
+    // A request that never left cannot be answered: no reason to wait for "No Response".
+    if (sent) {
+        session.runFor(kLongestWait, [&session] { return session.outcome().has_value(); });
+    }
     const bool failed = session.receiveHasFailed();
     if (const auto code = session.stop()) {
         return *code;
@@ -30,8 +35,9 @@ int runSettingCommand(const SettingCommand& command, std::FILE* out) {
     if (failed) {
         return exitCodeOf(FatalSocketError::Receive);
     }
-    const auto outcome = session.outcome().value_or(SettingOutcome{false, "No Response"});
-    std::fprintf(out, "%s\n", printableText(outcome.words).c_str());
+    const auto outcome =
+        session.outcome().value_or(SettingOutcome{false, sent ? "No Response" : "Not Sent"});
+    writeOutput(out, printableText(outcome.words) + "\n");
     return outcome.accepted ? 0 : 1;
 }
 

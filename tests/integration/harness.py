@@ -30,21 +30,38 @@ def in_private_namespace():
     return os.environ.get("PELMORA_IN_NETNS") == "1"
 
 
+# Runs a command in a network namespace of its own, made by an unprivileged user.
+UNSHARE_NET = ["unshare", "--user", "--map-root-user", "--net"]
+
+
+def namespace_problem():
+    """Why no private network namespace can be made here, or None when one can."""
+    if shutil.which("unshare") is None or shutil.which("ip") is None:
+        return "unshare or ip not available"
+    probe = subprocess.run(UNSHARE_NET + ["true"], capture_output=True)
+    if probe.returncode != 0:
+        return "cannot create a network namespace: " + probe.stderr.decode().strip()
+    return None
+
+
 def reexec_in_namespace(netns_script):
     """Runs this test script again inside a private network namespace (loopback only, default
     route on it). Exits with the skip code where no namespace can be made."""
     if in_private_namespace():
         return
-    if shutil.which("unshare") is None or shutil.which("ip") is None:
-        print("skipped: unshare or ip not available")
-        sys.exit(SKIP)
-    probe = subprocess.run(["unshare", "--user", "--map-root-user", "--net", "true"],
-                           capture_output=True)
-    if probe.returncode != 0:
-        print("skipped: cannot create a network namespace:", probe.stderr.decode().strip())
+    problem = namespace_problem()
+    if problem is not None:
+        print("skipped:", problem)
         sys.exit(SKIP)
     result = subprocess.run([netns_script, sys.executable] + sys.argv)
     sys.exit(result.returncode)
+
+
+def without_network():
+    """A prefix that runs a command in a fresh network namespace whose loopback is down: there
+    is no route at all, every send fails (ENETUNREACH) and nothing leaves. None where no
+    namespace can be made."""
+    return UNSHARE_NET if namespace_problem() is None else None
 
 
 class Simulator:
@@ -72,9 +89,9 @@ class Simulator:
         self.stop()
 
 
-def run_cli(binary, *args, prefix=(), timeout=60):
-    return subprocess.run(list(prefix) + [binary, *args], capture_output=True, text=True,
-                          timeout=timeout)
+def run_cli(binary, *args, prefix=(), timeout=60, stdout=subprocess.PIPE):
+    return subprocess.run(list(prefix) + [binary, *args], stdout=stdout, stderr=subprocess.PIPE,
+                          text=True, timeout=timeout)
 
 
 def nothing_arrives(sock):
