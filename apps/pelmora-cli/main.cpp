@@ -35,9 +35,10 @@ int main(int argc, char** argv) {
         "Pelmora command-line tool: finds network cameras on the LAN and changes their "
         "settings, without a window."};
     app.footer(
-        "Exit status: 0 success; 1 a refusal, no answer or a failure (a failed write of standard "
-        "output too); 2 a usage error; 1 to 5 after an \"Error : \" line for a fatal socket "
-        "error.");
+        "A MAC is six two-digit hex pairs, 02:50:4D:00:00:01 as cameras report it; lower case "
+        "and \"-\" separators are read as the same MAC. Exit status: 0 success; 1 a refusal, no "
+        "answer or a failure (a failed write of standard output too); 2 a usage error; 1 to 5 "
+        "after an \"Error : \" line for a fatal socket error.");
     app.require_subcommand(1);
     pelmora::CommandLine line(app);
     pelmora::addDiscoverCommand(line);

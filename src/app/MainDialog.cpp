@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <chrono>
 
 #include "app/ProductVersion.h"
 #include "pages/bandwidth/BandwidthPage.h"
@@ -19,6 +20,8 @@ namespace pelmora {
 namespace {
 
 constexpr int kBandwidthTab = 1;
+// How long replies are gathered before the shown grid is rewritten for them.
+constexpr std::chrono::milliseconds kLiveRewriteDelay{100};
 
 }  // namespace
 
@@ -46,6 +49,22 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
             [this] { engine_->drainDiagnostics(); });
     connect(&bridge_, &TableBridge::networkReachable, this, [this](bool reachable) {
         status_->setText(reachable ? QString() : QString("Network unreachable — retrying"));
+    });
+    // Cameras show as they answer, not only on the page's next tick: the first notice of a burst
+    // starts a short wait, and one rewrite then shows every reply that came meanwhile.
+    liveRewriteTimer_.setSingleShot(true);
+    liveRewriteTimer_.setInterval(kLiveRewriteDelay);
+    connect(&bridge_, &TableBridge::listChangedSoon, this, [this] {
+        if (!liveRewriteTimer_.isActive()) {
+            liveRewriteTimer_.start();
+        }
+    });
+    connect(&liveRewriteTimer_, &QTimer::timeout, this, [this] {
+        bridge_.listChangeHandled();
+        if (currentPage_ != nullptr) {
+            ++liveRewrites_;
+            currentPage_->rewriteForNewReplies();
+        }
     });
     connect(&enquiryTimer_, &QTimer::timeout, this, [this] { engine_->enquiryTick(); });
     connect(&agingTimer_, &QTimer::timeout, this, [this] { engine_->agingTick(); });

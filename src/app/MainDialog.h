@@ -58,6 +58,8 @@ class MainDialog final : public QDialog {
     SettingsPage* currentPage() const { return currentPage_; }
     BandwidthPage* bandwidthPage() const;
     QLabel* statusLine() const { return status_; }
+    // Grid rewrites made for replies between the ticks, so far.
+    int liveRewrites() const { return liveRewrites_; }
 
     // The caption from a product version written "1, 0, 0, 0" and a special-build text.
     static QString captionFor(const QString& productVersion, const QString& specialBuild);
@@ -88,6 +90,9 @@ class MainDialog final : public QDialog {
     SettingsPage* currentPage_ = nullptr;
     QTimer enquiryTimer_;
     QTimer agingTimer_;
+    // Gathers the replies of a burst into one rewrite of the shown grid.
+    QTimer liveRewriteTimer_;
+    int liveRewrites_ = 0;
 };
 
 }  // namespace pelmora

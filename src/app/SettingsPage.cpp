@@ -123,12 +123,18 @@ void SettingsPage::refreshGrid() {
             }
         }
     }
-    if (grid_->HighLight() == 0 && changed) {
+    if (grid_->HighLight() == 0 && changed && !(rewritingForReplies_ && highlight == 0)) {
         selectionDropped();
     }
     placeScrollBar(topRowToRestore(topRow));
     grid_->setRedraw(true);
     endRefresh();
+}
+
+void SettingsPage::rewriteForNewReplies() {
+    rewritingForReplies_ = true;
+    refreshGrid();
+    rewritingForReplies_ = false;
 }
 
 void SettingsPage::writeCameraRow(int row, const CameraRecord& record) {

@@ -34,6 +34,10 @@ class SettingsPage : public QWidget {
     virtual void setTable(CameraTable* table, PageServices services);
 
     virtual void refreshGrid();
+    // The same rewrite, run between ticks because replies changed the list. It drops the form
+    // only when the selected camera left the list, never for want of a selection: what is typed
+    // before a camera is chosen lasts until the page's own tick.
+    void rewriteForNewReplies();
     // Makes the row under the pointer (or the keyboard's row) the selected camera.
     virtual void selectRow();
     // Scrolls the grid one row per wheel notch.
@@ -146,6 +150,7 @@ class SettingsPage : public QWidget {
   private:
     std::size_t minimumCredential_ = kMinCredentialLength;
     std::string formCameraMac_;
+    bool rewritingForReplies_ = false;
 };
 
 // Camera text is 8-bit: each byte is the character of the same code.

@@ -24,6 +24,14 @@ void TableBridge::acknowledged() {
         this, [this] { emit pageRefresh(); }, Qt::QueuedConnection);
 }
 
+void TableBridge::listChanged() {
+    if (listChangePosted_.exchange(true)) {
+        return;
+    }
+    QMetaObject::invokeMethod(
+        this, [this] { emit listChangedSoon(); }, Qt::QueuedConnection);
+}
+
 RetryAnswer TableBridge::noResponse(std::string_view) {
     return messages_->askRetry("Information", "No Response") ? RetryAnswer::Retry
                                                              : RetryAnswer::Cancel;

@@ -4,6 +4,7 @@
 // waits for a message box.
 
 #include <QObject>
+#include <atomic>
 
 #include "app/MessagePort.h"
 #include "engine/EngineObserver.h"
@@ -20,7 +21,11 @@ class TableBridge final : public QObject, public TableNotifier, public EngineObs
     // TableNotifier
     void settingResult(ResultIcon icon, std::string_view words) override;
     void acknowledged() override;
+    void listChanged() override;
     RetryAnswer noResponse(std::string_view mac) override;
+
+    // UI thread, once the grid has been rewritten for the notices so far: the next one crosses.
+    void listChangeHandled() { listChangePosted_.store(false); }
 
     // EngineObserver
     void receiveFailed() override;
@@ -30,6 +35,9 @@ class TableBridge final : public QObject, public TableNotifier, public EngineObs
   signals:
     // UI thread. The acknowledgement listener (the Bandwidth control page) refreshes.
     void pageRefresh();
+    // UI thread. Replies have changed what the grids show; one notice per burst until
+    // `listChangeHandled`.
+    void listChangedSoon();
     // UI thread. Sending works again, or does not.
     void networkReachable(bool reachable);
     // UI thread, after "Network NG" was shown: the program should end with this code.
@@ -40,6 +48,9 @@ class TableBridge final : public QObject, public TableNotifier, public EngineObs
   private:
     MessagePort* messages_;
     bool lastSendOk_ = true;
+    // Set by the receive thread when it posts a list notice, cleared by the UI thread once the
+    // grid is rewritten: a burst of a thousand replies crosses as one notice.
+    std::atomic<bool> listChangePosted_{false};
 };
 
 }  // namespace pelmora

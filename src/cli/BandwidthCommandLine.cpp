@@ -1,9 +1,30 @@
 // "set-bandwidth" on the command line.
+#include <cstddef>
+#include <memory>
+#include <string>
+
 #include "cli/CommandLine.h"
+#include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
 #include "pages/bandwidth/BandwidthForm.h"
 
 namespace pelmora {
+namespace {
+
+// The longest text a camera's bandwidth list holds; a longer value is in no camera's list.
+constexpr std::size_t kMaxBandText = sizeof(CameraRecord::bandElements[0]) - 1;
+
+CLI::Validator bandTextValidator() {
+    return CLI::Validator(
+        [](const std::string& text) {
+            return !text.empty() && text.size() <= kMaxBandText
+                       ? std::string{}
+                       : "must be 1 to " + std::to_string(kMaxBandText) + " characters";
+        },
+        "");
+}
+
+}  // namespace
 
 void addSetBandwidthCommand(CommandLine& line) {
     struct Values {
@@ -16,14 +37,19 @@ void addSetBandwidthCommand(CommandLine& line) {
         "Set one camera's bandwidth limit. Prints the camera's answer (\"Setting OK\", "
         "\"Setting NG\" or its own message) or \"No Response\" after about 10 s (\"Not Sent\" at "
         "once when the request could not be sent); exits 0 only when the camera accepted.");
-    command->add_option("MAC", values->mac, "The camera's MAC address, as discover prints it")
+    command
+        ->add_option("MAC", values->mac,
+                     "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
+                     "case and \"-\" separators are read too)")
         ->required()
-        ->check(fieldTextValidator());
+        ->transform(macArgument());
     command
         ->add_option("VALUE", values->band,
                      "The limit as the camera lists it (discover --json, \"bandElements\"), "
-                     "for example 2.0, or \"unlimited\"")
+                     "for example 2.0, or \"unlimited\"; at most " +
+                         std::to_string(kMaxBandText) + " characters")
         ->required()
+        ->check(bandTextValidator())
         ->check(fieldTextValidator());
     line.addCredentialOptions(command);
     line.addTargetOption(command);

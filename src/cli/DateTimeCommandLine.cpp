@@ -4,22 +4,14 @@
 #include "cli/CommandLine.h"
 #include "cli/DateTimeArguments.h"
 #include "cli/DateTimeCommand.h"
+#include "cli/MacArgument.h"
 #include "cli/StandardStreams.h"
+#include "model/CameraTable.h"
 
 namespace pelmora {
 namespace {
 
-// A camera names itself in its answer with 17 characters; a longer MAC could never match.
-CLI::Validator macLengthValidator() {
-    return CLI::Validator(
-        [](const std::string& text) {
-            return !text.empty() && text.size() <= 17 ? std::string{}
-                                                      : std::string("must be 1 to 17 characters");
-        },
-        "");
-}
-
-// The same camera named twice gets one request and one line.
+// The same camera named twice (in any of the forms read) gets one request and one line.
 std::vector<std::string> distinct(const std::vector<std::string>& macs) {
     std::vector<std::string> out;
     for (const auto& mac : macs) {
@@ -48,10 +40,12 @@ void addSetTimeCommand(CommandLine& line) {
         "Sent\" (at once, when its request could not be sent); exits 0 only when every camera "
         "accepted. A missing or invalid format, zone or date prints the window's message (for "
         "example \"Time Zone Setting Error\"), sends nothing and exits 1.");
-    command->add_option("MAC", values->macs, "The cameras' MAC addresses, as discover prints them")
+    command
+        ->add_option("MAC", values->macs,
+                     "The cameras' MAC addresses as discover prints them, 02:50:4D:00:00:01 "
+                     "(lower case and \"-\" separators are read too); at most 1024 cameras")
         ->required()
-        ->check(fieldTextValidator())
-        ->check(macLengthValidator());
+        ->transform(macArgument());
     command->add_option("--format", values->format,
                         "Date format shown by the cameras: ymd, mdy or dmy");
     command->add_option("--zone", values->zone, "Time zone in whole hours from GMT, -12 to 13");
@@ -62,6 +56,12 @@ void addSetTimeCommand(CommandLine& line) {
     source->require_option(1);
     line.addTargetOption(command);
     command->callback([&line, values] {
+        values->macs = distinct(values->macs);
+        // Each request waits in a pending slot of its own until answered.
+        if (values->macs.size() > static_cast<std::size_t>(kTableSize)) {
+            throw CLI::ValidationError(
+                "MAC", "at most " + std::to_string(kTableSize) + " different cameras at once");
+        }
         line.setAction([&line, values] {
             const int format = dateFormatIndex(values->format);
             const int zone = timeZoneIndex(values->zone);
@@ -73,7 +73,7 @@ void addSetTimeCommand(CommandLine& line) {
                 return 1;
             }
             return runDateTimeCommand(
-                {line.target(), distinct(values->macs), *check.values,
+                {line.target(), values->macs, *check.values,
                  values->pc ? DateTimeButton::PcClock : DateTimeButton::Manual},
                 stdout);
         });

@@ -8,6 +8,7 @@
 
 #include "cli/AddressOption.h"
 #include "cli/CommandLine.h"
+#include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
 #include "cli/StandardStreams.h"
 #include "pages/network/NetworkChecks.h"
@@ -92,9 +93,12 @@ void addSetNetworkCommand(CommandLine& line) {
         "Otherwise prints the camera's answer (\"Setting OK\", \"Setting NG\" or its own "
         "message) or \"No Response\" after about 10 s (\"Not Sent\" at once when the request "
         "could not be sent); exits 0 only when the camera accepted.");
-    command->add_option("MAC", values->mac, "The camera's MAC address, as discover prints it")
+    command
+        ->add_option("MAC", values->mac,
+                     "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
+                     "case and \"-\" separators are read too)")
         ->required()
-        ->check(fieldTextValidator());
+        ->transform(macArgument());
     values->dhcp = command->add_flag(
         "--dhcp", values->dhcpFlag,
         "Obtain the IP address automatically (DHCP); one of --dhcp and --ip is required");
@@ -162,9 +166,12 @@ void addRebootCommand(CommandLine& line) {
         "\"No Response\" after about 10 s (\"Not Sent\" at once when the request could not be "
         "sent); exits 0 only when the camera accepted. A rebooting camera answers nothing until "
         "it is back.");
-    command->add_option("MAC", *mac, "The camera's MAC address, as discover prints it")
+    command
+        ->add_option("MAC", *mac,
+                     "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
+                     "case and \"-\" separators are read too)")
         ->required()
-        ->check(fieldTextValidator());
+        ->transform(macArgument());
     line.addCredentialOptions(command);
     line.addTargetOption(command);
     command->callback([&line, mac] {

@@ -8,6 +8,7 @@
 
 #include "cli/AddressOption.h"
 #include "cli/CommandLine.h"
+#include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
 #include "cli/StandardStreams.h"
 #include "pages/pppoe/PppoeRequest.h"
@@ -88,9 +89,12 @@ void addSetPppoeCommand(CommandLine& line) {
         "accepted. A camera without PPPoE (\"pppoeReported\": 0 in discover --json) refuses "
         "the request. A usage error (a missing or conflicting option, a value too long or "
         "malformed) exits 2.");
-    command->add_option("MAC", values->mac, "The camera's MAC address, as discover prints it")
+    command
+        ->add_option("MAC", values->mac,
+                     "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
+                     "case and \"-\" separators are read too)")
         ->required()
-        ->check(fieldTextValidator());
+        ->transform(macArgument());
     values->on = command->add_flag("--on", values->onFlag,
                                    "Switch PPPoE on; one of --on and --off is required");
     values->off = command->add_flag("--off", values->offFlag,

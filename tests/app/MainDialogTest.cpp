@@ -18,6 +18,7 @@
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/network/NetworkPage.h"
 #include "pages/network/NetworkRequest.h"
+#include "protocol/DatagramBuilder.h"
 #include "protocol/Wire.h"
 
 namespace pelmora {
@@ -122,6 +123,28 @@ TEST_F(MainDialogTest, enterPressesNoPageButtonSpaceDoes) {
     page->rebootButton()->setFocus();
     pressKey(Qt::Key_Space);
     EXPECT_EQ(camera.receive(2s), buildRebootRequest(test::macOf(1), "admin", "secret"));
+}
+
+// Replies reach the shown grid between the page's ticks, a burst of them in few rewrites.
+TEST_F(MainDialogTest, camerasAppearAsTheyAnswerInFewRewrites) {
+    const auto port = dialog->engine().localPort();
+    auto* grid = dialog->currentPage()->grid();
+    const auto start = std::chrono::steady_clock::now();
+    constexpr int kCameras = 300;
+    for (int i = 1; i <= kCameras; ++i) {
+        camera.sendTo(
+            port,
+            DatagramBuilder{}.field("MAC:", test::macOf(i)).field("MODEL:", "PM-C110").finish());
+        if (i % 50 == 0) {
+            QTest::qWait(40);
+        }
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->Rows() == kCameras + 1; }, 3000))
+        << grid->Rows() - 1 << " of " << kCameras << " listed without a tick";
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(elapsed, 1s);
+    EXPECT_GE(dialog->liveRewrites(), 1);
+    EXPECT_LE(dialog->liveRewrites(), elapsed / 100ms + 1) << "rewrites were not gathered";
 }
 
 TEST_F(MainDialogTest, sortRequestsMapThePppoeAddressColumnAndRestartAfterAPageChange) {

@@ -12,7 +12,7 @@ namespace pelmora::test {
 
 inline std::string macOf(int i) {
     char mac[18];
-    std::snprintf(mac, sizeof mac, "02:50:4D:00:00:%02X", i);
+    std::snprintf(mac, sizeof mac, "02:50:4D:00:%02X:%02X", (i >> 8) & 0xFF, i & 0xFF);
     return mac;
 }
 

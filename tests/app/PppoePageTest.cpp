@@ -251,6 +251,20 @@ TEST_F(PppoePageTest, cancelReturnsToTheStartingStateAndDisablesOk) {
 
 // Were OK left enabled, a later press would go to whichever camera the grid's current row then
 // shows, one the person never chose.
+// A rewrite for new replies lists the newcomer but leaves what is typed before a camera is
+// chosen; the page's own tick empties it as always.
+TEST_F(PppoePageTest, aRewriteForNewRepliesKeepsWhatIsTypedTheTickDoesNot) {
+    addPppoeCamera(table, 1);
+    page.refreshGrid();
+    typeCredentials("admin", "secret");
+    addPppoeCamera(table, 2);
+    page.rewriteForNewReplies();
+    EXPECT_EQ(grid().TextMatrix(2, 0), QString::fromStdString(macOf(2)));
+    EXPECT_EQ(page.nameEdit()->text(), "admin");
+    page.refreshGrid();
+    EXPECT_EQ(page.nameEdit()->text(), "");
+}
+
 TEST_F(PppoePageTest, losingTheSelectionEmptiesTheCredentialsAndDisablesOk) {
     addPppoeCamera(table, 1, {.function = "ON"});
     addPppoeCamera(table, 2);

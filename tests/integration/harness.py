@@ -6,6 +6,7 @@ import json
 import os
 import select
 import shutil
+import socket
 import subprocess
 import sys
 
@@ -99,6 +100,13 @@ def nothing_arrives(sock):
     queued, so a short look is enough."""
     readable, _, _ = select.select([sock], [], [], 0.02)
     return not readable
+
+
+def bare_listener(address="127.0.0.1", port=0):
+    """A UDP socket that answers nothing, and the --target option that reaches it."""
+    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    sock.bind((address, port))
+    return sock, ["--target", f"127.0.0.1:{sock.getsockname()[1]}"]
 
 
 def discover_json(cli, *args, prefix=()):
