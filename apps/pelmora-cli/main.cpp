@@ -1,5 +1,6 @@
 // pelmora-cli: the camera set-up tool without a window.
 #include <CLI/CLI.hpp>
+#include <clocale>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -30,15 +31,21 @@ int parseAndRun(CLI::App& app, pelmora::CommandLine& line, int argc, char** argv
 
 int main(int argc, char** argv) {
     pelmora::reserveStandardStreams();
+    // Text arguments are read in the locale's encoding (LC_CTYPE) and sent as 8-bit text.
+    std::setlocale(LC_CTYPE, "");
     pelmora::pinLocalTimeZone();
     CLI::App app{
         "Pelmora command-line tool: finds network cameras on the LAN and changes their "
         "settings, without a window."};
     app.footer(
         "A MAC is six two-digit hex pairs, 02:50:4D:00:00:01 as cameras report it; lower case "
-        "and \"-\" separators are read as the same MAC. Exit status: 0 success; 1 a refusal, no "
-        "answer or a failure (a failed write of standard output too); 2 a usage error; 1 to 5 "
-        "after an \"Error : \" line for a fatal socket error.");
+        "and \"-\" separators are read as the same MAC. Text that goes to a camera (--user, "
+        "--password, the PPPoE account, a bandwidth value) is read in the locale's encoding "
+        "(in the C or POSIX locale: UTF-8) and sent as 8-bit text, one byte per character, as "
+        "the window sends it; lengths count characters, and a character past U+00FF is "
+        "refused. Exit status: 0 success; 1 a refusal, no answer or a failure (a failed write of "
+        "standard output too); 2 a usage error; 1 to 5 after an \"Error : \" line for a fatal "
+        "socket error.");
     app.require_subcommand(1);
     pelmora::CommandLine line(app);
     pelmora::addDiscoverCommand(line);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "cli/CommandLine.h"
+#include "cli/LocaleText.h"
 #include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
 #include "pages/bandwidth/BandwidthForm.h"
@@ -49,6 +50,7 @@ void addSetBandwidthCommand(CommandLine& line) {
                      "for example 2.0, or \"unlimited\"; at most " +
                          std::to_string(kMaxBandText) + " characters")
         ->required()
+        ->transform(latin1Argument())
         ->check(bandTextValidator())
         ->check(fieldTextValidator());
     line.addCredentialOptions(command);

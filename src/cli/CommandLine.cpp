@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli/LocaleText.h"
 #include "pages/PageRules.h"
 
 namespace pelmora {
@@ -39,10 +40,12 @@ void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum) {
         std::to_string(minimum) + "-" + std::to_string(maximum) + " CHARS");
     command->add_option("--user", user_, "Administrator name of the camera")
         ->required()
+        ->transform(latin1Argument())
         ->check(length)
         ->check(fieldTextValidator());
     command->add_option("--password", password_, "Administrator password")
         ->required()
+        ->transform(latin1Argument())
         ->check(length)
         ->check(fieldTextValidator());
 }

@@ -21,7 +21,8 @@ class CommandLine {
 
     // Adds --target to a command; the parsed value is `target()`.
     void addTargetOption(CLI::App* command);
-    // Adds --user and --password (`minimum` to 16 characters, no framing bytes) to a command.
+    // Adds --user and --password to a command: converted to 8-bit text, `minimum` to 16
+    // characters, no framing bytes.
     void addCredentialOptions(CLI::App* command, std::size_t minimum = kMinCredentialLength);
     // The action of the command that parsed.
     void setAction(std::function<int()> action) { action_ = std::move(action); }
@@ -36,8 +37,8 @@ class CommandLine {
   private:
     CLI::App& app_;
     std::string targetText_;
-    SendTarget target_ = SendTarget::broadcast();
     std::vector<CLI::Option*> targetOptions_;
+    SendTarget target_ = SendTarget::broadcast();
     std::string user_;
     std::string password_;
     std::function<int()> action_;

@@ -8,6 +8,7 @@
 
 #include "cli/AddressOption.h"
 #include "cli/CommandLine.h"
+#include "cli/LocaleText.h"
 #include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
 #include "cli/StandardStreams.h"
@@ -16,7 +17,8 @@
 namespace pelmora {
 namespace {
 
-// The account fields' limit. Any other byte is allowed: the account travels Base64-encoded.
+// The account fields' limit, in characters once converted to 8-bit text. Any character of
+// that text is allowed: the account travels Base64-encoded.
 CLI::Validator accountLengthValidator() {
     return CLI::Validator(
         [](const std::string& text) {
@@ -79,8 +81,8 @@ void addSetPppoeCommand(CommandLine& line) {
         "switch alone. --on also sends the account and the DNS choice: manual when --dns1 or "
         "--dns2 is given (a server not given is sent as 0.0.0.0), automatic otherwise. The "
         "camera never reports its account, so --on always needs it, even to change only the "
-        "DNS; user ID and password go Base64-encoded, so they may hold any characters (at most "
-        "64 each). With --on the page's "
+        "DNS; user ID and password go Base64-encoded, so they may hold any 8-bit characters "
+        "(U+0001 to U+00FF, at most 64 each). With --on the page's "
         "account check runs first: an empty user ID prints \"UserID Error\", an empty password "
         "or a re-typed one that differs prints \"Password Error\"; either sends nothing and "
         "exits 1. Otherwise prints the camera's answer (\"Setting OK\", \"Setting NG\" or its "
@@ -103,16 +105,19 @@ void addSetPppoeCommand(CommandLine& line) {
         command
             ->add_option("--pppoe-user", values->userId,
                          "PPPoE user ID (with --on; empty if not given, which the check refuses)")
+            ->transform(latin1Argument())
             ->check(accountLengthValidator());
     auto* password =
         command
             ->add_option("--pppoe-password", values->password,
                          "PPPoE password (with --on; empty if not given, which the check refuses)")
+            ->transform(latin1Argument())
             ->check(accountLengthValidator());
     values->retype = command
                          ->add_option("--pppoe-retype", values->retyped,
                                       "The PPPoE password typed again, compared exactly (with "
                                       "--on; default: --pppoe-password itself)")
+                         ->transform(latin1Argument())
                          ->check(accountLengthValidator());
     auto* dnsAuto = command->add_flag("--dns-auto", values->dnsAutoFlag,
                                       "Obtain DNS server addresses automatically (with --on; the "

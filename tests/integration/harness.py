@@ -90,9 +90,11 @@ class Simulator:
         self.stop()
 
 
-def run_cli(binary, *args, prefix=(), timeout=60, stdout=subprocess.PIPE):
+def run_cli(binary, *args, prefix=(), timeout=60, env=None, stdout=subprocess.PIPE):
+    """Arguments may be bytes, passed as they are. `env` adds to this process's environment."""
     return subprocess.run(list(prefix) + [binary, *args], stdout=stdout, stderr=subprocess.PIPE,
-                          text=True, timeout=timeout)
+                          text=True, timeout=timeout,
+                          env=None if env is None else {**os.environ, **env})
 
 
 def nothing_arrives(sock):
