@@ -21,6 +21,14 @@ int parseAndRun(CLI::App& app, pelmora::CommandLine& line, int argc, char** argv
         pelmora::writeOutput(stdout, help.str());
         return code;
     } catch (const CLI::ParseError& e) {
+        // A word where the command belongs that names none (an unknown option is left to
+        // CLI11's message).
+        const auto left = app.remaining();
+        if (app.get_subcommands().empty() && !left.empty() && left.front().rfind('-', 0) != 0) {
+            std::fprintf(stderr, "unknown command %s\nRun with --help for more information.\n",
+                         left.front().c_str());
+            return 2;
+        }
         // Any other parse error is a usage error.
         return app.exit(e) == 0 ? 0 : 2;
     }

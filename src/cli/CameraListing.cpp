@@ -20,6 +20,34 @@ std::string jsonText(const char (&field)[N]) {
     return latin1ToUtf8(fieldText(field));
 }
 
+// DEL and the C1 controls (U+0080 to U+009F) are valid unescaped in JSON, which escapes only
+// the C0 controls, but reach a terminal that shows the output: written as \u escapes instead.
+// Outside strings JSON text is plain ASCII, and in UTF-8 the bytes 0xC2 0x80 to 0xC2 0x9F can
+// only be those characters, so the serialised text can be rewritten byte by byte.
+std::string escapeDelAndC1(std::string_view json) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(json.size());
+    for (std::size_t i = 0; i < json.size(); ++i) {
+        const auto c = static_cast<unsigned char>(json[i]);
+        unsigned code = 0;
+        if (c == 0x7F) {
+            code = c;
+        } else if (c == 0xC2 && i + 1 < json.size() &&
+                   static_cast<unsigned char>(json[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(json[i + 1]) <= 0x9F) {
+            code = static_cast<unsigned char>(json[++i]);
+        } else {
+            out += json[i];
+            continue;
+        }
+        out += "\\u00";
+        out += kHex[code >> 4];
+        out += kHex[code & 0xF];
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string latin1ToUtf8(std::string_view bytes) {
@@ -93,7 +121,7 @@ std::string formatCameraJson(const std::vector<CameraRecord>& records) {
     for (const auto& record : records) {
         list.push_back(cameraToJson(record));
     }
-    return list.dump(2) + "\n";
+    return escapeDelAndC1(list.dump(2)) + "\n";
 }
 
 std::string formatCameraTable(const std::vector<CameraRecord>& records) {

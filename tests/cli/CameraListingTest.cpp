@@ -69,6 +69,37 @@ TEST(CameraListing, jsonEscapesUntrustedTextAndStaysValidUtf8) {
     EXPECT_TRUE(nlohmann::json::accept(text));
 }
 
+// JSON needs only the C0 controls escaped, but DEL and the C1 controls would reach the terminal
+// that shows the output; the characters after them are left as they are.
+TEST(CameraListing, jsonEscapesDelAndC1Controls) {
+    struct Case {
+        const char* name;
+        const char* model;     // the camera's Latin-1 bytes
+        const char* expected;  // the model's JSON string
+    };
+    const Case cases[] = {
+        {"DEL",
+         "a\x7F"
+         "b",
+         R"("a\u007fb")"},
+        {"first C1", "\x80", R"("\u0080")"},
+        {"CSI among text",
+         "x\x9B"
+         "31m",
+         R"("x\u009b31m")"},
+        {"last C1", "\x9F", R"("\u009f")"},
+        {"no-break space is text", "\xA0\xE9", "\"\xC2\xA0\xC3\xA9\""},
+        {"C0 as before", "\x1B", R"("\u001b")"},
+    };
+    for (const auto& c : cases) {
+        const auto text = formatCameraJson(
+            {camera(DatagramBuilder{}.field("MAC:", "m").field("MODEL:", c.model).finish())});
+        EXPECT_NE(text.find(std::string(R"("model": )") + c.expected), std::string::npos)
+            << c.name << ": " << text;
+        EXPECT_TRUE(nlohmann::json::accept(text)) << c.name;
+    }
+}
+
 TEST(CameraListing, tableShowsDhcpCamerasAsDhcpAndAlignsLatin1Text) {
     auto fixed = camera(kReply);
     auto dhcp = camera(DatagramBuilder{}

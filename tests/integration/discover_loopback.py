@@ -35,4 +35,8 @@ bad = run_cli(args.cli, "discover", "--target", "127.0.0.1:notaport")
 check(bad.returncode == 2 and "--target" in bad.stderr, "a bad --target is a usage error")
 bad = run_cli(args.cli, "discover", "--wait", "-1")
 check(bad.returncode == 2, "a negative --wait is a usage error")
+for words in (["frobnicate"], ["discovery", "--wait", "1"], ["Discover"]):
+    bad = run_cli(args.cli, *words)
+    check(bad.returncode == 2 and f"unknown command {words[0]}\n" in bad.stderr,
+          f"{words[0]}: {bad.returncode} {bad.stderr!r}")
 print("discover over loopback: ok")
