@@ -23,7 +23,6 @@
 #include <string>
 #include <vector>
 
-#include "app/Grid.h"
 #include "model/CalendarTime.h"
 #include "model/CameraTable.h"
 #include "model/FixedText.h"
@@ -32,6 +31,7 @@
 #include "pages/network/NetworkPage.h"
 #include "pages/pppoe/PppoePage.h"
 #include "protocol/DatagramBuilder.h"
+#include "widgets/Grid.h"
 
 namespace pelmora {
 namespace {

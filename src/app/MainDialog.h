@@ -14,10 +14,10 @@
 #include <memory>
 #include <optional>
 
-#include "app/MessagePort.h"
 #include "app/TableBridge.h"
 #include "engine/DiscoveryEngine.h"
 #include "model/CameraTable.h"
+#include "widgets/MessagePort.h"
 
 namespace pelmora {
 

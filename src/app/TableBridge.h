@@ -6,9 +6,9 @@
 #include <QObject>
 #include <atomic>
 
-#include "app/MessagePort.h"
 #include "engine/EngineObserver.h"
 #include "model/TableNotifier.h"
+#include "widgets/MessagePort.h"
 
 namespace pelmora {
 

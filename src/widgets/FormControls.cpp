@@ -1,4 +1,4 @@
-#include "app/FormControls.h"
+#include "widgets/FormControls.h"
 
 #include <QButtonGroup>
 #include <QToolTip>

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-#include "app/Ipv4Field.h"
+#include "widgets/Ipv4Field.h"
 
 namespace pelmora {
 

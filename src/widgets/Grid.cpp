@@ -1,4 +1,4 @@
-#include "app/Grid.h"
+#include "widgets/Grid.h"
 
 #include <QHeaderView>
 #include <QItemSelection>

@@ -1,4 +1,4 @@
-#include "app/Ipv4Field.h"
+#include "widgets/Ipv4Field.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/MessagePort.h"
+#include "widgets/MessagePort.h"
 
 #include <QMessageBox>
 

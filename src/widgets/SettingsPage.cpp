@@ -1,11 +1,11 @@
-#include "app/SettingsPage.h"
+#include "widgets/SettingsPage.h"
 
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/FormControls.h"
 #include "model/FixedText.h"
 #include "pages/SettingSender.h"
+#include "widgets/FormControls.h"
 
 namespace pelmora {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Grid.h"
-#include "app/PageServices.h"
 #include "model/CameraTable.h"
 #include "pages/PageRules.h"
+#include "widgets/Grid.h"
+#include "widgets/PageServices.h"
 
 namespace pelmora {
 

@@ -12,14 +12,14 @@
 #include <stdexcept>
 
 #include "../engine/PeerSocket.h"
-#include "PageTestSupport.h"
-#include "RecordingMessagePort.h"
-#include "app/SettingsPage.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/network/NetworkPage.h"
 #include "pages/network/NetworkRequest.h"
 #include "protocol/DatagramBuilder.h"
 #include "protocol/Wire.h"
+#include "widgets/PageTestSupport.h"
+#include "widgets/RecordingMessagePort.h"
+#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 namespace {

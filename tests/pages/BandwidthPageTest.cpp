@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "PageFixture.h"
-#include "PageTestSupport.h"
 #include "protocol/Base64.h"
+#include "widgets/PageFixture.h"
+#include "widgets/PageTestSupport.h"
 
 namespace pelmora {
 namespace {

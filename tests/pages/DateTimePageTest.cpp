@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "PageFixture.h"
-#include "PageTestSupport.h"
 #include "model/FixedText.h"
+#include "widgets/PageFixture.h"
+#include "widgets/PageTestSupport.h"
 
 namespace pelmora {
 namespace {

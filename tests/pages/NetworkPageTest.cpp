@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "PageFixture.h"
-#include "PageTestSupport.h"
 #include "pages/network/NetworkRequest.h"
+#include "widgets/PageFixture.h"
+#include "widgets/PageTestSupport.h"
 
 namespace pelmora {
 namespace {

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "PageFixture.h"
-#include "PageTestSupport.h"
-#include "app/FormControls.h"
 #include "protocol/Base64.h"
+#include "widgets/FormControls.h"
+#include "widgets/PageFixture.h"
+#include "widgets/PageTestSupport.h"
 
 namespace pelmora {
 namespace {

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Grid.h"
+#include "widgets/Grid.h"
 
 namespace pelmora {
 namespace {

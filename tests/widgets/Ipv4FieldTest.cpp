@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/Ipv4Field.h"
+#include "widgets/Ipv4Field.h"
 
 namespace pelmora {
 namespace {

@@ -11,8 +11,8 @@
 
 #include <functional>
 
-#include "RecordingMessagePort.h"
-#include "app/MessagePort.h"
+#include "widgets/MessagePort.h"
+#include "widgets/RecordingMessagePort.h"
 
 namespace pelmora {
 namespace {

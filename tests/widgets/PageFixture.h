@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "RecordingMessagePort.h"
-#include "app/PageServices.h"
 #include "model/CameraTable.h"
+#include "widgets/PageServices.h"
+#include "widgets/RecordingMessagePort.h"
 
 namespace pelmora::test {
 

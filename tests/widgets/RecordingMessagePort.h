@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "app/MessagePort.h"
+#include "widgets/MessagePort.h"
 
 namespace pelmora {
 

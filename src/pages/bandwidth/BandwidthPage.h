@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include "app/SettingsPage.h"
+#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 

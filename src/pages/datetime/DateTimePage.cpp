@@ -7,11 +7,11 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
-#include "app/FormControls.h"
-#include "app/MessagePort.h"
 #include "model/FixedText.h"
 #include "pages/datetime/DateTimeChoices.h"
 #include "pages/datetime/DateTimeRows.h"
+#include "widgets/FormControls.h"
+#include "widgets/MessagePort.h"
 
 namespace pelmora {
 namespace {

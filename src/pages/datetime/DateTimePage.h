@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <array>
 
-#include "app/SettingsPage.h"
 #include "pages/datetime/DateTimeRequest.h"
+#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 

@@ -12,10 +12,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/FormControls.h"
-#include "app/MessagePort.h"
 #include "model/FixedText.h"
 #include "pages/network/NetworkSubmit.h"
+#include "widgets/FormControls.h"
+#include "widgets/MessagePort.h"
 
 namespace pelmora {
 namespace {

@@ -9,9 +9,9 @@
 #include <array>
 #include <optional>
 
-#include "app/Ipv4Field.h"
-#include "app/SettingsPage.h"
 #include "pages/network/NetworkSettings.h"
+#include "widgets/Ipv4Field.h"
+#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 

@@ -6,9 +6,9 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "app/FormControls.h"
-#include "app/MessagePort.h"
 #include "model/FixedText.h"
+#include "widgets/FormControls.h"
+#include "widgets/MessagePort.h"
 
 namespace pelmora {
 namespace {

@@ -6,9 +6,9 @@
 #include <QRadioButton>
 #include <array>
 
-#include "app/Ipv4Field.h"
-#include "app/SettingsPage.h"
 #include "pages/pppoe/PppoeRequest.h"
+#include "widgets/Ipv4Field.h"
+#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 
