@@ -5,6 +5,8 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTime>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -35,14 +37,22 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
       openUrl_(options.openUrl ? std::move(options.openUrl)
                                : [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); }),
       tabs_(new QTabWidget(this)),
-      status_(new QLabel(this)) {
+      status_(new QLabel(this)),
+      cameraCount_(new QLabel(this)),
+      lastEnquiry_(new QLabel(this)),
+      settings_(options.settingsFile) {
     setWindowTitle("Pelmora");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    status_->setTextFormat(Qt::PlainText);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    auto* statusBar = new QStatusBar(this);
+    for (QLabel* label : {cameraCount_, lastEnquiry_, status_}) {
+        label->setTextFormat(Qt::PlainText);
+        statusBar->addWidget(label);
+    }
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(tabs_);
-    layout->addWidget(status_);
+    layout->addWidget(tabs_, 1);
+    layout->addWidget(statusBar);
     table_.setNotifier(&bridge_);
     connect(&bridge_, &TableBridge::fatalError, this, &MainDialog::fatalError);
     connect(&bridge_, &TableBridge::diagnosticsToWrite, this,
@@ -65,9 +75,13 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
             ++liveRewrites_;
             currentPage_->rewriteForNewReplies();
         }
+        showCameraCount();
     });
-    connect(&enquiryTimer_, &QTimer::timeout, this, [this] { engine_->enquiryTick(); });
-    connect(&agingTimer_, &QTimer::timeout, this, [this] { engine_->agingTick(); });
+    connect(&enquiryTimer_, &QTimer::timeout, this, &MainDialog::enquire);
+    connect(&agingTimer_, &QTimer::timeout, this, [this] {
+        engine_->agingTick();
+        showCameraCount();
+    });
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { selectPage(); });
     qApp->installEventFilter(this);
 }
@@ -100,15 +114,80 @@ std::optional<int> MainDialog::start() {
         }
     }
     connect(&bridge_, &TableBridge::pageRefresh, bandwidthPage(), &BandwidthPage::pageRefresh);
-    tabs_->setCurrentIndex(0);
+    restoreWindow();
     selectPage();
+    showCameraCount();
     if (const auto error = engine_->start()) {
         engine_->reportFatal(*error);
         return exitCodeOf(*error);
     }
+    lastEnquiry_->setText(QTime::currentTime().toString("'Last enquiry 'HH:mm:ss"));
     enquiryTimer_.start(kEnquiryPeriod);
     agingTimer_.start(kAgingPeriod);
     return std::nullopt;
+}
+
+// The window's smallest size is its size before it could grow: the largest page and the status
+// bar. Every page learns that size, so only growth beyond it reaches the grids. A saved place
+// and size, and the last page, come back if they still fit a screen.
+void MainDialog::restoreWindow() {
+    QSize pageSize;
+    for (auto* page : pages_) {
+        pageSize = pageSize.expandedTo(page->sizeHint());
+    }
+    for (auto* page : pages_) {
+        page->padToHeight(pageSize.height());
+    }
+    layout()->activate();
+    setMinimumSize(sizeHint());
+    resize(minimumSize());
+    tabs_->setCurrentIndex(settings_.lastPage(tabs_->count()));
+}
+
+// The pages learn their true size at the smallest only once the window is laid out for the first
+// time; the saved place and size are applied after that.
+void MainDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (shownBefore_) {
+        return;
+    }
+    shownBefore_ = true;
+    if (currentPage_ != nullptr) {
+        const QSize pageSize = currentPage_->size();
+        for (auto* page : pages_) {
+            page->settleAtSmallest(pageSize);
+        }
+    }
+    if (const auto geometry = settings_.geometry()) {
+        setGeometry(*geometry);
+    }
+    if (settings_.maximized()) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+void MainDialog::rememberWindow() {
+    settings_.save(normalGeometry(), isMaximized(), tabs_->currentIndex());
+}
+
+void MainDialog::enquire() {
+    engine_->enquiryTick();
+    if (table_.discoveryEnabled == 1) {
+        lastEnquiry_->setText(QTime::currentTime().toString("'Last enquiry 'HH:mm:ss"));
+    }
+}
+
+// As many as the Network page lists: every camera with a MAC that answered in the last minute.
+void MainDialog::showCameraCount() {
+    const int listed = table_.read([](const TableData& data) {
+        int n = 0;
+        for (int i = 0; i < data.count; ++i) {
+            n += isListed(data.records[i]) ? 1 : 0;
+        }
+        return n;
+    });
+    cameraCount_->setText(listed == 1 ? QStringLiteral("1 camera")
+                                      : QStringLiteral("%1 cameras").arg(listed));
 }
 
 BandwidthPage* MainDialog::bandwidthPage() const {
@@ -188,6 +267,7 @@ void MainDialog::wheelEvent(QWheelEvent* event) {
 }
 
 void MainDialog::closeEvent(QCloseEvent* event) {
+    rememberWindow();
     stopEngine();
     QDialog::closeEvent(event);
 }

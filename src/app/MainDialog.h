@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "app/TableBridge.h"
+#include "app/WindowSettings.h"
 #include "engine/DiscoveryEngine.h"
 #include "model/CameraTable.h"
 #include "widgets/MessagePort.h"
@@ -33,6 +34,8 @@ struct MainDialogOptions {
     // Where the engine's diagnostic lines are written; they are dropped, never waited on, while
     // it is full.
     int diagnostics = STDOUT_FILENO;
+    // Where the window's place, size and last page are kept; empty: the platform's usual place.
+    QString settingsFile;
 };
 
 class MainDialog final : public QDialog {
@@ -57,7 +60,10 @@ class MainDialog final : public QDialog {
     SettingsPage* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
     SettingsPage* currentPage() const { return currentPage_; }
     BandwidthPage* bandwidthPage() const;
+    // The status bar: the cameras listed, the last enquiry, and the network notice.
     QLabel* statusLine() const { return status_; }
+    QLabel* cameraCountLabel() const { return cameraCount_; }
+    QLabel* lastEnquiryLabel() const { return lastEnquiry_; }
     // Grid rewrites made for replies between the ticks, so far.
     int liveRewrites() const { return liveRewrites_; }
 
@@ -73,9 +79,14 @@ class MainDialog final : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void stopEngine();
+    void enquire();
+    void showCameraCount();
+    void restoreWindow();
+    void rememberWindow();
     void selectTab(int index);
 
     CameraTable table_;
@@ -86,6 +97,9 @@ class MainDialog final : public QDialog {
     std::function<void(const QString&)> openUrl_;
     QTabWidget* tabs_;
     QLabel* status_;
+    QLabel* cameraCount_;
+    QLabel* lastEnquiry_;
+    WindowSettings settings_;
     std::array<SettingsPage*, 4> pages_{};
     SettingsPage* currentPage_ = nullptr;
     QTimer enquiryTimer_;
@@ -93,6 +107,7 @@ class MainDialog final : public QDialog {
     // Gathers the replies of a burst into one rewrite of the shown grid.
     QTimer liveRewriteTimer_;
     int liveRewrites_ = 0;
+    bool shownBefore_ = false;
 };
 
 }  // namespace pelmora

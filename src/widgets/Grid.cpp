@@ -521,6 +521,10 @@ void Grid::moveByKey(int key, bool extend) {
     syncSelection();
 }
 
+QSize Grid::sizeHint() const {
+    return {QTableWidget::sizeHint().width(), minimumHeight()};
+}
+
 int Grid::fullyVisibleRows() const {
     return std::max(1, viewport()->height() / std::max(1, rowPx_));
 }

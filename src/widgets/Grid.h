@@ -55,6 +55,11 @@ class Grid : public QTableWidget {
     void setRedraw(bool on);
     void setScrollBars(int bars);
 
+    // Camera rows that show whole at the grid's present height: 7 at the window's smallest.
+    int fullyVisibleRows() const;
+    // Tall enough for the header and seven rows; a layout gives it more as the window grows.
+    QSize sizeHint() const override;
+
     int MouseRow() const { return mouseRow_; }
     int MouseCol() const { return mouseCol_; }
 
@@ -97,7 +102,6 @@ class Grid : public QTableWidget {
     int dataRowAt(QPoint gridPos) const;
     int dragTargetRow(QPoint gridPos);
     void moveByKey(int key, bool extend);
-    int fullyVisibleRows() const;
     void ensureRowVisible(int row);
     void layoutNow() const;
     void ensureHeaderItems();

@@ -1,5 +1,6 @@
 #include "widgets/SettingsPage.h"
 
+#include <QEvent>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -21,13 +22,17 @@ SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseco
     const double scale = std::max(1.0, grid_->fontMetrics().horizontalAdvance("0") / 6.0);
     for (int c = 0; c < static_cast<int>(columns_.size()); ++c) {
         grid_->setColWidth(c, static_cast<int>(columns_[c].twips * scale));
+        baseColumnWidths_.push_back(grid_->columnWidth(c));
     }
     writeHeaders();
     rowHeightPx_ = grid_->RowHeight(0) / 16 + 1;
-    // Seven camera rows below the header show at once; more scroll.
+    // Seven camera rows below the header show at the window's smallest; a taller window shows
+    // more, and more scroll.
     const int rowPx = grid_->RowHeight(0) / 15;
-    grid_->setFixedHeight(rowPx * kMinimumRows + 2 * grid_->frameWidth() + 2);
+    grid_->setMinimumHeight(rowPx * kMinimumRows + 2 * grid_->frameWidth() + 2);
     grid_->setMinimumWidth(static_cast<int>(480 * scale));
+    grid_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    grid_->installEventFilter(this);
     connect(grid_, &Grid::Click, this, [this] { gridClick(); });
     connect(grid_, &Grid::DblClick, this, &SettingsPage::openCameraPage);
     connect(grid_, &Grid::MouseDown, this, &SettingsPage::onMouseDown);
@@ -36,6 +41,71 @@ SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseco
     connect(grid_, &Grid::KeyUp, this, &SettingsPage::onKeyUp);
     connect(grid_, &Grid::KeyPress, this, &SettingsPage::onKeyPress);
     connect(&refreshTimer_, &QTimer::timeout, this, &SettingsPage::refreshGrid);
+}
+
+QVBoxLayout* SettingsPage::formArea() {
+    if (formArea_ == nullptr) {
+        pageLayout_ = new QVBoxLayout(this);
+        pageLayout_->addWidget(grid_, 1);
+        form_ = new QWidget(this);
+        form_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        pageLayout_->addWidget(form_, 0, Qt::AlignLeft);
+        formArea_ = new QVBoxLayout(form_);
+        formArea_->setContentsMargins(0, 0, 0, 0);
+    }
+    return formArea_;
+}
+
+void SettingsPage::padToHeight(int height) {
+    if (foot_ == nullptr) {
+        foot_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Preferred);
+        // The foot stands right below the form, without a gap of its own.
+        pageLayout_->addSpacing(-pageLayout_->spacing());
+        pageLayout_->addItem(foot_);
+    }
+    footHeight_ += std::max(0, height - sizeHint().height());
+    foot_->changeSize(0, footHeight_, QSizePolicy::Minimum, QSizePolicy::Preferred);
+    pageLayout_->invalidate();
+}
+
+void SettingsPage::settleAtSmallest(QSize pageSize) {
+    // Whatever the grid got beyond its seven rows at the smallest size goes to the foot.
+    if (const int excess = pageSize.height() - sizeHint().height(); excess > 0) {
+        footHeight_ += excess;
+        foot_->changeSize(0, footHeight_, QSizePolicy::Minimum, QSizePolicy::Preferred);
+        pageLayout_->invalidate();
+    }
+    const QMargins margins = pageLayout_->contentsMargins();
+    const int contentWidth = pageSize.width() - margins.left() - margins.right();
+    form_->setMaximumWidth(contentWidth);
+    gridWidthAtSmallest_ = contentWidth;
+    spreadColumns();
+}
+
+void SettingsPage::spreadColumns() {
+    if (gridWidthAtSmallest_ <= 0) {
+        return;
+    }
+    const int extra = std::max(0, grid_->width() - gridWidthAtSmallest_);
+    int total = 0;
+    for (const int width : baseColumnWidths_) {
+        total += width;
+    }
+    if (total <= 0) {
+        return;
+    }
+    for (int c = 0; c < static_cast<int>(baseColumnWidths_.size()); ++c) {
+        const int base = baseColumnWidths_[c];
+        grid_->setColumnWidth(
+            c, base + static_cast<int>(static_cast<long long>(extra) * base / total));
+    }
+}
+
+bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == grid_ && event->type() == QEvent::Resize) {
+        spreadColumns();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SettingsPage::setTable(CameraTable* table, PageServices services) {

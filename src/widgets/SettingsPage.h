@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <string>
 #include <vector>
@@ -44,6 +45,16 @@ class SettingsPage : public QWidget {
     void pageWheel(int delta);
 
     Grid* grid() const { return grid_; }
+
+    // Told by the main window, which shows every page in the same space. A page shorter than
+    // the tallest is padded at its foot to `height`, so that the grid has seven rows at the
+    // window's smallest size on every page.
+    void padToHeight(int height);
+    // Told once the window is laid out at its smallest, with the page's size there: the foot
+    // takes any height beyond the page's own, and the form keeps the width it has there. Only
+    // what the window grows beyond this reaches the grid, its columns sharing extra width in
+    // proportion to their widths.
+    void settleAtSmallest(QSize pageSize);
     // The selected camera's MAC, or empty.
     QString selectedMac() const;
     // The camera whose settings the form shows, or empty. A request goes to this camera, not
@@ -82,6 +93,11 @@ class SettingsPage : public QWidget {
     virtual int topRowToRestore(int topRow) const { return topRow; }
     // After the rewrite, painting on again.
     virtual void endRefresh() {}
+
+    // The layout below the grid that a page puts its form into. It keeps its size as the window
+    // grows; the grid takes the rest.
+    QVBoxLayout* formArea();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
     // The page's credential fields and OK button, if it has them (the base class applies the
     // rule that enables OK).
@@ -151,6 +167,14 @@ class SettingsPage : public QWidget {
     std::size_t minimumCredential_ = kMinCredentialLength;
     std::string formCameraMac_;
     bool rewritingForReplies_ = false;
+    void spreadColumns();
+    QVBoxLayout* pageLayout_ = nullptr;
+    QWidget* form_ = nullptr;
+    QVBoxLayout* formArea_ = nullptr;
+    QSpacerItem* foot_ = nullptr;
+    int footHeight_ = 0;
+    std::vector<int> baseColumnWidths_;
+    int gridWidthAtSmallest_ = 0;
 };
 
 // Camera text is 8-bit: each byte is the character of the same code.

@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <stdexcept>
 
@@ -32,7 +34,8 @@ class MainDialogTest : public ::testing::Test {
         SendTarget target;
         target.address.s_addr = htonl(INADDR_LOOPBACK);
         target.port = camera.port();
-        dialog = std::make_unique<MainDialog>(MainDialogOptions{target, &messages, {}});
+        dialog = std::make_unique<MainDialog>(
+            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, {}});
         ASSERT_FALSE(dialog->start());
         dialog->show();
         QApplication::processEvents();
@@ -145,6 +148,39 @@ TEST_F(MainDialogTest, camerasAppearAsTheyAnswerInFewRewrites) {
     EXPECT_LT(elapsed, 1s);
     EXPECT_GE(dialog->liveRewrites(), 1);
     EXPECT_LE(dialog->liveRewrites(), elapsed / 100ms + 1) << "rewrites were not gathered";
+    EXPECT_EQ(dialog->cameraCountLabel()->text(), "300 cameras");
+    EXPECT_TRUE(dialog->lastEnquiryLabel()->text().startsWith("Last enquiry "));
+}
+
+// At its smallest the window is as it always was, seven camera rows on every page; growing it
+// gives the grid more rows and its columns more width in proportion, the form nothing.
+TEST_F(MainDialogTest, theWindowOpensAtItsSmallestAndGrowthGoesToTheGrids) {
+    QApplication::processEvents();
+    ASSERT_EQ(dialog->size(), dialog->minimumSize());
+    std::vector<int> formHeights;
+    for (int i = 0; i < 4; ++i) {
+        dialog->tabs()->setCurrentIndex(i);
+        QApplication::processEvents();
+        auto* grid = dialog->page(i)->grid();
+        EXPECT_EQ(grid->height(), grid->minimumHeight()) << "page " << i;
+        EXPECT_EQ(grid->fullyVisibleRows(), 7) << "page " << i;
+        formHeights.push_back(dialog->page(i)->height() - grid->height());
+    }
+    auto* grid = dialog->page(0)->grid();
+    const int firstWidth = grid->columnWidth(0);
+    const int fourthWidth = grid->columnWidth(3);
+    dialog->resize(dialog->width() + 400, dialog->height() + 320);
+    for (int i = 0; i < 4; ++i) {
+        dialog->tabs()->setCurrentIndex(i);
+        QApplication::processEvents();
+        auto* page = dialog->page(i);
+        EXPECT_EQ(page->grid()->height(), page->grid()->minimumHeight() + 320) << "page " << i;
+        EXPECT_EQ(page->height() - page->grid()->height(), formHeights[i]) << "page " << i;
+    }
+    EXPECT_GE(grid->fullyVisibleRows(), 25);
+    EXPECT_GT(grid->columnWidth(0), firstWidth);
+    EXPECT_NEAR(double(grid->columnWidth(0)) / firstWidth,
+                double(grid->columnWidth(3)) / fourthWidth, 0.02);
 }
 
 TEST_F(MainDialogTest, sortRequestsMapThePppoeAddressColumnAndRestartAfterAPageChange) {
@@ -204,7 +240,7 @@ TEST(MainDialogNetwork, aFailedSendShowsAQuietNoticeInsteadOfABox) {
     RecordingMessagePort messages;
     SendTarget unreachable;  // port 0 cannot be sent to
     unreachable.address.s_addr = htonl(INADDR_LOOPBACK);
-    MainDialog dialog(MainDialogOptions{unreachable, &messages, {}});
+    MainDialog dialog(MainDialogOptions{unreachable, &messages, {}, STDOUT_FILENO, {}});
     ASSERT_FALSE(dialog.start());
     EXPECT_EQ(dialog.statusLine()->text(), "Network unreachable — retrying");
     EXPECT_EQ(messages.count(), 0u);
@@ -237,7 +273,7 @@ TEST(MainDialogDiagnostics, anUnreadOutputStopsNeitherDiscoveryNorClosing) {
     SendTarget target;
     target.address.s_addr = htonl(INADDR_LOOPBACK);
     target.port = camera.port();
-    MainDialog dialog(MainDialogOptions{target, &messages, {}, output.fds[1]});
+    MainDialog dialog(MainDialogOptions{target, &messages, {}, output.fds[1], {}});
     ASSERT_FALSE(dialog.start());
     dialog.show();
     const auto port = dialog.engine().localPort();
@@ -264,6 +300,46 @@ TEST(MainDialogDiagnostics, anUnreadOutputStopsNeitherDiscoveryNorClosing) {
     EXPECT_LT(std::chrono::steady_clock::now() - before, 2s) << "closing waited on the output";
     EXPECT_EQ(dialog.engine().socket().fd(), -1);
     EXPECT_EQ(messages.count(), 0u);
+}
+
+// Place, size and page come back on the next start; a place no screen can show any more does
+// not, and nothing else is kept.
+TEST(MainDialogSettings, theWindowComesBackWhereItWasUnlessNoScreenShowsThatPlace) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("pelmora.conf");
+    test::PeerSocket camera;
+    SendTarget target;
+    target.address.s_addr = htonl(INADDR_LOOPBACK);
+    target.port = camera.port();
+    QRect saved;
+    {
+        MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, file});
+        ASSERT_FALSE(dialog.start());
+        dialog.show();
+        QApplication::processEvents();
+        // The offscreen screen is 800 x 600: a place on it.
+        dialog.setGeometry(0, 0, dialog.width() + 40, dialog.height() + 20);
+        dialog.tabs()->setCurrentIndex(2);
+        saved = dialog.geometry();
+        dialog.close();
+    }
+    {
+        MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, file});
+        ASSERT_FALSE(dialog.start());
+        dialog.show();
+        QApplication::processEvents();
+        EXPECT_EQ(dialog.size(), saved.size());
+        // Within the frame the platform may add around it.
+        EXPECT_LE((dialog.pos() - saved.topLeft()).manhattanLength(), 4);
+        EXPECT_EQ(dialog.tabs()->currentIndex(), 2);
+        EXPECT_EQ(dialog.currentPage(), dialog.page(2));
+    }
+    WindowSettings settings(file);
+    settings.save(QRect(20000, 20000, 700, 500), false, 9);
+    EXPECT_FALSE(settings.geometry()) << "off every screen";
+    EXPECT_EQ(settings.lastPage(4), 0);
+    QSettings raw(file, QSettings::IniFormat);
+    EXPECT_EQ(raw.allKeys(), (QStringList{"window/geometry", "window/maximized", "window/page"}));
 }
 
 }  // namespace

@@ -56,8 +56,7 @@ BandwidthPage::BandwidthPage(QWidget* parent)
     form->addLayout(buttons, 4, 0, 1, 2);
     form->setColumnStretch(1, 1);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grid_);
+    auto* layout = formArea();
     layout->addLayout(form);
 
     connect(ok, &QPushButton::clicked, this, &BandwidthPage::onOk);

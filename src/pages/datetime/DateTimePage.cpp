@@ -102,12 +102,10 @@ DateTimePage::DateTimePage(QWidget* parent)
     pcClockOk_->setParent(pcGroup);
     pc->addWidget(pcClockOk_);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grid_);
+    auto* layout = formArea();
     layout->addLayout(choices);
     layout->addWidget(manualGroup);
     layout->addWidget(pcGroup);
-    layout->addStretch();
 
     connect(manualOk_, &QPushButton::clicked, this, &DateTimePage::onManualOk);
     connect(pcClockOk_, &QPushButton::clicked, this, &DateTimePage::onPcClockOk);

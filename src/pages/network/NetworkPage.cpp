@@ -174,12 +174,10 @@ void NetworkPage::buildForm() {
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 1);
     columns->addLayout(right, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grid_);
+    auto* layout = formArea();
     layout->addLayout(columns);
     layout->addLayout(credentials);
     layout->addLayout(buttons);
-    layout->addStretch();
 }
 
 // ---- Radio rules ----

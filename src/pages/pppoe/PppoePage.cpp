@@ -119,13 +119,11 @@ void PppoePage::buildForm() {
     buttons->addWidget(okButton_);
     buttons->addWidget(cancel_);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(grid_);
+    auto* layout = formArea();
     layout->addLayout(function);
     layout->addWidget(settingsFrame);
     layout->addLayout(credentials);
     layout->addLayout(buttons);
-    layout->addStretch();
 }
 
 // ---- Listing ----

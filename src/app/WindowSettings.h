@@ -1,0 +1,32 @@
+#pragma once
+// What the window remembers between runs: its place and size, whether it was maximised, and the
+// page last shown. The one place the settings keys are spelled. Nothing typed into a form is
+// kept.
+
+#include <QRect>
+#include <QSettings>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace pelmora {
+
+class WindowSettings {
+  public:
+    // `file` empty: the platform's usual place for this user's settings.
+    explicit WindowSettings(const QString& file = {});
+
+    // The saved place and size, unless it no longer fits on any screen (a monitor was unplugged,
+    // the resolution dropped): then the window opens as on its first start.
+    std::optional<QRect> geometry() const;
+    bool maximized() const;
+    // The page last shown; 0 when none was saved or the value is out of range.
+    int lastPage(int pages) const;
+
+    void save(const QRect& normalGeometry, bool maximized, int page);
+
+  private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace pelmora
