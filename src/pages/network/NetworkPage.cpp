@@ -22,8 +22,6 @@ namespace {
 
 constexpr int kAddressCopyColumn = 5;
 constexpr int kPortColumn = 6;
-// Rows shown at once below the header.
-constexpr int kVisibleRows = 7;
 
 bool isZero(const Ipv4& address) {
     return address == Ipv4{};
@@ -419,7 +417,8 @@ void NetworkPage::selectionDropped() {
 
 int NetworkPage::topRowToRestore(int topRow) const {
     // Restoring a top row too near the end would leave blank space: the last rows fill the view.
-    const int top = grid_->Rows() < topRow + kVisibleRows ? grid_->Rows() - kVisibleRows : topRow;
+    const int shown = grid_->fullyVisibleRows();
+    const int top = grid_->Rows() < topRow + shown ? grid_->Rows() - shown : topRow;
     return std::max(top, 1);
 }
 
@@ -770,7 +769,7 @@ bool NetworkPage::gridKeyDown(const QKeyEvent& key) {
         const int below = grid_->RowSel() + 1;
         return below <= nextRow_ && below < grid_->Rows() && grid_->TextMatrix(below, 0).isEmpty();
     }
-    if (key.key() == Qt::Key_PageDown && grid_->RowSel() + kVisibleRows > nextRow_ &&
+    if (key.key() == Qt::Key_PageDown && grid_->RowSel() + grid_->fullyVisibleRows() > nextRow_ &&
         nextRow_ > 1) {
         grid_->setCol(0);
         grid_->setRow(nextRow_ - 1);
