@@ -25,6 +25,10 @@ struct SettingOutcome {
 class HeadlessSession final : public TableNotifier, public EngineObserver {
   public:
     explicit HeadlessSession(SendTarget target);
+    // The receive thread wakes the tick loop: it is stopped before the loop goes.
+    ~HeadlessSession() override { engine_.stop(); }
+    HeadlessSession(const HeadlessSession&) = delete;
+    HeadlessSession& operator=(const HeadlessSession&) = delete;
 
     // Starts the engine; on a fatal error writes its line and returns its exit code.
     std::optional<int> start();
