@@ -1,0 +1,220 @@
+#include "lan/LanDiagnosis.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace pelmora {
+namespace {
+
+std::uint32_t toInt(const Ipv4& a) {
+    return std::uint32_t{a[0]} << 24 | std::uint32_t{a[1]} << 16 | std::uint32_t{a[2]} << 8 |
+           std::uint32_t{a[3]};
+}
+
+Ipv4 toIpv4(std::uint32_t v) {
+    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
+            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
+}
+
+std::uint32_t maskBits(int prefixLength) {
+    return prefixLength <= 0 ? 0u : ~std::uint32_t{0} << (32 - std::min(prefixLength, 32));
+}
+
+// Ones then zeros.
+bool isContiguous(std::uint32_t mask) {
+    return (mask | (mask - 1)) == ~std::uint32_t{0} || mask == 0;
+}
+
+int interfaceByIndex(std::span<const LocalInterface> interfaces, int index) {
+    if (index == 0) {
+        return -1;
+    }
+    for (std::size_t i = 0; i < interfaces.size(); ++i) {
+        if (interfaces[i].index == index) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+std::uint32_t checkAddressing(const CameraAddressing& camera) {
+    std::uint32_t problems = 0;
+    const std::uint32_t ip = toInt(camera.ipAddress);
+    const std::uint32_t mask = toInt(camera.subnetMask);
+    const bool contiguous = isContiguous(mask);
+    if (!contiguous || (!camera.dhcp && (mask == 0 || mask == ~std::uint32_t{0}))) {
+        problems |= kProblemBadMask;
+    }
+    // A /31 or /32 has no network or broadcast address of its own; a bad mask says nothing.
+    const bool hasHostPart = contiguous && mask != 0 && (~mask) > 1;
+    if (ip != 0 && hasHostPart && ((ip & ~mask) == 0 || (ip & ~mask) == ~mask)) {
+        problems |= kProblemNetworkOrBroadcast;
+    }
+    const std::uint32_t gateway = toInt(camera.gateway);
+    if (ip != 0 && gateway != 0 && contiguous && mask != 0 && (gateway & mask) != (ip & mask)) {
+        problems |= kProblemGatewayOutsideSubnet;
+    }
+    return problems;
+}
+
+}  // namespace
+
+Ipv4 maskOfPrefix(int prefixLength) {
+    return toIpv4(maskBits(prefixLength));
+}
+
+std::string interfaceAddressText(const LocalInterface& interface) {
+    return formatIpv4(interface.address) + "/" + std::to_string(interface.prefixLength);
+}
+
+std::vector<CameraDiagnosis> diagnoseCameras(std::span<const CameraAddressing> cameras,
+                                             std::span<const LocalInterface> interfaces) {
+    std::unordered_set<std::uint32_t> pcAddresses;
+    for (const auto& i : interfaces) {
+        pcAddresses.insert(toInt(i.address));
+    }
+    // Each non-zero address with the first two cameras that report it.
+    struct Holders {
+        std::size_t first;
+        std::size_t second;
+        int count;
+    };
+    std::unordered_map<std::uint32_t, Holders> byAddress;
+    byAddress.reserve(cameras.size());
+    for (std::size_t c = 0; c < cameras.size(); ++c) {
+        const std::uint32_t ip = toInt(cameras[c].ipAddress);
+        if (ip == 0) {
+            continue;
+        }
+        auto [it, added] = byAddress.try_emplace(ip, Holders{c, c, 0});
+        if (++it->second.count == 2) {
+            it->second.second = c;
+        }
+    }
+
+    std::vector<CameraDiagnosis> result(cameras.size());
+    for (std::size_t c = 0; c < cameras.size(); ++c) {
+        const auto& camera = cameras[c];
+        auto& d = result[c];
+        const std::uint32_t ip = toInt(camera.ipAddress);
+        d.interface = interfaceByIndex(interfaces, camera.interfaceIndex);
+        if (ip == 0) {
+            d.reachability = Reachability::NoAddress;
+        } else if (d.interface < 0 || interfaces[d.interface].loopback) {
+            // A simulator on this PC answers over loopback: subnets say nothing there.
+            d.reachability = Reachability::Unknown;
+        } else {
+            const auto& on = interfaces[d.interface];
+            const std::uint32_t mask = maskBits(on.prefixLength);
+            d.reachability = (ip & mask) == (toInt(on.address) & mask) ? Reachability::SameSubnet
+                                                                       : Reachability::OtherSubnet;
+        }
+        if (d.reachability == Reachability::OtherSubnet) {
+            d.problems |= kProblemOtherSubnet;
+        }
+        if (ip != 0) {
+            const auto& holders = byAddress.at(ip);
+            if (holders.count > 1) {
+                d.problems |= kProblemDuplicateIp;
+                d.sharesWith = cameras[holders.first == c ? holders.second : holders.first].mac;
+            }
+            if (pcAddresses.contains(ip)) {
+                d.problems |= kProblemPcAddress;
+            }
+        }
+        d.problems |= checkAddressing(camera);
+    }
+    return result;
+}
+
+std::string_view reachabilityWord(Reachability reachability) {
+    switch (reachability) {
+        case Reachability::SameSubnet:
+            return "same-subnet";
+        case Reachability::OtherSubnet:
+            return "other-subnet";
+        case Reachability::NoAddress:
+            return "no-address";
+        case Reachability::Unknown:
+            break;
+    }
+    return "unknown";
+}
+
+std::vector<std::string_view> problemWords(std::uint32_t problems) {
+    static constexpr std::string_view kWords[kProblemKinds] = {
+        "other-subnet",         "duplicate-ip", "pc-address",
+        "network-or-broadcast", "bad-mask",     "gateway-outside-subnet"};
+    std::vector<std::string_view> words;
+    for (int k = 0; k < kProblemKinds; ++k) {
+        if (problems & (1u << k)) {
+            words.push_back(kWords[k]);
+        }
+    }
+    return words;
+}
+
+std::vector<std::string> problemSentences(const CameraAddressing& camera,
+                                          const CameraDiagnosis& diagnosis,
+                                          std::span<const LocalInterface> interfaces) {
+    const std::string ip = formatIpv4(camera.ipAddress);
+    std::vector<std::string> sentences;
+    const auto has = [&](Problem p) { return (diagnosis.problems & p) != 0; };
+    if (has(kProblemOtherSubnet) && diagnosis.interface >= 0) {
+        const auto& on = interfaces[diagnosis.interface];
+        sentences.push_back("On another subnet: this PC is " + interfaceAddressText(on) + " on " +
+                            on.name);
+    }
+    if (has(kProblemDuplicateIp)) {
+        sentences.push_back("Shares " + ip + " with " + diagnosis.sharesWith);
+    }
+    if (has(kProblemPcAddress)) {
+        sentences.push_back("Uses " + ip + ", an address of this PC");
+    }
+    if (has(kProblemNetworkOrBroadcast)) {
+        sentences.push_back(ip + " is the network or broadcast address of its subnet mask " +
+                            formatIpv4(camera.subnetMask));
+    }
+    if (has(kProblemBadMask)) {
+        sentences.push_back("Subnet mask " + formatIpv4(camera.subnetMask) + " is not usable");
+    }
+    if (has(kProblemGatewayOutsideSubnet)) {
+        sentences.push_back("Gateway " + formatIpv4(camera.gateway) + " is outside the subnet " +
+                            ip + "/" + formatIpv4(camera.subnetMask));
+    }
+    return sentences;
+}
+
+std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& interface,
+                                                      std::span<const CameraAddressing> cameras,
+                                                      std::span<const LocalInterface> interfaces) {
+    if (interface.prefixLength < 1 || interface.prefixLength > 30) {
+        return std::nullopt;
+    }
+    const std::uint32_t mask = maskBits(interface.prefixLength);
+    const std::uint32_t own = toInt(interface.address);
+    const std::uint32_t network = own & mask;
+    const std::uint32_t broadcast = network | ~mask;
+    std::unordered_set<std::uint32_t> used;
+    for (const auto& i : interfaces) {
+        used.insert(toInt(i.address));
+    }
+    for (const auto& c : cameras) {
+        used.insert(toInt(c.ipAddress));
+    }
+    // Hosts run from network + 1 to broadcast − 1; start above this PC and wrap round. At most
+    // as many steps as there are used addresses, plus one.
+    const std::uint32_t hosts = broadcast - network - 1;
+    std::uint32_t candidate = own;
+    for (std::uint32_t step = 0; step < hosts; ++step) {
+        candidate = candidate + 1 >= broadcast ? network + 1 : candidate + 1;
+        if (!used.contains(candidate)) {
+            return SuggestedAddressing{toIpv4(candidate), toIpv4(mask),
+                                       interface.defaultGateway.value_or(Ipv4{})};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace pelmora

@@ -1,0 +1,93 @@
+#pragma once
+// What is wrong on this LAN, camera by camera: whether this PC can reach each camera's address
+// through the interface its reply came in on, and the addressing faults installers meet most
+// (two devices on one address, a gateway outside the camera's subnet, ...). Pure functions of
+// the listed cameras and this PC's interfaces; O(n) in the cameras.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "protocol/Ipv4.h"
+
+namespace pelmora {
+
+// One IPv4 address of one of this PC's interfaces.
+struct LocalInterface {
+    std::string name;  // "eth1"
+    int index = 0;     // the kernel's interface index, as a received datagram reports it
+    Ipv4 address{};
+    int prefixLength = 0;
+    bool loopback = false;
+    // The default route's gateway when it goes out through this interface.
+    std::optional<Ipv4> defaultGateway;
+};
+
+// A listed camera's addressing as it reports it, with the interface its reply came in on.
+struct CameraAddressing {
+    std::string mac;
+    Ipv4 ipAddress{};
+    Ipv4 subnetMask{};
+    Ipv4 gateway{};
+    bool dhcp = false;
+    int interfaceIndex = 0;  // 0: not known
+};
+
+enum class Reachability { SameSubnet, OtherSubnet, NoAddress, Unknown };
+
+// Problems, in the order they are reported.
+enum Problem : std::uint32_t {
+    kProblemOtherSubnet = 1u << 0,
+    kProblemDuplicateIp = 1u << 1,
+    kProblemPcAddress = 1u << 2,
+    kProblemNetworkOrBroadcast = 1u << 3,
+    kProblemBadMask = 1u << 4,
+    kProblemGatewayOutsideSubnet = 1u << 5,
+};
+inline constexpr int kProblemKinds = 6;
+
+struct CameraDiagnosis {
+    Reachability reachability = Reachability::Unknown;
+    std::uint32_t problems = 0;
+    // The interface the reply came in on, as an index into the interfaces given; −1 unknown.
+    int interface = -1;
+    // Another listed camera with the same address, for a duplicate.
+    std::string sharesWith;
+};
+
+// One diagnosis per camera, in the same order.
+std::vector<CameraDiagnosis> diagnoseCameras(std::span<const CameraAddressing> cameras,
+                                             std::span<const LocalInterface> interfaces);
+
+// "same-subnet", "other-subnet", "no-address", "unknown".
+std::string_view reachabilityWord(Reachability reachability);
+// "other-subnet", "duplicate-ip", "pc-address", "network-or-broadcast", "bad-mask",
+// "gateway-outside-subnet": those present, in that order.
+std::vector<std::string_view> problemWords(std::uint32_t problems);
+// What is wrong in words, one sentence a problem, in the same order ("Shares 192.168.0.10 with
+// 02:50:4D:00:00:03", "On another subnet: this PC is 10.1.0.1/24 on eth1", ...).
+std::vector<std::string> problemSentences(const CameraAddressing& camera,
+                                          const CameraDiagnosis& diagnosis,
+                                          std::span<const LocalInterface> interfaces);
+
+// "10.1.0.1/24".
+std::string interfaceAddressText(const LocalInterface& interface);
+Ipv4 maskOfPrefix(int prefixLength);
+
+// Addressing that puts a camera into the network of `interface`: the lowest free address above
+// this PC's own there (wrapping round), never the network or broadcast address, an address of
+// this PC or one a listed camera reports; the interface's mask; its default gateway, else
+// 0.0.0.0. None when the network has no free address.
+struct SuggestedAddressing {
+    Ipv4 ipAddress{};
+    Ipv4 subnetMask{};
+    Ipv4 gateway{};
+};
+std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& interface,
+                                                      std::span<const CameraAddressing> cameras,
+                                                      std::span<const LocalInterface> interfaces);
+
+}  // namespace pelmora

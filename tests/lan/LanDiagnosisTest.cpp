@@ -1,0 +1,123 @@
+// The LAN diagnosis: reachability through the receiving interface, each problem word with its
+// edges, the sentences, and the free address suggested for a camera out of reach.
+#include "lan/LanDiagnosis.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace pelmora {
+namespace {
+
+Ipv4 ip(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
+    return {a, b, c, d};
+}
+
+// This PC: eth1 10.1.0.1/24 with the default route, eth2 10.2.0.1/24, loopback.
+const std::vector<LocalInterface> kPc = {
+    {"lo", 1, ip(127, 0, 0, 1), 8, true, std::nullopt},
+    {"eth1", 2, ip(10, 1, 0, 1), 24, false, ip(10, 1, 0, 254)},
+    {"eth2", 3, ip(10, 2, 0, 1), 24, false, std::nullopt},
+};
+
+CameraAddressing camera(std::string mac, Ipv4 address, int interface,
+                        Ipv4 mask = ip(255, 255, 255, 0), Ipv4 gateway = {}, bool dhcp = false) {
+    return {std::move(mac), address, mask, gateway, dhcp, interface};
+}
+
+std::string words(const CameraDiagnosis& d) {
+    std::string text(reachabilityWord(d.reachability));
+    for (const auto word : problemWords(d.problems)) {
+        text += " " + std::string(word);
+    }
+    return text;
+}
+
+TEST(LanDiagnosis, eachCameraGetsItsReachabilityAndProblemsInOrder) {
+    const struct {
+        const char* name;
+        CameraAddressing camera;
+        const char* expected;
+    } cases[] = {
+        {"same subnet", camera("A", ip(10, 1, 0, 5), 2), "same-subnet"},
+        {"factory address elsewhere", camera("B", ip(192, 168, 0, 10), 2),
+         "other-subnet other-subnet"},
+        {"no address", camera("C", {}, 2, {}, {}, true), "no-address"},
+        {"interface not known", camera("D", ip(192, 168, 0, 11), 0), "unknown"},
+        {"simulator on loopback", camera("E", ip(192, 168, 0, 12), 1), "unknown"},
+        {"this PC's address", camera("F", ip(10, 2, 0, 1), 3), "same-subnet pc-address"},
+        {"network address", camera("G", ip(10, 2, 0, 0), 3), "same-subnet network-or-broadcast"},
+        {"broadcast address", camera("H", ip(10, 2, 0, 255), 3),
+         "same-subnet network-or-broadcast"},
+        {"a /31 has no broadcast", camera("I", ip(10, 2, 0, 3), 3, ip(255, 255, 255, 254)),
+         "same-subnet"},
+        {"holes in the mask", camera("J", ip(10, 2, 0, 20), 3, ip(255, 0, 255, 0)),
+         "same-subnet bad-mask"},
+        {"/32 on a fixed camera", camera("K", ip(10, 2, 0, 21), 3, ip(255, 255, 255, 255)),
+         "same-subnet bad-mask"},
+        {"/0 on a fixed camera", camera("L", ip(10, 2, 0, 22), 3, {}), "same-subnet bad-mask"},
+        {"/0 on a DHCP camera", camera("M", ip(10, 2, 0, 23), 3, {}, {}, true), "same-subnet"},
+        {"gateway elsewhere",
+         camera("N", ip(10, 2, 0, 24), 3, ip(255, 255, 255, 0), ip(10, 9, 9, 9)),
+         "same-subnet gateway-outside-subnet"},
+        {"gateway inside",
+         camera("O", ip(10, 2, 0, 25), 3, ip(255, 255, 255, 0), ip(10, 2, 0, 254)), "same-subnet"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<CameraAddressing> one{c.camera};
+        EXPECT_EQ(words(diagnoseCameras(one, kPc)[0]), c.expected) << c.name;
+    }
+}
+
+// Cameras ship with one address: every camera that shares it is told with whom.
+TEST(LanDiagnosis, sharedAddressesNameAnotherHolderAndSentencesSayWhatIsWrong) {
+    const std::vector<CameraAddressing> cameras = {
+        camera("02:50:4D:00:00:01", ip(10, 2, 0, 7), 3),
+        camera("02:50:4D:00:00:02", ip(10, 2, 0, 8), 3),
+        camera("02:50:4D:00:00:03", ip(10, 2, 0, 7), 3),
+        camera("02:50:4D:00:00:04", ip(10, 2, 0, 7), 3),
+        camera("02:50:4D:00:00:05", ip(192, 168, 0, 10), 2),
+        camera("02:50:4D:00:00:06", {}, 2, {}, {}, true),
+        camera("02:50:4D:00:00:07", {}, 2, {}, {}, true),
+    };
+    const auto d = diagnoseCameras(cameras, kPc);
+    EXPECT_EQ(d[0].sharesWith, "02:50:4D:00:00:03");
+    EXPECT_EQ(d[2].sharesWith, "02:50:4D:00:00:01");
+    EXPECT_EQ(d[3].sharesWith, "02:50:4D:00:00:01");
+    EXPECT_EQ(d[1].problems, 0u);
+    EXPECT_EQ(d[5].problems, 0u) << "two cameras without an address share nothing";
+    EXPECT_EQ(problemSentences(cameras[0], d[0], kPc),
+              std::vector<std::string>{"Shares 10.2.0.7 with 02:50:4D:00:00:03"});
+    EXPECT_EQ(problemSentences(cameras[4], d[4], kPc),
+              std::vector<std::string>{"On another subnet: this PC is 10.1.0.1/24 on eth1"});
+}
+
+TEST(LanDiagnosis, aFreeAddressIsTheLowestAboveThisPcWrappingRound) {
+    const std::vector<CameraAddressing> cameras = {camera("A", ip(10, 1, 0, 2), 2),
+                                                   camera("B", ip(10, 1, 0, 3), 2),
+                                                   camera("C", ip(10, 2, 0, 2), 3)};
+    const auto eth1 = suggestFreeAddress(kPc[1], cameras, kPc);
+    ASSERT_TRUE(eth1);
+    EXPECT_EQ(eth1->ipAddress, ip(10, 1, 0, 4));
+    EXPECT_EQ(eth1->subnetMask, ip(255, 255, 255, 0));
+    EXPECT_EQ(eth1->gateway, ip(10, 1, 0, 254));
+    const auto eth2 = suggestFreeAddress(kPc[2], cameras, kPc);
+    ASSERT_TRUE(eth2);
+    EXPECT_EQ(eth2->ipAddress, ip(10, 2, 0, 3));
+    EXPECT_EQ(eth2->gateway, Ipv4{}) << "no default route through eth2";
+
+    // The PC at the top of a /29: .1 to .6 are hosts; .6 is the PC, .1 and .2 are taken.
+    const LocalInterface top{"eth3", 4, ip(10, 3, 0, 6), 29, false, std::nullopt};
+    const std::vector<CameraAddressing> low = {camera("D", ip(10, 3, 0, 1), 4),
+                                               camera("E", ip(10, 3, 0, 2), 4)};
+    EXPECT_EQ(suggestFreeAddress(top, low, {&top, 1})->ipAddress, ip(10, 3, 0, 3));
+    const std::vector<CameraAddressing> full = {
+        camera("F", ip(10, 3, 0, 1), 4), camera("G", ip(10, 3, 0, 2), 4),
+        camera("H", ip(10, 3, 0, 3), 4), camera("I", ip(10, 3, 0, 4), 4),
+        camera("J", ip(10, 3, 0, 5), 4)};
+    EXPECT_FALSE(suggestFreeAddress(top, full, {&top, 1})) << "no free host left";
+}
+
+}  // namespace
+}  // namespace pelmora
