@@ -5,6 +5,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
+#include <QTextDocument>
 #include <QStringList>
 #include <QWheelEvent>
 
@@ -15,6 +17,9 @@
 namespace pelmora {
 
 namespace {
+
+// Where a row's problem text is kept, beside the tool tip made from it.
+constexpr int kProblemRole = Qt::UserRole + 1;
 
 constexpr int kNewGridRows = 8;  // the header row and seven blank rows
 constexpr int kNewGridCols = 2;
@@ -245,6 +250,31 @@ void Grid::setTextMatrix(int row, int col, const QString& text) {
         return;
     }
     cell->setText(text);
+}
+
+void Grid::setRowProblem(int row, const QString& problem) {
+    if (row < 1 || !validRow(row) || rowProblem(row) == problem) {
+        return;
+    }
+    const bool marked = !problem.isEmpty();
+    static const QColor kTint(255, 236, 179);
+    for (int col = 0; col < Cols(); ++col) {
+        QTableWidgetItem* cell = cellItem(row, col, marked);
+        if (cell == nullptr) {
+            continue;
+        }
+        cell->setData(kProblemRole, problem);
+        cell->setToolTip(marked ? Qt::convertFromPlainText(problem) : QString());
+        cell->setBackground(marked ? QBrush(kTint) : QBrush());
+        if (col == 0) {
+            cell->setIcon(marked ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
+        }
+    }
+}
+
+QString Grid::rowProblem(int row) const {
+    const QTableWidgetItem* cell = row >= 1 && validRow(row) ? item(row - 1, 0) : nullptr;
+    return cell == nullptr ? QString() : cell->data(kProblemRole).toString();
 }
 
 void Grid::AddItem(const QString& text, int row) {

@@ -70,6 +70,12 @@ class Grid : public QTableWidget {
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
 
+    // Marks a camera row as having a problem: a warning icon in its first cell, a tinted row
+    // (so the mark does not rest on colour alone) and `problem` as every cell's tool tip, shown
+    // as plain text. An empty `problem` takes the mark away.
+    void setRowProblem(int row, const QString& problem);
+    QString rowProblem(int row) const;
+
     void AddItem(const QString& text, int row);
     void RemoveItem(int row);
     void Clear();

@@ -157,7 +157,7 @@ void SettingsPage::refreshGrid() {
         if (table_->stopRequested == 1) {
             return;
         }
-        if (!listsCamera(record)) {
+        if (!listsCamera(record) || !admittedByFilter(record)) {
             noteRecord(record, false, selected);
             continue;
         }
@@ -167,6 +167,7 @@ void SettingsPage::refreshGrid() {
         dropHighlight();
         changed = true;
         writeCameraRow(nextRow_, record);
+        markRow(nextRow_, &record);
         noteRecord(record, true, selected);
         ++nextRow_;
     }
@@ -179,6 +180,7 @@ void SettingsPage::refreshGrid() {
     for (int row = nextRow_; row < kMinimumRows; ++row) {
         changed = true;
         writeRow(row, blank);
+        markRow(row, nullptr);
         dropHighlight();
     }
     // The selected camera stays selected wherever it now stands.
@@ -199,6 +201,28 @@ void SettingsPage::refreshGrid() {
     placeScrollBar(topRowToRestore(topRow));
     grid_->setRedraw(true);
     endRefresh();
+}
+
+void SettingsPage::setLan(const LanSnapshot* lan, const CameraFilter* filter) {
+    lan_ = lan;
+    filter_ = filter;
+}
+
+bool SettingsPage::admittedByFilter(const CameraRecord& record) const {
+    if (filter_ == nullptr || filter_->isEmpty()) {
+        return true;
+    }
+    const std::string_view mac = fieldText(record.mac);
+    return filter_->admits(mac, formatIpv4(record.ipAddress), fieldText(record.model),
+                           fieldText(record.serial), lan_ ? lan_->find(mac) : nullptr);
+}
+
+void SettingsPage::markRow(int row, const CameraRecord* record) {
+    if (record == nullptr || lan_ == nullptr) {
+        grid_->setRowProblem(row, {});
+        return;
+    }
+    grid_->setRowProblem(row, cameraText(lan_->problemText(fieldText(record->mac))));
 }
 
 void SettingsPage::rewriteForNewReplies() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "lan/LanSnapshot.h"
 #include "model/CameraTable.h"
 #include "pages/PageRules.h"
 #include "widgets/Grid.h"
@@ -33,6 +34,9 @@ class SettingsPage : public QWidget {
 
     // Given once by the main window after the pages exist; refreshing starts here.
     virtual void setTable(CameraTable* table, PageServices services);
+    // The main window's latest diagnosis of the LAN, which marks the rows of cameras with a
+    // problem, and the filter that narrows the list. Either may be null.
+    void setLan(const LanSnapshot* lan, const CameraFilter* filter);
 
     virtual void refreshGrid();
     // The same rewrite, run between ticks because replies changed the list. It drops the form
@@ -70,6 +74,11 @@ class SettingsPage : public QWidget {
   protected:
     // Whether the grid lists a camera: a live one with a MAC, on most pages.
     virtual bool listsCamera(const CameraRecord& record) const { return isListed(record); }
+    // Whether the filter lets the camera into the list.
+    bool admittedByFilter(const CameraRecord& record) const;
+    // Marks a camera's row with its problems, or a blank row with none.
+    void markRow(int row, const CameraRecord* record);
+    const LanSnapshot* lan() const { return lan_; }
     // The cells of one listed camera, columns 0 to 4.
     virtual std::vector<std::string> rowCells(const CameraRecord& record) const;
     // Page-specific: the form emptied, or filled from the selected camera.
@@ -167,6 +176,8 @@ class SettingsPage : public QWidget {
     std::size_t minimumCredential_ = kMinCredentialLength;
     std::string formCameraMac_;
     bool rewritingForReplies_ = false;
+    const LanSnapshot* lan_ = nullptr;
+    const CameraFilter* filter_ = nullptr;
     void spreadColumns();
     QVBoxLayout* pageLayout_ = nullptr;
     QWidget* form_ = nullptr;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "lan/LanSnapshot.h"
 #include "pages/network/NetworkRequest.h"
 #include "widgets/PageFixture.h"
 #include "widgets/PageTestSupport.h"
@@ -397,6 +398,89 @@ TEST_F(NetworkPageTest, typingInTheListDropsTheSelectionAndResetsTheForm) {
     EXPECT_TRUE(page.dhcpRadio()->isChecked());
     EXPECT_TRUE(page.port80Radio()->isChecked());
     EXPECT_EQ(page.nameEdit()->text(), "");
+}
+
+// ---- What is wrong on the LAN ----
+
+// This PC on eth1, 10.1.0.1/24, with the default route; cameras as they answered on eth1.
+class NetworkPageLanTest : public NetworkPageTest {
+  protected:
+    void SetUp() override {
+        NetworkPageTest::SetUp();
+        const std::pair<std::string, Ipv4> cameras[] = {{macOf(1), {10, 1, 0, 5}},
+                                                        {macOf(2), {192, 168, 0, 10}},
+                                                        {"<i>03</i>", {10, 1, 0, 7}},
+                                                        {macOf(4), {10, 1, 0, 7}}};
+        std::vector<CameraAddressing> addressing;
+        for (const auto& [mac, ip] : cameras) {
+            table.parseInfoReply(DatagramBuilder{}
+                                     .field("MAC:", mac)
+                                     .field("MODEL:", "PM-F300")
+                                     .field("SERIAL:", "F" + mac.substr(mac.size() - 2))
+                                     .field("DHCP:", "OFF")
+                                     .field("IPADR:", formatIpv4(ip))
+                                     .field("MASK:", "255.255.255.0")
+                                     .finish());
+            addressing.push_back({mac, ip, {255, 255, 255, 0}, {}, false, 2});
+        }
+        lan = LanSnapshot(std::move(addressing),
+                          {{"eth1", 2, {10, 1, 0, 1}, 24, false, Ipv4{10, 1, 0, 254}}});
+        page.setLan(&lan, &filter);
+        page.refreshGrid();
+    }
+    int rowOf(const std::string& mac) {
+        for (int row = 1; row < grid().Rows(); ++row) {
+            if (grid().TextMatrix(row, 0) == QString::fromStdString(mac)) {
+                return row;
+            }
+        }
+        return 0;
+    }
+
+    LanSnapshot lan;
+    CameraFilter filter;
+};
+
+TEST_F(NetworkPageLanTest, aCameraWithAProblemIsMarkedWithAPlainTextTipInWords) {
+    EXPECT_EQ(grid().rowProblem(rowOf(macOf(1))), "");
+    EXPECT_TRUE(grid().item(rowOf(macOf(1)) - 1, 0)->icon().isNull());
+    const int other = rowOf(macOf(2));
+    EXPECT_EQ(grid().rowProblem(other), "On another subnet: this PC is 10.1.0.1/24 on eth1");
+    EXPECT_FALSE(grid().item(other - 1, 0)->icon().isNull());
+    EXPECT_NE(grid().item(other - 1, 3)->background(), QBrush()) << "the whole row is tinted";
+    EXPECT_EQ(grid().rowProblem(rowOf(macOf(4))), "Shares 10.1.0.7 with <i>03</i>");
+    EXPECT_TRUE(grid().item(rowOf(macOf(4)) - 1, 2)->toolTip().contains("&lt;i&gt;03"))
+        << "camera text in a tip is never markup";
+}
+
+TEST_F(NetworkPageLanTest, theFilterNarrowsTheListAndTheSelectionFollowsItsCamera) {
+    clickRow(rowOf(macOf(4)));
+    ASSERT_EQ(page.formCameraMac(), macOf(4));
+    filter.text = "10.1.0.7";
+    page.refreshGrid();
+    EXPECT_EQ(grid().TextMatrix(1, 0), "<i>03</i>");
+    EXPECT_EQ(grid().TextMatrix(2, 0), QString::fromStdString(macOf(4)));
+    EXPECT_EQ(grid().TextMatrix(3, 0), "");
+    EXPECT_EQ(page.selectedMac(), QString::fromStdString(macOf(4)));
+    filter = CameraFilter{"", true};
+    page.refreshGrid();
+    EXPECT_EQ(rowOf(macOf(1)), 0) << "no problem: not listed";
+    EXPECT_NE(rowOf(macOf(2)), 0);
+    EXPECT_EQ(page.selectedMac(), QString::fromStdString(macOf(4)));
+}
+
+TEST_F(NetworkPageLanTest, aFreeAddressFillsTheFormAndSendsNothing) {
+    EXPECT_FALSE(page.canSuggestAddress(rowOf(macOf(1)))) << "reachable, sharing nothing";
+    ASSERT_TRUE(page.canSuggestAddress(rowOf(macOf(2))));
+    page.suggestAddress(rowOf(macOf(2)));
+    EXPECT_EQ(page.formCameraMac(), macOf(2));
+    EXPECT_TRUE(page.fixedRadio()->isChecked());
+    EXPECT_EQ(dotted(page.ipField()), "10.1.0.2");
+    EXPECT_EQ(dotted(page.maskField()), "255.255.255.0");
+    EXPECT_EQ(dotted(page.gatewayField()), "10.1.0.254");
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_TRUE(messages.last().text.contains("device that is not a camera"));
+    EXPECT_TRUE(sent.empty());
 }
 
 }  // namespace

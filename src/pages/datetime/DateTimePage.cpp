@@ -125,13 +125,14 @@ void DateTimePage::refreshGrid() {
             return;
         }
         const auto& record = records[index];
-        if (!isListed(record)) {
+        if (!isListed(record) || !admittedByFilter(record)) {
             continue;
         }
         if (nextRow_ >= grid_->Rows()) {
             grid_->AddItem(QString(), grid_->Rows());
         }
         writeRow(nextRow_, dateTimeRowCells(record, index));
+        markRow(nextRow_, &record);
         ++nextRow_;
     }
     while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
@@ -139,6 +140,7 @@ void DateTimePage::refreshGrid() {
     }
     for (int row = nextRow_; row < kMinimumRows; ++row) {
         writeRow(row, std::vector<std::string>(columnCount()));
+        markRow(row, nullptr);
     }
     // A camera no longer listed loses its mark, so it is not sent to when it returns.
     table_->modify([](TableData& data) {

@@ -812,6 +812,9 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     }
     QMenu menu(this);
     QAction* copy = menu.addAction("&Copy");
+    const int clicked = grid_->Row() == grid_->RowSel() ? grid_->Row() : 0;
+    QAction* suggest = menu.addAction("&Suggest a free address");
+    suggest->setEnabled(clicked > 0 && canSuggestAddress(clicked));
     QAction* chosen = menu.exec(event->globalPos());
     const auto [lo, hi] = selectionRange();
     QString text;
@@ -821,11 +824,70 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     if (chosen == copy) {
         QGuiApplication::clipboard()->setText(text);
     }
+    if (chosen == suggest) {
+        suggestAddress(clicked);
+        return;
+    }
     grid_->setCol(0);
     grid_->setRow(lo);
     grid_->setRowSel(hi);
     grid_->setColSel(kWholeRow);
     grid_->viewport()->update();
+}
+
+// ---- A free address for a camera out of reach ----
+
+std::optional<SuggestedAddressing> NetworkPage::addressFor(int row) const {
+    if (lan() == nullptr || row < 1 || row >= nextRow_) {
+        return std::nullopt;
+    }
+    const std::string mac = grid_->TextMatrix(row, 0).toLatin1().toStdString();
+    const CameraDiagnosis* diagnosis = lan()->find(mac);
+    if (diagnosis == nullptr || diagnosis->interface < 0 ||
+        (diagnosis->problems & (kProblemOtherSubnet | kProblemDuplicateIp)) == 0) {
+        return std::nullopt;
+    }
+    const auto& on = lan()->interfaces()[static_cast<std::size_t>(diagnosis->interface)];
+    if (on.loopback) {
+        return std::nullopt;
+    }
+    return suggestFreeAddress(on, lan()->cameras(), lan()->interfaces());
+}
+
+bool NetworkPage::canSuggestAddress(int row) const {
+    return addressFor(row).has_value();
+}
+
+// Selects the camera and fills the form with a fixed address that puts it on this PC's
+// network. Nothing is sent: the person reviews the form and presses OK as always.
+void NetworkPage::suggestAddress(int row) {
+    const auto suggestion = addressFor(row);
+    if (!suggestion) {
+        return;
+    }
+    grid_->setCol(0);
+    grid_->setRow(row);
+    grid_->setColSel(kWholeRow);
+    keyboardSelect_ = true;
+    selectRow();
+    keyboardSelect_ = false;
+    if (formCameraMac().empty()) {
+        return;
+    }
+    setRadio(dhcp_, false);
+    setRadio(fixed_, true);
+    applyFixedRule();
+    ip_->setAddress(suggestion->ipAddress);
+    mask_->setAddress(suggestion->subnetMask);
+    showAddress(gateway_, suggestion->gateway);
+    if (services_.messages != nullptr) {
+        services_.messages->show(
+            "Suggest a free address",
+            QString("%1 is not used by any camera that answered, but a device that is not a "
+                    "camera may still use it. Check before pressing OK.")
+                .arg(QString::fromStdString(formatIpv4(suggestion->ipAddress))),
+            MessagePort::Icon::Information);
+    }
 }
 
 void NetworkPage::showEvent(QShowEvent* event) {

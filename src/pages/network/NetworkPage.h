@@ -51,6 +51,11 @@ class NetworkPage final : public SettingsPage {
     // Pulls the far end of a downward selection back so that it covers no empty row.
     void trimSelection();
 
+    // For a camera on another subnet or sharing its address: whether a free address can be
+    // suggested, and filling the form with it (nothing is sent).
+    bool canSuggestAddress(int row) const;
+    void suggestAddress(int row);
+
     void setFormEnabled(bool on);
     void resetForm();
     void clearCredentials();
@@ -98,6 +103,7 @@ class NetworkPage final : public SettingsPage {
     void setSendButtonsEnabled(bool on);
     NetworkSettings formSettings() const;
     std::pair<int, int> selectionRange() const;
+    std::optional<SuggestedAddressing> addressFor(int row) const;
 
     QRadioButton* dhcp_;
     QRadioButton* fixed_;
