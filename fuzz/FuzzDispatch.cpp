@@ -6,17 +6,21 @@
 // (a datagram's text never holds a NUL) are dispatched in turn, and a chunk's first byte may add
 // a UI operation after it: 'T' ages the table 1 + (byte 1 % 100) times, 'S' sorts by code
 // byte 1 % 13, 'R' registers the chunk as a request for the MAC at positions 5 to 21 (where an
-// acknowledgement carries it). The table starts empty for every input, so each input replays
-// on its own, and the table's invariants are checked after it.
+// acknowledgement carries it). Chunk k arrives on interface k % 5 (0: not known). The table starts
+// empty for every input, so each input replays on its own, and the table's invariants are checked
+// after it, among them that each live record still carries the interface of its camera's last
+// reply, however records were removed and sorted meanwhile.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <map>
 #include <set>
 #include <string>
 #include <string_view>
 
 #include "model/CameraTable.h"
 #include "protocol/Dispatch.h"
+#include "protocol/KeyReader.h"
 #include "protocol/Wire.h"
 
 namespace {
@@ -27,6 +31,9 @@ using namespace pelmora;
 constexpr int kMaxTicksPerInput = 100;
 
 std::set<std::string, std::less<>> registered;
+// MAC of each camera that has replied -> the interface of its last reply.
+std::map<std::string, int, std::less<>> interfaceOfCamera;
+constexpr int kInterfaces = 5;
 
 class CheckingNotifier final : public TableNotifier {
   public:
@@ -67,9 +74,12 @@ void checkInvariants(const CameraTable& table) {
                 check(!r.isFree() && r.mac[sizeof r.mac - 1] == '\0');
                 check(macs.emplace(r.mac).second);
                 check(r.age >= 0 && r.age <= kRemovalAge);
+                const auto camera = interfaceOfCamera.find(std::string_view(r.mac));
+                check(camera != interfaceOfCamera.end() && camera->second == d.receivedOn[i]);
             } else {
                 static const CameraRecord kFree{};
                 check(std::memcmp(&r, &kFree, sizeof r) == 0);
+                check(d.receivedOn[i] == 0);
             }
             const auto& slot = d.pending[i];
             check(slot.state >= PendingRequest::kDateTimeRefused &&
@@ -95,14 +105,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     table.resetTable();
     registered.clear();
+    interfaceOfCamera.clear();
 
     const auto* bytes = reinterpret_cast<const char*>(data);
     int ticksLeft = kMaxTicksPerInput;
     std::size_t pos = 0;
+    int chunk = 0;
     do {
         const auto text = datagramText(bytes + pos, size - pos);
         pos += text.size() + 1;
-        dispatchDatagram(text, table);
+        const int interfaceIndex = chunk++ % kInterfaces;
+        dispatchDatagram(text, table, interfaceIndex);
+        // The camera the reply names, as the table keys it (cut to its MAC field), if it took it.
+        if (classifyDatagram(text).kind == DatagramKind::InfoReply) {
+            if (const auto mac = readKey(text, "MAC:"); mac && !mac->empty()) {
+                const auto key = mac->substr(0, sizeof(CameraRecord::mac) - 1);
+                if (table.findByMac(key)) {
+                    interfaceOfCamera[std::string(key)] = interfaceIndex;
+                }
+            }
+        }
         if (text.empty()) {
             continue;
         }

@@ -115,7 +115,8 @@ void ReceiveThread::apply(const ReceiveRing::Datagram& datagram) {
     }
     ++datagrams_;
     if (table_.discoveryEnabled == 1) {
-        dispatchDatagram(datagramText(datagram.bytes.data(), datagram.bytes.size()), table_);
+        dispatchDatagram(datagramText(datagram.bytes.data(), datagram.bytes.size()), table_,
+                         datagram.interfaceIndex);
     }
 }
 

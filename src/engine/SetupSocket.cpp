@@ -28,6 +28,9 @@ std::optional<FatalSocketError> SetupSocket::open() {
     // Room for a burst of replies; the kernel caps it, and the receive thread drains while a
     // burst arrives, so a smaller grant costs only headroom.
     ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer_, sizeof receiveBuffer_);
+    // Each reply then says which interface it came in on, which tells whether this PC shares a
+    // subnet with the camera. Without it the interface is merely unknown.
+    ::setsockopt(fd, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_ANY);

@@ -53,7 +53,8 @@ GridFields gridFieldsOf(const CameraRecord& r) {
 
 CameraTable::CameraTable()
     : data_(std::make_unique<TableData>()),
-      sortScratch_(std::make_unique<CameraRecord[]>(kTableSize)) {
+      sortScratch_(std::make_unique<CameraRecord[]>(kTableSize)),
+      receivedOnScratch_(std::make_unique<std::int32_t[]>(kTableSize)) {
     resetTable();
 }
 
@@ -66,7 +67,7 @@ void CameraTable::resetTable() {
     sortDirection_ = -1;
 }
 
-void CameraTable::parseInfoReply(std::string_view text) {
+void CameraTable::parseInfoReply(std::string_view text, int interfaceIndex) {
     const auto mac = readKey(text, "MAC:");
     // Without a MAC the reply names no camera; an empty one would take a free slot uncounted.
     if (!mac || mac->empty()) {
@@ -99,10 +100,13 @@ void CameraTable::parseInfoReply(std::string_view text) {
     std::memcpy(record.mac, key, sizeof key);
     applyInfoReply(record, text);
     record.age = 0;
+    // A camera moved to another LAN (or a cable to another port) changes what is wrong with it.
+    const bool movedInterface = d.receivedOn[index] != interfaceIndex;
+    d.receivedOn[index] = interfaceIndex;
     if (isNew) {
         ++d.count;
     }
-    const bool changed = !wasListed || gridFieldsOf(record) != before;
+    const bool changed = !wasListed || movedInterface || gridFieldsOf(record) != before;
     lock.unlock();
     if (changed && notifier_ != nullptr) {
         notifier_->listChanged();
@@ -231,15 +235,18 @@ void CameraTable::agingTick() {
 
 void CameraTable::removeRecord(int index) {
     auto& records = data_->records;
+    auto& receivedOn = data_->receivedOn;
     int j = index;
     while (j < kTableSize - 1) {
         records[j] = records[j + 1];
+        receivedOn[j] = receivedOn[j + 1];
         if (records[j + 1].isFree()) {
             break;
         }
         ++j;
     }
     std::memset(&records[j], 0, sizeof(CameraRecord));
+    receivedOn[j] = 0;
     --data_->count;
 }
 
@@ -277,10 +284,13 @@ void CameraTable::sortByColumn(int code) {
             return descending ? a < b : a > b;
         });
         std::memset(sortScratch_.get(), 0, sizeof(CameraRecord) * kTableSize);
+        std::memset(receivedOnScratch_.get(), 0, sizeof(std::int32_t) * kTableSize);
         for (int k = 0; k < placed; ++k) {
             sortScratch_[k] = d.records[order[k]];
+            receivedOnScratch_[k] = d.receivedOn[order[k]];
         }
         std::memcpy(d.records, sortScratch_.get(), sizeof(CameraRecord) * kTableSize);
+        std::memcpy(d.receivedOn, receivedOnScratch_.get(), sizeof(std::int32_t) * kTableSize);
         d.count = placed;
     }
     discoveryEnabled = 1;

@@ -38,6 +38,9 @@ struct TableData {
     std::int32_t count;
     CameraRecord records[kTableSize];
     PendingRequest pending[kTableSize];
+    // The kernel's index of the interface record i's last reply came in on, 0 when not known.
+    // Kept beside the records, whose layout is fixed, and moved with record i whenever it moves.
+    std::int32_t receivedOn[kTableSize];
 };
 
 inline bool isListed(const CameraRecord& r) {
@@ -55,8 +58,8 @@ class CameraTable final : public ReplyHandler {
     // Zeroes both arrays and the flags; no sort has happened yet.
     void resetTable();
 
-    // Receive thread.
-    void parseInfoReply(std::string_view text);
+    // Receive thread. `interfaceIndex`: the interface the reply came in on, 0 when not known.
+    void parseInfoReply(std::string_view text, int interfaceIndex = 0);
     void settleReply(ReplyKind kind, std::string_view mac,
                      std::optional<std::string_view> messageText);
 
@@ -87,7 +90,9 @@ class CameraTable final : public ReplyHandler {
     }
 
     // ReplyHandler, for dispatchDatagram.
-    void infoReply(std::string_view text) override { parseInfoReply(text); }
+    void infoReply(std::string_view text, int interfaceIndex) override {
+        parseInfoReply(text, interfaceIndex);
+    }
     void settlement(ReplyKind kind, std::string_view mac,
                     std::optional<std::string_view> messageText) override {
         settleReply(kind, mac, messageText);
@@ -104,6 +109,7 @@ class CameraTable final : public ReplyHandler {
     mutable std::mutex mutex_;
     std::unique_ptr<TableData> data_;
     std::unique_ptr<CameraRecord[]> sortScratch_;
+    std::unique_ptr<std::int32_t[]> receivedOnScratch_;
     TableNotifier* notifier_ = nullptr;
     DatagramSender sender_;
     int lastSortColumn_ = -1;

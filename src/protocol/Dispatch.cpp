@@ -42,11 +42,11 @@ std::string_view datagramText(const char* bytes, std::size_t length) {
     return {bytes, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - bytes) : length};
 }
 
-void dispatchDatagram(std::string_view text, ReplyHandler& handler) {
+void dispatchDatagram(std::string_view text, ReplyHandler& handler, int interfaceIndex) {
     const auto classified = classifyDatagram(text);
     switch (classified.kind) {
         case DatagramKind::InfoReply:
-            handler.infoReply(text);
+            handler.infoReply(text, interfaceIndex);
             break;
         case DatagramKind::Acknowledgement:
             handler.settlement(ReplyKind::Acknowledgement, classified.mac, classified.messageText);

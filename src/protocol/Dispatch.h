@@ -12,7 +12,9 @@ enum class ReplyKind { Acknowledgement, Refusal };
 class ReplyHandler {
   public:
     virtual ~ReplyHandler() = default;
-    virtual void infoReply(std::string_view text) = 0;
+    // `interfaceIndex`: the kernel's index of the interface the datagram came in on, 0 when not
+    // known.
+    virtual void infoReply(std::string_view text, int interfaceIndex) = 0;
     // `mac`: bytes 5 to 21 of the datagram (fewer when it is shorter). `messageText`: present only
     // when the datagram is longer than 24 bytes.
     virtual void settlement(ReplyKind kind, std::string_view mac,
@@ -35,6 +37,6 @@ ClassifiedDatagram classifyDatagram(std::string_view text);
 // The received bytes up to the first NUL, as the datagram's text.
 std::string_view datagramText(const char* bytes, std::size_t length);
 
-void dispatchDatagram(std::string_view text, ReplyHandler& handler);
+void dispatchDatagram(std::string_view text, ReplyHandler& handler, int interfaceIndex = 0);
 
 }  // namespace pelmora

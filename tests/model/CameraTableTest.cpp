@@ -6,9 +6,11 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "model/FixedText.h"
@@ -406,6 +408,94 @@ TEST_F(CameraTableTest, newCameraAfterRemovalTakesSlotCount) {
     EXPECT_EQ(table.count(), 3);
 }
 
+// --- The interface each reply came in on ---------------------------------------------------------
+
+// The interface index lives beside the records: every way a record moves must take it along, and
+// a freed slot must not keep it. Each step is followed by a check of every slot.
+TEST_F(CameraTableTest, interfaceIndexFollowsItsCameraThroughRemovalAndSort) {
+    std::map<std::string, int> expected;  // MAC -> the interface of its last reply
+    const auto arrive = [&](int camera, int interfaceIndex, const char* ip) {
+        const auto mac = macFor(camera);
+        table.parseInfoReply(test::datagram({{"MODEL:", "PM-C110"}, {"MAC:", mac}, {"IPADR:", ip}}),
+                             interfaceIndex);
+        expected[mac] = interfaceIndex;
+    };
+    const auto indexOf = [&](int camera) {
+        return table.read([&](const TableData& d) {
+            for (int i = 0; i < d.count; ++i) {
+                if (fieldText(d.records[i].mac) == macFor(camera)) {
+                    return i;
+                }
+            }
+            return -1;
+        });
+    };
+    const auto removeCamera = [&](int camera) {
+        const int index = indexOf(camera);
+        ASSERT_GE(index, 0);
+        setAge(index, kRemovalAge);
+        ticks(1);
+        expected.erase(macFor(camera));
+    };
+    // Five cameras on three interfaces; their addresses order them otherwise than their MACs.
+    arrive(1, 3, "10.0.0.50");
+    arrive(2, 4, "10.0.0.10");
+    arrive(3, 0, "10.0.0.40");
+    arrive(4, 3, "10.0.0.20");
+    arrive(5, 7, "10.0.0.30");
+
+    const struct {
+        const char* name;
+        std::function<void()> step;
+    } steps[] = {
+        {"as they arrived", [] {}},
+        {"a removal from the middle shifts the later ones", [&] { removeCamera(2); }},
+        {"sorted by address", [&] { table.sortByColumn(kSortIpAddress); }},
+        {"sorted by address the other way", [&] { table.sortByColumn(kSortIpAddress); }},
+        {"a camera moved to another interface", [&] { arrive(4, 9, "10.0.0.20"); }},
+        {"sorted by MAC", [&] { table.sortByColumn(kSortMac); }},
+        {"the first and the last removed",
+         [&] {
+             removeCamera(1);
+             removeCamera(5);
+         }},
+        {"a new camera takes the freed slot with its own interface",
+         [&] { arrive(6, 2, "10.0.0.60"); }},
+        {"a removed camera comes back on another interface", [&] { arrive(2, 5, "10.0.0.10"); }},
+        {"sorted by model, all equal: reversed", [&] { table.sortByColumn(kSortModel); }},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.name);
+        s.step();
+        const auto [count, receivedOn, macs] = table.read([](const TableData& d) {
+            std::vector<std::string> listed;
+            for (int i = 0; i < d.count; ++i) {
+                listed.emplace_back(fieldText(d.records[i].mac));
+            }
+            return std::tuple(d.count, std::vector<int>(d.receivedOn, d.receivedOn + kTableSize),
+                              listed);
+        });
+        EXPECT_EQ(count, static_cast<int>(expected.size()));
+        for (int i = 0; i < kTableSize; ++i) {
+            if (i < count) {
+                ASSERT_TRUE(expected.contains(macs[i])) << i;
+                EXPECT_EQ(receivedOn[i], expected.at(macs[i])) << macs[i];
+            } else {
+                ASSERT_EQ(receivedOn[i], 0) << "free slot " << i;
+            }
+        }
+    }
+}
+
+TEST_F(CameraTableTest, aCameraMovingToAnotherInterfaceIsAListChange) {
+    table.parseInfoReply(replyFor(kMac), 2);
+    const auto before = notifier.listChanges();
+    table.parseInfoReply(replyFor(kMac), 2);
+    EXPECT_EQ(notifier.listChanges(), before);
+    table.parseInfoReply(replyFor(kMac), 3);
+    EXPECT_EQ(notifier.listChanges(), before + 1);
+}
+
 // --- Two threads ------------------------------------------------------------------------------
 
 // For ThreadSanitizer: the receive thread's writes against the UI thread's operations.
@@ -415,6 +505,7 @@ TEST(CameraTableThreads, receiveAndUiThreadsShareTheTable) {
     table.setNotifier(&notifier);
     table.setSender([](std::string_view) { return 0; });
     constexpr int kCameras = 200;
+    const auto interfaceOf = [](int camera) { return camera % 7 + 1; };
 
     std::thread receiver([&] {
         for (int i = 0; i < 4000; ++i) {
@@ -422,7 +513,8 @@ TEST(CameraTableThreads, receiveAndUiThreadsShareTheTable) {
             table.parseInfoReply(test::datagram({{"MODEL:", "PM"},
                                                  {"MAC:", mac},
                                                  {"IPADR:", "10.0.0." + std::to_string(i % 250)},
-                                                 {"TIME:", "250101000000"}}));
+                                                 {"TIME:", "250101000000"}}),
+                                 interfaceOf(i % kCameras));
             if (i % 5 == 0) {
                 table.settleReply(i % 10 ? ReplyKind::Refusal : ReplyKind::Acknowledgement, mac,
                                   std::nullopt);
@@ -438,15 +530,21 @@ TEST(CameraTableThreads, receiveAndUiThreadsShareTheTable) {
     }
     receiver.join();
     (void)seen;
+    std::map<std::string, int> interfaceByMac;
+    for (int k = 0; k < kCameras; ++k) {
+        interfaceByMac[macFor(k)] = interfaceOf(k);
+    }
 
-    table.read([](const TableData& d) {
+    table.read([&](const TableData& d) {
         std::set<std::string> macs;
         for (int i = 0; i < kTableSize; ++i) {
             if (i < d.count) {
                 EXPECT_FALSE(d.records[i].isFree()) << i;
                 EXPECT_TRUE(macs.insert(d.records[i].mac).second) << "duplicate MAC at " << i;
+                EXPECT_EQ(d.receivedOn[i], interfaceByMac.at(d.records[i].mac)) << i;
             } else {
                 EXPECT_TRUE(allZero(d.records[i])) << i;
+                EXPECT_EQ(d.receivedOn[i], 0) << i;
             }
         }
         return 0;
