@@ -51,6 +51,7 @@ int DiscoveryEngine::sendDatagram(std::string_view text) {
 }
 
 void DiscoveryEngine::enquiryTick() {
+    localInterfaces_ = readLocalInterfaces();
     if (table_.discoveryEnabled == 1) {
         static const std::string enquiry = buildEnquiry();
         receiver_.expectReplies();

@@ -9,10 +9,12 @@
 #include <memory>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include "engine/DiagnosticQueue.h"
 #include "engine/EngineObserver.h"
 #include "engine/FatalSocketError.h"
+#include "engine/LocalInterfaces.h"
 #include "engine/ReceiveThread.h"
 #include "engine/SendTarget.h"
 #include "engine/SetupSocket.h"
@@ -46,7 +48,8 @@ class DiscoveryEngine {
     // Sends a datagram to the target; 0 on success, −1 on failure (which is not fatal).
     int sendDatagram(std::string_view text);
 
-    // Timer ticks. Each also retries diagnostic lines an unread output held back.
+    // Timer ticks. Each also retries diagnostic lines an unread output held back. The enquiry
+    // tick also reads this PC's interfaces again: they come and go (a cable, a VPN, DHCP).
     void enquiryTick();
     void agingTick();
 
@@ -62,6 +65,9 @@ class DiscoveryEngine {
     void reportFatal(FatalSocketError error);
     DiagnosticQueue& diagnostics() { return diagnostics_; }
 
+    // This PC's interfaces as read at the start and at the last enquiry tick. UI thread only.
+    const std::vector<LocalInterface>& localInterfaces() const { return localInterfaces_; }
+
     CameraTable& table() { return table_; }
     std::uint16_t localPort() const { return socket_.localPort(); }
     const SetupSocket& socket() const { return socket_; }
@@ -74,6 +80,7 @@ class DiscoveryEngine {
     DiagnosticQueue diagnostics_;
     SetupSocket socket_;
     ReceiveThread receiver_;
+    std::vector<LocalInterface> localInterfaces_;
     bool running_ = false;
 };
 

@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <mutex>
@@ -120,6 +121,35 @@ TEST_F(DiscoveryEngineTest, repliesAreAppliedToTheTable) {
     EXPECT_TRUE(table.findByMac("00:80:F0:00:00:02"));
 }
 
+// The engine knows this PC's interfaces from the start, and each reply keeps the interface it
+// came in on: here loopback, so the camera's subnet says nothing about reaching it.
+TEST_F(DiscoveryEngineTest, eachCameraKeepsTheInterfaceItsReplyCameInOn) {
+    const auto& interfaces = engine->localInterfaces();
+    const auto loopback = std::find_if(interfaces.begin(), interfaces.end(),
+                                       [](const LocalInterface& i) { return i.loopback; });
+    ASSERT_NE(loopback, interfaces.end());
+    EXPECT_EQ(interfaceAddressText(*loopback), "127.0.0.1/8");
+    EXPECT_GT(loopback->index, 0);
+
+    camera.sendTo(enginePort(), DatagramBuilder{}
+                                    .field("MAC:", "02:50:4D:00:00:01")
+                                    .field("MODEL:", "PM-C110")
+                                    .field("IPADR:", "10.1.0.5")
+                                    .field("MASK:", "255.255.255.0")
+                                    .finish());
+    camera.sendTo(enginePort(), infoReply("02:50:4D:00:00:02"));
+    ASSERT_TRUE(eventually([&] { return table.count() == 2; }));
+    const auto cameras = listedAddressing(table);
+    ASSERT_EQ(cameras.size(), 2u);
+    EXPECT_EQ(cameras[0].mac, "02:50:4D:00:00:01");
+    EXPECT_EQ(formatIpv4(cameras[0].ipAddress), "10.1.0.5");
+    EXPECT_EQ(cameras[0].interfaceIndex, loopback->index);
+    EXPECT_EQ(cameras[1].interfaceIndex, loopback->index);
+    const auto diagnoses = diagnoseCameras(cameras, interfaces);
+    EXPECT_EQ(diagnoses[0].reachability, Reachability::Unknown);
+    EXPECT_EQ(diagnoses[1].reachability, Reachability::NoAddress);
+}
+
 TEST_F(DiscoveryEngineTest, moreDatagramsThanTheReceiveRingHoldsAreAllApplied) {
     // Sent in chunks the socket buffer always holds; the ring wraps around on the way.
     constexpr int kTotal = 2500;
@@ -137,6 +167,11 @@ TEST_F(DiscoveryEngineTest, moreDatagramsThanTheReceiveRingHoldsAreAllApplied) {
     EXPECT_EQ(table.count(), kTableSize);
     EXPECT_TRUE(table.findByMac("02:50:4D:00:03:FF"));
     EXPECT_FALSE(table.findByMac("02:50:4D:00:04:00"));
+    // Every slot of the ring, wrapped or not, carried its datagram's interface.
+    const auto cameras = listedAddressing(table);
+    EXPECT_TRUE(std::all_of(cameras.begin(), cameras.end(), [&](const CameraAddressing& c) {
+        return c.interfaceIndex == cameras.front().interfaceIndex && c.interfaceIndex > 0;
+    }));
 }
 
 TEST_F(DiscoveryEngineTest, aDatagramIsCutAtItsFirstNul) {

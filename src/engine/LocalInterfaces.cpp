@@ -1,0 +1,138 @@
+#include "engine/LocalInterfaces.h"
+
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <net/route.h>
+#include <netinet/in.h>
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "model/FixedText.h"
+
+namespace pelmora {
+namespace {
+
+Ipv4 ipv4Of(in_addr address) {
+    Ipv4 out;
+    std::memcpy(out.data(), &address.s_addr, out.size());
+    return out;
+}
+
+// A hex field of /proc/net/route: the kernel prints each address's 32 bits, in network order in
+// memory, as one host-order number.
+bool readHex(std::string_view text, std::uint32_t& value) {
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    return ec == std::errc{} && end == text.data() + text.size();
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, Ipv4>> parseDefaultGateways(std::string_view routeTable) {
+    struct Route {
+        std::string name;
+        Ipv4 gateway;
+        std::uint32_t metric;
+    };
+    std::vector<Route> routes;
+    std::istringstream lines{std::string(routeTable)};
+    std::string line;
+    std::getline(lines, line);  // the column titles
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string name, destination, gateway, flags, refCount, use, metric, mask;
+        if (!(fields >> name >> destination >> gateway >> flags >> refCount >> use >> metric >>
+              mask)) {
+            continue;
+        }
+        std::uint32_t destinationBits = 0, gatewayBits = 0, flagBits = 0, maskBits = 0;
+        std::uint32_t metricValue = 0;
+        const auto [end, ec] =
+            std::from_chars(metric.data(), metric.data() + metric.size(), metricValue);
+        if (!readHex(destination, destinationBits) || !readHex(gateway, gatewayBits) ||
+            !readHex(flags, flagBits) || !readHex(mask, maskBits) || ec != std::errc{}) {
+            continue;
+        }
+        const bool isDefault = destinationBits == 0 && maskBits == 0;
+        const bool viaGateway = (flagBits & RTF_UP) != 0 && (flagBits & RTF_GATEWAY) != 0;
+        if (!isDefault || !viaGateway || gatewayBits == 0) {
+            continue;
+        }
+        routes.push_back({name, ipv4Of(in_addr{gatewayBits}), metricValue});
+    }
+    std::stable_sort(routes.begin(), routes.end(),
+                     [](const Route& a, const Route& b) { return a.metric < b.metric; });
+    std::vector<std::pair<std::string, Ipv4>> out;
+    for (auto& r : routes) {
+        out.emplace_back(std::move(r.name), r.gateway);
+    }
+    return out;
+}
+
+std::vector<LocalInterface> readLocalInterfaces() {
+    std::vector<LocalInterface> found;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) {
+        return found;
+    }
+    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
+            continue;
+        }
+        LocalInterface interface;
+        interface.name = entry->ifa_name;
+        interface.index = static_cast<int>(if_nametoindex(entry->ifa_name));
+        interface.address = ipv4Of(reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr);
+        if (entry->ifa_netmask != nullptr) {
+            const in_addr mask = reinterpret_cast<const sockaddr_in*>(entry->ifa_netmask)->sin_addr;
+            interface.prefixLength = std::popcount(mask.s_addr);
+        }
+        interface.loopback = (entry->ifa_flags & IFF_LOOPBACK) != 0;
+        found.push_back(std::move(interface));
+    }
+    freeifaddrs(list);
+
+    std::ifstream routeFile("/proc/net/route");
+    const std::string routes{std::istreambuf_iterator<char>(routeFile), {}};
+    // Lowest metric first: the first default route through an interface is the one it uses.
+    for (const auto& [name, gateway] : parseDefaultGateways(routes)) {
+        for (auto& interface : found) {
+            if (interface.name == name && !interface.defaultGateway) {
+                interface.defaultGateway = gateway;
+            }
+        }
+    }
+    return found;
+}
+
+CameraAddressing addressingOf(const CameraRecord& record, int interfaceIndex) {
+    CameraAddressing camera;
+    camera.mac = std::string(fieldText(record.mac));
+    camera.ipAddress = record.ipAddress;
+    camera.subnetMask = record.subnetMask;
+    camera.gateway = record.gateway;
+    camera.dhcp = record.dhcp == 1;
+    camera.interfaceIndex = interfaceIndex;
+    return camera;
+}
+
+std::vector<CameraAddressing> listedAddressing(const CameraTable& table) {
+    return table.read([](const TableData& d) {
+        std::vector<CameraAddressing> cameras;
+        cameras.reserve(static_cast<std::size_t>(d.count));
+        for (int i = 0; i < d.count; ++i) {
+            if (isListed(d.records[i])) {
+                cameras.push_back(addressingOf(d.records[i], d.receivedOn[i]));
+            }
+        }
+        return cameras;
+    });
+}
+
+}  // namespace pelmora

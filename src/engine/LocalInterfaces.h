@@ -1,0 +1,31 @@
+#pragma once
+// What the LAN diagnosis is given: this PC's IPv4 interfaces as the kernel reports them now,
+// and the listed cameras' addressing with the interface each one's reply came in on.
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "lan/LanDiagnosis.h"
+#include "model/CameraTable.h"
+
+namespace pelmora {
+
+// Every IPv4 address of every interface (getifaddrs), with its prefix, the interface's index
+// and loopback flag, and the default route's gateway where the default route leaves by that
+// interface (/proc/net/route). Empty when the kernel cannot be asked.
+std::vector<LocalInterface> readLocalInterfaces();
+
+// The default routes of a /proc/net/route text: interface name and gateway, lowest metric
+// first. Routes without a gateway (a default route straight onto a link) are left out.
+std::vector<std::pair<std::string, Ipv4>> parseDefaultGateways(std::string_view routeTable);
+
+// One camera's addressing as its record reports it, with the interface its reply came in on.
+CameraAddressing addressingOf(const CameraRecord& record, int interfaceIndex);
+
+// The listed cameras (isListed), in table order, with the interface each one's last reply came
+// in on: one consistent read of the table.
+std::vector<CameraAddressing> listedAddressing(const CameraTable& table);
+
+}  // namespace pelmora
