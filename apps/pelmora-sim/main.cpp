@@ -6,6 +6,7 @@
 #include <iostream>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "protocol/Wire.h"
 #include "simulator/CameraFactory.h"
@@ -29,6 +30,11 @@ std::string checkRefuseMessage(const std::string& text) {
     return {};
 }
 
+std::string checkAddressing(const std::string& text) {
+    return pelmora::sim::parseFixedAddressing(text) ? std::string{}
+                                                    : "expected IP/MASK or IP/MASK/GATEWAY";
+}
+
 std::string checkMacPrefix(const std::string& text) {
     return pelmora::sim::isValidMacPrefix(text) ? std::string{}
                                                 : "expected three hex octets like 02:50:4D";
@@ -42,6 +48,7 @@ int main(int argc, char** argv) {
     ServerOptions serverOptions;
     std::optional<std::string> refuseMessage;
     int rebootSeconds = 10;
+    std::vector<std::string> addresses;
 
     CLI::App app{
         "Simulated network cameras for the Pelmora set-up tool. All cameras share one UDP socket; "
@@ -103,6 +110,12 @@ int main(int argc, char** argv) {
                    "seconds (at most 3600)")
         ->type_name("S")
         ->check(CLI::Range(0, 3600).description(""));
+    app.add_option("--address", addresses,
+                   "A camera's own fixed addressing, IP/MASK[/GATEWAY] (no gateway: 0.0.0.0); "
+                   "repeated, the i-th is camera i's (from 0, the lowest MACs first), the others "
+                   "keep theirs. Only reply text: the socket stays where --bind puts it")
+        ->type_name("IP/MASK[/GATEWAY]")
+        ->check(CLI::Validator(checkAddressing, ""));
     app.add_option("--seed", serverOptions.seed, "Seed of the random reply delays of --jitter-ms")
         ->type_name("N");
 
@@ -112,11 +125,17 @@ int main(int argc, char** argv) {
             throw CLI::ValidationError(
                 "--silent-settings and --refusing-cameras together exceed --cameras");
         }
+        if (addresses.size() > static_cast<std::size_t>(fleetOptions.cameraCount)) {
+            throw CLI::ValidationError("--address given more often than there are --cameras");
+        }
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);
         return status == 0 ? 0 : kUsageError;
     }
     fleetOptions.policy.refuseMessage = refuseMessage;
+    for (const auto& text : addresses) {
+        fleetOptions.addresses.push_back(*parseFixedAddressing(text));
+    }
     fleetOptions.policy.rebootMs = static_cast<std::int64_t>(rebootSeconds) * 1000;
 
     // Before the socket exists, so that a signal arriving at any point after the ready line

@@ -1,7 +1,11 @@
 #include "simulator/CameraFactory.h"
 
+#include <arpa/inet.h>
+
 #include <cctype>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 namespace pelmora::sim {
 namespace {
@@ -38,6 +42,29 @@ std::vector<std::string> splitList(std::string_view list) {
 }
 
 }  // namespace
+
+std::optional<FixedAddressing> parseFixedAddressing(std::string_view text) {
+    FixedAddressing out;
+    Ipv4* fields[] = {&out.ipAddress, &out.subnetMask, &out.gateway};
+    std::size_t count = 0;
+    for (;;) {
+        const auto slash = text.find('/');
+        const std::string part(text.substr(0, slash));
+        in_addr address{};
+        if (count == 3 || inet_pton(AF_INET, part.c_str(), &address) != 1) {
+            return std::nullopt;
+        }
+        std::memcpy(fields[count++]->data(), &address.s_addr, 4);
+        if (slash == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(slash + 1);
+    }
+    if (count < 2) {
+        return std::nullopt;
+    }
+    return out;
+}
 
 bool isValidMacPrefix(std::string_view prefix) {
     if (prefix.size() != 8) {

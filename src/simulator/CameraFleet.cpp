@@ -15,6 +15,15 @@ CameraFleet::CameraFleet(const FleetOptions& options) : policy_(options.policy) 
         SimCamera camera = makeCamera(i, options.macPrefix);
         camera.silentToSettings = i < options.silentCameras;
         camera.refusesSettings = i >= count - options.refusingCameras;
+        if (static_cast<std::size_t>(i) < options.addresses.size()) {
+            const auto& a = options.addresses[static_cast<std::size_t>(i)];
+            camera.dhcp = false;
+            camera.dnsAuto = false;
+            camera.ipAddress = a.ipAddress;
+            camera.subnetMask = a.subnetMask;
+            camera.gateway = a.gateway;
+            camera.dns[0] = a.gateway;
+        }
         byMac_.emplace(camera.mac, cameras_.size());
         cameras_.push_back(std::move(camera));
     }

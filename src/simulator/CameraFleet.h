@@ -20,6 +20,8 @@ struct FleetOptions {
     std::string macPrefix{kDefaultMacPrefix};
     int silentCameras = 0;    // the first K cameras never answer setting requests
     int refusingCameras = 0;  // the last K cameras refuse every setting request
+    // Camera i (from 0) reports the i-th of these, on a fixed address, instead of its own.
+    std::vector<FixedAddressing> addresses;
     SettingPolicy policy;
 };
 

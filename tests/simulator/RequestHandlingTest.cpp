@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -265,6 +267,38 @@ TEST(CameraBehaviour, silentAndRefusingCamerasAreTheFirstAndLastOfTheFleet) {
     EXPECT_EQ(answerTo(fleet, request("02:50:4D:00:00:04")), kNak);
     EXPECT_EQ(fleet.respond(buildEnquiry(), kNow).datagrams.size(), 4u)
         << "cameras that ignore settings still answer enquiries";
+}
+
+TEST(CameraBehaviour, camerasGivenAnAddressReportItOnAFixedAddress) {
+    const struct {
+        const char* text;
+        std::optional<std::array<const char*, 3>> reported;  // address, mask, gateway
+    } cases[] = {
+        {"10.2.0.7/255.255.255.0/10.9.9.9", {{"10.2.0.7", "255.255.255.0", "10.9.9.9"}}},
+        {"192.168.0.10/255.255.0.0", {{"192.168.0.10", "255.255.0.0", "0.0.0.0"}}},
+        {"10.2.0.7", std::nullopt},
+        {"10.2.0.7/255.255.255.0/10.9.9.9/1.1.1.1", std::nullopt},
+        {"10.2.0.7/24", std::nullopt},
+        {"10.2.0.07/255.255.255.0", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto addressing = parseFixedAddressing(c.text);
+        ASSERT_EQ(addressing.has_value(), c.reported.has_value());
+        if (!addressing) {
+            continue;
+        }
+        FleetOptions options;
+        options.cameraCount = 3;  // camera 2 would be on DHCP
+        options.addresses = {*addressing, *addressing, *addressing};
+        CameraFleet fleet(options);
+        const auto record = readAsTool(replyOf(fleet, "02:50:4D:00:00:03"));
+        EXPECT_EQ(record.dhcp, 0);
+        EXPECT_EQ(formatIpv4(record.ipAddress), (*c.reported)[0]);
+        EXPECT_EQ(formatIpv4(record.subnetMask), (*c.reported)[1]);
+        EXPECT_EQ(formatIpv4(record.gateway), (*c.reported)[2]);
+    }
 }
 
 TEST(CameraBehaviour, rebootingCameraAnswersNothingUntilItIsBackUp) {
