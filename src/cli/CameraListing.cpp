@@ -50,6 +50,24 @@ std::string escapeDelAndC1(std::string_view json) {
 
 }  // namespace
 
+std::vector<CameraNotes> cameraNotes(std::span<const CameraAddressing> cameras,
+                                     std::span<const LocalInterface> interfaces) {
+    const auto diagnoses = diagnoseCameras(cameras, interfaces);
+    std::vector<CameraNotes> notes(cameras.size());
+    for (std::size_t c = 0; c < cameras.size(); ++c) {
+        const auto& d = diagnoses[c];
+        auto& n = notes[c];
+        if (d.interface >= 0) {
+            n.interface = interfaces[d.interface].name;
+            n.interfaceAddress = interfaceAddressText(interfaces[d.interface]);
+        }
+        n.reachability = reachabilityWord(d.reachability);
+        n.problems = problemWords(d.problems);
+        n.sentences = problemSentences(cameras[c], d, interfaces);
+    }
+    return notes;
+}
+
 std::string latin1ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
@@ -76,7 +94,7 @@ std::string printableText(std::string_view bytes) {
     return latin1ToUtf8(cleaned);
 }
 
-nlohmann::ordered_json cameraToJson(const CameraRecord& r) {
+nlohmann::ordered_json cameraToJson(const CameraRecord& r, const CameraNotes& notes) {
     nlohmann::ordered_json bands = nlohmann::ordered_json::array();
     for (const auto& band : r.bandElements) {
         if (band[0] == '\0') {
@@ -113,26 +131,41 @@ nlohmann::ordered_json cameraToJson(const CameraRecord& r) {
         {"pppoeDns1", formatIpv4(r.pppoeDns1)},
         {"pppoeDns2", formatIpv4(r.pppoeDns2)},
         {"age", r.age},
+        {"interface", latin1ToUtf8(notes.interface)},
+        {"interfaceAddress", notes.interfaceAddress},
+        {"reachability", notes.reachability},
+        {"problems", notes.problems},
     };
 }
 
-std::string formatCameraJson(const std::vector<CameraRecord>& records) {
+std::string formatCameraJson(const std::vector<CameraRecord>& records,
+                             const std::vector<CameraNotes>& notes) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const auto& record : records) {
-        list.push_back(cameraToJson(record));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        list.push_back(cameraToJson(records[i], i < notes.size() ? notes[i] : CameraNotes{}));
     }
     return escapeDelAndC1(list.dump(2)) + "\n";
 }
 
-std::string formatCameraTable(const std::vector<CameraRecord>& records) {
-    const std::vector<std::string> headers = {"MAC address", "IP address",  "Model",
-                                              "Serial No.",  "Version No.", "Port"};
+std::string formatCameraTable(const std::vector<CameraRecord>& records,
+                              const std::vector<CameraNotes>& notes) {
+    const std::vector<std::string> headers = {"MAC address", "IP address", "Model", "Serial No.",
+                                              "Version No.", "Port",       "Notes"};
     std::vector<std::vector<std::string>> rows;
-    for (const auto& r : records) {
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const auto& r = records[i];
+        std::string words;
+        if (i < notes.size()) {
+            for (const auto& sentence : notes[i].sentences) {
+                words += (words.empty() ? "" : "; ") + sentence;
+            }
+        }
+        // The sentences quote camera text (another camera's MAC): made safe like the rest.
         rows.push_back({printableText(fieldText(r.mac)),
                         r.dhcp == 1 ? "DHCP" : formatIpv4(r.ipAddress),
                         printableText(fieldText(r.model)), printableText(fieldText(r.serial)),
-                        printableText(fieldText(r.softVersion)), std::to_string(r.webPort)});
+                        printableText(fieldText(r.softVersion)), std::to_string(r.webPort),
+                        printableText(words)});
     }
     // Widths in characters: Latin-1 bytes above 0x7F take two bytes in UTF-8 but one column.
     const auto columns = [](const std::string& s) {
@@ -157,6 +190,8 @@ std::string formatCameraTable(const std::vector<CameraRecord>& records) {
                 out.append(widths[i] - columns(cells[i]) + 2, ' ');
             }
         }
+        // A camera without notes leaves the padding before the empty last cell.
+        out.erase(out.find_last_not_of(' ') + 1);
         out += '\n';
     };
     line(headers);

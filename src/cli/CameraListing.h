@@ -1,16 +1,32 @@
 #pragma once
 // How the command-line tool prints the listed cameras: a readable table, or JSON whose keys are
-// the record's field names. Camera text is untrusted bytes, read as Latin-1.
+// the record's field names followed by what the LAN diagnosis says of the camera. Camera text is
+// untrusted bytes, read as Latin-1.
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "lan/LanDiagnosis.h"
 #include "model/CameraRecord.h"
 
 namespace pelmora {
+
+// What the LAN diagnosis says of one camera, in the words the tool prints.
+struct CameraNotes {
+    std::string interface;         // the interface its reply came in on; "" when not known
+    std::string interfaceAddress;  // this PC's address there, "10.1.0.1/24"; "" when not known
+    std::string_view reachability = reachabilityWord(Reachability::Unknown);
+    std::vector<std::string_view> problems;  // problemWords, in their order
+    std::vector<std::string> sentences;      // problemSentences, in the same order
+};
+
+// The notes of each camera, in the same order.
+std::vector<CameraNotes> cameraNotes(std::span<const CameraAddressing> cameras,
+                                     std::span<const LocalInterface> interfaces);
 
 // Each byte as the character of the same code, in UTF-8.
 std::string latin1ToUtf8(std::string_view bytes);
@@ -19,8 +35,13 @@ std::string latin1ToUtf8(std::string_view bytes);
 // "?".
 std::string printableText(std::string_view bytes);
 
-nlohmann::ordered_json cameraToJson(const CameraRecord& record);
-std::string formatCameraJson(const std::vector<CameraRecord>& records);
-std::string formatCameraTable(const std::vector<CameraRecord>& records);
+// The record's fields, then "interface", "interfaceAddress", "reachability" and "problems".
+nlohmann::ordered_json cameraToJson(const CameraRecord& record, const CameraNotes& notes = {});
+// `notes` holds one entry per record, or none (nothing known of any camera's LAN).
+std::string formatCameraJson(const std::vector<CameraRecord>& records,
+                             const std::vector<CameraNotes>& notes = {});
+// The grid's columns and a last one, "Notes": the problems in words, joined by "; ".
+std::string formatCameraTable(const std::vector<CameraRecord>& records,
+                              const std::vector<CameraNotes>& notes = {});
 
 }  // namespace pelmora

@@ -7,6 +7,7 @@
 #include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
 #include "cli/StandardStreams.h"
+#include "engine/LocalInterfaces.h"
 
 namespace pelmora {
 
@@ -30,11 +31,35 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
                      options.target.text().c_str());
         return 1;
     }
-    auto cameras = session.table().liveRecords();
-    std::erase_if(cameras, [](const CameraRecord& r) { return !isListed(r); });
-    const auto text = options.json ? formatCameraJson(cameras) : formatCameraTable(cameras);
+    // The records and their addressing from one read, so that they line up.
+    std::vector<CameraRecord> cameras;
+    std::vector<CameraAddressing> addressing;
+    session.table().read([&](const TableData& d) {
+        for (int i = 0; i < d.count; ++i) {
+            if (isListed(d.records[i])) {
+                cameras.push_back(d.records[i]);
+                addressing.push_back(addressingOf(d.records[i], d.receivedOn[i]));
+            }
+        }
+        return 0;
+    });
+    auto notes = cameraNotes(addressing, session.engine().localInterfaces());
+    if (options.problemsOnly) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < cameras.size(); ++i) {
+            if (!notes[i].problems.empty()) {
+                cameras[kept] = cameras[i];
+                notes[kept] = std::move(notes[i]);
+                ++kept;
+            }
+        }
+        cameras.resize(kept);
+        notes.resize(kept);
+    }
+    const auto text =
+        options.json ? formatCameraJson(cameras, notes) : formatCameraTable(cameras, notes);
     writeOutput(out, text);
-    return 0;
+    return options.problemsOnly && !cameras.empty() ? 1 : 0;
 }
 
 }  // namespace pelmora

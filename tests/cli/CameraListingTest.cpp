@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "model/CameraTable.h"
 #include "protocol/DatagramBuilder.h"
@@ -52,7 +55,135 @@ TEST(CameraListing, jsonHasTheRecordsFieldsWithTheirTypes) {
     EXPECT_EQ(json["clock"], "2025-03-01 09:30:05");
     EXPECT_EQ(json["pppoeReported"], 1);
     EXPECT_EQ(json["softVersion"], "1.10 or less");
-    EXPECT_EQ(json.size(), 27u);
+    EXPECT_EQ(json.size(), 31u);
+}
+
+// The record's keys keep their names and order; what the LAN diagnosis says comes after them.
+TEST(CameraListing, jsonKeysAreTheRecordsThenTheDiagnosis) {
+    const std::vector<std::string> expectedKeys = {"mac",
+                                                   "model",
+                                                   "serial",
+                                                   "softVersion",
+                                                   "ipAddress",
+                                                   "pppoeIpAddress",
+                                                   "dhcp",
+                                                   "subnetMask",
+                                                   "gateway",
+                                                   "dnsAuto",
+                                                   "dns1",
+                                                   "dns2",
+                                                   "dns3",
+                                                   "dns4",
+                                                   "webPort",
+                                                   "bandElements",
+                                                   "currentBand",
+                                                   "clock",
+                                                   "timeZone",
+                                                   "dateTimeFormat",
+                                                   "dateTimeMark",
+                                                   "pppoeReported",
+                                                   "pppoeOn",
+                                                   "pppoeDnsAuto",
+                                                   "pppoeDns1",
+                                                   "pppoeDns2",
+                                                   "age",
+                                                   "interface",
+                                                   "interfaceAddress",
+                                                   "reachability",
+                                                   "problems"};
+    const std::vector<LocalInterface> interfaces = {
+        {"lo", 1, {127, 0, 0, 1}, 8, true, std::nullopt},
+        {"eth1", 3, {10, 1, 0, 1}, 24, false, std::nullopt},
+        {"eth2", 4, {10, 2, 0, 1}, 24, false, std::nullopt},
+    };
+    struct Case {
+        const char* name;
+        CameraAddressing camera;
+        const char* interface;
+        const char* interfaceAddress;
+        const char* reachability;
+        std::vector<std::string> problems;
+        const char* notes;
+    };
+    const Case cases[] = {
+        {"same subnet, nothing wrong",
+         {"02:50:4D:00:00:01", {10, 1, 0, 5}, {255, 255, 255, 0}, {10, 1, 0, 254}, false, 3},
+         "eth1",
+         "10.1.0.1/24",
+         "same-subnet",
+         {},
+         ""},
+        {"another subnet",
+         {"02:50:4D:00:00:02", {192, 168, 0, 10}, {255, 255, 255, 0}, {}, false, 3},
+         "eth1",
+         "10.1.0.1/24",
+         "other-subnet",
+         {"other-subnet"},
+         "On another subnet: this PC is 10.1.0.1/24 on eth1"},
+        {"this PC's address and a gateway elsewhere",
+         {"02:50:4D:00:00:03", {10, 2, 0, 1}, {255, 255, 255, 0}, {10, 9, 9, 9}, false, 4},
+         "eth2",
+         "10.2.0.1/24",
+         "same-subnet",
+         {"pc-address", "gateway-outside-subnet"},
+         "Uses 10.2.0.1, an address of this PC; Gateway 10.9.9.9 is outside the subnet "
+         "10.2.0.1/255.255.255.0"},
+        {"over loopback",
+         {"02:50:4D:00:00:04", {10, 3, 0, 9}, {255, 255, 255, 0}, {}, false, 1},
+         "lo",
+         "127.0.0.1/8",
+         "unknown",
+         {},
+         ""},
+        {"interface not known",
+         {"02:50:4D:00:00:05", {}, {}, {}, true, 0},
+         "",
+         "",
+         "no-address",
+         {},
+         ""},
+    };
+    std::vector<CameraAddressing> cameras;
+    for (const auto& c : cases) {
+        cameras.push_back(c.camera);
+    }
+    const auto notes = cameraNotes(cameras, interfaces);
+    ASSERT_EQ(notes.size(), std::size(cases));
+    std::vector<CameraRecord> records;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.name);
+        records.push_back(camera(DatagramBuilder{}
+                                     .field("MAC:", c.camera.mac)
+                                     .field("MODEL:", "PM-C110")
+                                     .field("IPADR:", formatIpv4(c.camera.ipAddress))
+                                     .finish()));
+        const auto json = cameraToJson(records.back(), notes[i]);
+        std::vector<std::string> keys;
+        for (const auto& [key, value] : json.items()) {
+            keys.push_back(key);
+        }
+        EXPECT_EQ(keys, expectedKeys);
+        EXPECT_EQ(json["interface"], c.interface);
+        EXPECT_EQ(json["interfaceAddress"], c.interfaceAddress);
+        EXPECT_EQ(json["reachability"], c.reachability);
+        EXPECT_EQ(json["problems"], nlohmann::ordered_json(c.problems));
+    }
+    // The table's last column says the same in sentences.
+    const auto table = formatCameraTable(records, notes);
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, next = 0; (next = table.find('\n', at)) != std::string::npos;
+         at = next + 1) {
+        lines.push_back(table.substr(at, next - at));
+    }
+    ASSERT_EQ(lines.size(), std::size(cases) + 2);
+    const auto notesColumn = lines[0].find("Notes");
+    ASSERT_NE(notesColumn, std::string::npos);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].name);
+        const auto& row = lines[i + 1];
+        EXPECT_EQ(row.size() > notesColumn ? row.substr(notesColumn) : "", cases[i].notes);
+    }
 }
 
 TEST(CameraListing, clockIsNullUntilACameraReportsItsTime) {
@@ -110,11 +241,26 @@ TEST(CameraListing, tableShowsDhcpCamerasAsDhcpAndAlignsLatin1Text) {
                            .finish());
     const auto table = formatCameraTable({fixed, dhcp});
     EXPECT_EQ(table,
-              "MAC address        IP address   Model    Serial No.  Version No.   Port\n"
+              "MAC address        IP address   Model    Serial No.  Version No.   Port  Notes\n"
               "02:50:4D:00:00:01  192.168.0.2  PM-C110  S1          1.10 or less  80\n"
               "02:50:4D:00:00:02  DHCP         Cam\xC3\xA9ra   "
               "            1.10 or less  80\n"
               "2 cameras\n");
+}
+
+// Notes quote other cameras' MACs, which are camera text like any other.
+TEST(CameraListing, notesAreMadeSafeForTheTerminal) {
+    const std::vector<LocalInterface> interfaces = {
+        {"eth1", 3, {10, 1, 0, 1}, 24, false, std::nullopt}};
+    const std::vector<CameraAddressing> cameras = {
+        {"02:50:4D:00:00:01", {10, 1, 0, 7}, {255, 255, 255, 0}, {}, false, 3},
+        {"\x1B[2J\x9B", {10, 1, 0, 7}, {255, 255, 255, 0}, {}, false, 3},
+    };
+    const auto table = formatCameraTable(
+        {camera(
+            DatagramBuilder{}.field("MAC:", "02:50:4D:00:00:01").field("MODEL:", "x").finish())},
+        cameraNotes(cameras, interfaces));
+    EXPECT_NE(table.find("Shares 10.1.0.7 with ?[2J?\n"), std::string::npos) << table;
 }
 
 }  // namespace

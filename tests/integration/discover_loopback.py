@@ -8,7 +8,7 @@ RECORD_KEYS = ["mac", "model", "serial", "softVersion", "ipAddress", "pppoeIpAdd
                "subnetMask", "gateway", "dnsAuto", "dns1", "dns2", "dns3", "dns4", "webPort",
                "bandElements", "currentBand", "clock", "timeZone", "dateTimeFormat",
                "dateTimeMark", "pppoeReported", "pppoeOn", "pppoeDnsAuto", "pppoeDns1",
-               "pppoeDns2", "age"]
+               "pppoeDns2", "age", "interface", "interfaceAddress", "reachability", "problems"]
 
 args = parse_programs()
 
@@ -23,6 +23,13 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "20"
           "expected both DHCP and fixed cameras")
     check(all(isinstance(c["bandElements"], list) and c["bandElements"] for c in cameras),
           "band lists missing")
+    # Over loopback the subnets say nothing; the simulated addresses are all distinct and sound.
+    check(all((c["interfaceAddress"], c["reachability"], c["problems"]) ==
+              ("127.0.0.1/8", "unknown", []) for c in cameras),
+          f"diagnosis over loopback: {[(c['interface'], c['reachability']) for c in cameras]}")
+    healthy = run_cli(args.cli, "discover", "--problems", "--wait", "0.5", "--target", target)
+    check((healthy.returncode, healthy.stdout.splitlines()[-1]) == (0, "0 cameras"),
+          f"--problems with none: {healthy.returncode} {healthy.stdout!r}")
 
     plain = run_cli(args.cli, "discover", "--wait", "0.5", "--target", target)
     check(plain.returncode == 0, "plain discover failed: " + plain.stderr)
