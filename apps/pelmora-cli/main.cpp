@@ -51,9 +51,10 @@ int main(int argc, char** argv) {
         "--password, the PPPoE account, a bandwidth value) is read in the locale's encoding "
         "(in the C or POSIX locale: UTF-8) and sent as 8-bit text, one byte per character, as "
         "the window sends it; lengths count characters, and a character past U+00FF is "
-        "refused. Exit status: 0 success; 1 a refusal, no answer or a failure (a failed write of "
-        "standard output too); 2 a usage error; 1 to 5 after an \"Error : \" line for a fatal "
-        "socket error.");
+        "refused. Every setting command takes --dry-run: the request in words, nothing sent. Exit "
+        "status: 0 success; 1 a refusal, no answer or a failure (a failed write of standard output "
+        "too), or with discover --problems a camera with a problem; 2 a usage error; 1 to 5 after "
+        "an \"Error : \" line for a fatal socket error.");
     app.require_subcommand(1);
     pelmora::CommandLine line(app);
     pelmora::addDiscoverCommand(line);

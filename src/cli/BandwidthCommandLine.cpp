@@ -55,11 +55,13 @@ void addSetBandwidthCommand(CommandLine& line) {
         ->check(fieldTextValidator());
     line.addCredentialOptions(command);
     line.addTargetOption(command);
+    line.addDryRunOption(command);
     command->callback([&line, values] {
         line.setAction([&line, values] {
             const auto request =
                 buildBandwidthRequest(values->mac, line.user(), line.password(), values->band);
-            return runSettingCommand({line.target(), values->mac, request}, stdout);
+            return runSettingCommand(
+                {line.target(), values->mac, request, line.dryRun(), {line.user(), {}}}, stdout);
         });
     });
 }

@@ -50,6 +50,12 @@ void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum) {
         ->check(fieldTextValidator());
 }
 
+void CommandLine::addDryRunOption(CLI::App* command) {
+    command->add_flag("--dry-run", dryRun_,
+                      "Run the checks, then print the request in words (\"Would send to MAC: "
+                      "...\"; passwords never shown) instead of sending it; exits 0");
+}
+
 int CommandLine::run() {
     // Given but empty is no target at all: it must not fall back to broadcasting.
     const bool targetGiven = std::any_of(targetOptions_.begin(), targetOptions_.end(),

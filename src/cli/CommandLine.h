@@ -24,6 +24,8 @@ class CommandLine {
     // Adds --user and --password to a command: converted to 8-bit text, `minimum` to 16
     // characters, no framing bytes.
     void addCredentialOptions(CLI::App* command, std::size_t minimum = kMinCredentialLength);
+    // Adds --dry-run to a setting command; the parsed value is `dryRun()`.
+    void addDryRunOption(CLI::App* command);
     // The action of the command that parsed.
     void setAction(std::function<int()> action) { action_ = std::move(action); }
 
@@ -33,6 +35,7 @@ class CommandLine {
     SendTarget target() const { return target_; }
     const std::string& user() const { return user_; }
     const std::string& password() const { return password_; }
+    bool dryRun() const { return dryRun_; }
 
   private:
     CLI::App& app_;
@@ -41,6 +44,7 @@ class CommandLine {
     SendTarget target_ = SendTarget::broadcast();
     std::string user_;
     std::string password_;
+    bool dryRun_ = false;
     std::function<int()> action_;
 };
 

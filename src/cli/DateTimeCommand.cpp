@@ -2,6 +2,7 @@
 
 #include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
+#include "cli/RequestWords.h"
 #include "cli/StandardStreams.h"
 
 namespace pelmora {
@@ -67,6 +68,12 @@ bool collectAnswers(CameraTable& table, const std::vector<int>& slots,
 }  // namespace
 
 int runDateTimeCommand(const DateTimeCommand& command, std::FILE* out) {
+    if (command.dryRun) {
+        for (const auto& mac : command.macs) {
+            writeOutput(out, dryRunLine(mac, buildDateTimeRequest(mac, command.values), {}));
+        }
+        return 0;
+    }
     HeadlessSession session(command.target);
     if (const auto code = session.start()) {
         return *code;

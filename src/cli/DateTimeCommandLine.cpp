@@ -55,6 +55,7 @@ void addSetTimeCommand(CommandLine& line) {
                        "A date and time from 2001 to 2037, \"YYYY-MM-DD hh:mm:ss\"");
     source->require_option(1);
     line.addTargetOption(command);
+    line.addDryRunOption(command);
     command->callback([&line, values] {
         values->macs = distinct(values->macs);
         // Each request waits in a pending slot of its own until answered.
@@ -74,7 +75,7 @@ void addSetTimeCommand(CommandLine& line) {
             }
             return runDateTimeCommand(
                 {line.target(), values->macs, *check.values,
-                 values->pc ? DateTimeButton::PcClock : DateTimeButton::Manual},
+                 values->pc ? DateTimeButton::PcClock : DateTimeButton::Manual, line.dryRun()},
                 stdout);
         });
     });

@@ -3,11 +3,14 @@
 #include <array>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "cli/AddressOption.h"
+#include "cli/AddressSuggestion.h"
 #include "cli/CommandLine.h"
+#include "cli/HeadlessSession.h"
 #include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
 #include "cli/StandardStreams.h"
@@ -41,7 +44,9 @@ struct NetworkOptions {
     bool dhcpFlag = false;
     bool dnsAutoFlag = false;
     bool port80Flag = false;
+    bool suggestFlag = false;
     CLI::Option* dhcp = nullptr;
+    CLI::Option* suggest = nullptr;
     CLI::Option* ipOption = nullptr;
     CLI::Option* gatewayOption = nullptr;
     std::array<CLI::Option*, kDnsServers> dnsOptions{};
@@ -74,7 +79,58 @@ struct NetworkOptions {
         s.webPortText = portText;
         return s;
     }
+
+    // The form with a suggested address in place of --ip, --mask and --gateway: a fixed address,
+    // so manual DNS; no default route on that interface leaves the gateway blank.
+    NetworkSettings settingsWith(const SuggestedAddressing& suggested) const {
+        NetworkSettings s = settings();
+        s.dhcp = false;
+        s.dnsAuto = false;
+        s.ipAddress = suggested.ipAddress;
+        s.subnetMask = suggested.subnetMask;
+        s.gatewayBlank = suggested.gateway == Ipv4{};
+        s.gateway = suggested.gateway;
+        return s;
+    }
 };
+
+// The Network page's checks, then the request; a refused check prints its message and gives
+// exit code 1.
+std::optional<std::string> checkedRequest(const CommandLine& line, std::string_view mac,
+                                          const NetworkSettings& settings) {
+    if (const auto refusal = refusalFor(checkNetworkSettings(settings))) {
+        writeOutput(stdout, std::string(refusal->message) + "\n");
+        return std::nullopt;
+    }
+    return buildNetworkRequest(mac, line.user(), line.password(), settings);
+}
+
+// --suggest-address: finds the camera first, so the enquiries are all that a dry run sends.
+int suggestAndSend(const CommandLine& line, const NetworkOptions& values) {
+    HeadlessSession session(line.target());
+    if (const auto code = session.start()) {
+        return *code;
+    }
+    const auto suggestion = findCameraAndSuggest(session, values.mac);
+    if (!suggestion.addressing) {
+        const bool failed = session.receiveHasFailed();
+        if (const auto code = session.stop()) {
+            return *code;
+        }
+        if (failed) {
+            return exitCodeOf(FatalSocketError::Receive);
+        }
+        writeOutput(stdout, suggestion.refusal + "\n");
+        return 1;
+    }
+    const auto request =
+        checkedRequest(line, values.mac, values.settingsWith(*suggestion.addressing));
+    if (!request) {
+        return 1;
+    }
+    return runSettingCommand(
+        session, {line.target(), values.mac, *request, line.dryRun(), {line.user(), {}}}, stdout);
+}
 
 }  // namespace
 
@@ -92,16 +148,25 @@ void addSetNetworkCommand(CommandLine& line) {
         "\"Gateway address Error\" or \"HTTP port No. Error\"), sends nothing and exits 1. "
         "Otherwise prints the camera's answer (\"Setting OK\", \"Setting NG\" or its own "
         "message) or \"No Response\" after about 10 s (\"Not Sent\" at once when the request "
-        "could not be sent); exits 0 only when the camera accepted.");
+        "could not be sent); exits 0 only when the camera accepted. --suggest-address first "
+        "listens for the camera's reply (up to 3 s) and fills in a free address, the mask and "
+        "the default gateway of the interface the reply came in on; when that interface is not "
+        "known or is loopback, or its subnet has no free address, it says so, sends nothing "
+        "and exits 1.");
     command
         ->add_option("MAC", values->mac,
                      "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
                      "case and \"-\" separators are read too)")
         ->required()
         ->transform(macArgument());
-    values->dhcp = command->add_flag(
-        "--dhcp", values->dhcpFlag,
-        "Obtain the IP address automatically (DHCP); one of --dhcp and --ip is required");
+    values->dhcp = command->add_flag("--dhcp", values->dhcpFlag,
+                                     "Obtain the IP address automatically (DHCP); one of --dhcp, "
+                                     "--ip and --suggest-address is required");
+    values->suggest = command->add_flag(
+        "--suggest-address", values->suggestFlag,
+        "A fixed address on this PC's subnet where the camera's reply came in: the lowest free "
+        "address above this PC's there, its mask and default gateway (none without a default "
+        "route there); not with --dhcp, --ip, --mask or --gateway");
     values->ipOption =
         command->add_option("--ip", values->ip, "Use this fixed IP address (needs --mask)")
             ->check(addressValidator());
@@ -134,25 +199,33 @@ void addSetNetworkCommand(CommandLine& line) {
                          "digits; leading zeros are kept)")
             ->check(portTextValidator());
     values->dhcp->excludes(values->ipOption)->excludes(mask);
+    values->suggest->excludes(values->dhcp)
+        ->excludes(values->ipOption)
+        ->excludes(mask)
+        ->excludes(values->gatewayOption)
+        ->excludes(dnsAuto);
     values->ipOption->needs(mask);
     mask->needs(values->ipOption);
     dnsAuto->excludes(values->ipOption);
     port80->excludes(values->portOption);
     line.addCredentialOptions(command);
     line.addTargetOption(command);
+    line.addDryRunOption(command);
     command->callback([&line, values] {
-        if (!values->given(values->dhcp) && !values->given(values->ipOption)) {
-            throw CLI::RequiredError("--dhcp or --ip");
+        if (!values->given(values->dhcp) && !values->given(values->ipOption) &&
+            !values->given(values->suggest)) {
+            throw CLI::RequiredError("--dhcp, --ip or --suggest-address");
         }
         line.setAction([&line, values] {
-            const auto settings = values->settings();
-            if (const auto refusal = refusalFor(checkNetworkSettings(settings))) {
-                writeOutput(stdout, std::string(refusal->message) + "\n");
+            if (values->given(values->suggest)) {
+                return suggestAndSend(line, *values);
+            }
+            const auto request = checkedRequest(line, values->mac, values->settings());
+            if (!request) {
                 return 1;
             }
-            const auto request =
-                buildNetworkRequest(values->mac, line.user(), line.password(), settings);
-            return runSettingCommand({line.target(), values->mac, request}, stdout);
+            return runSettingCommand(
+                {line.target(), values->mac, *request, line.dryRun(), {line.user(), {}}}, stdout);
         });
     });
 }
@@ -174,10 +247,12 @@ void addRebootCommand(CommandLine& line) {
         ->transform(macArgument());
     line.addCredentialOptions(command);
     line.addTargetOption(command);
+    line.addDryRunOption(command);
     command->callback([&line, mac] {
         line.setAction([&line, mac] {
             const auto request = buildRebootRequest(*mac, line.user(), line.password());
-            return runSettingCommand({line.target(), *mac, request}, stdout);
+            return runSettingCommand(
+                {line.target(), *mac, request, line.dryRun(), {line.user(), {}}}, stdout);
         });
     });
 }

@@ -140,6 +140,7 @@ void addSetPppoeCommand(CommandLine& line) {
     dnsAuto->excludes(values->dns1Option)->excludes(values->dns2Option);
     line.addCredentialOptions(command, kMinPppoeCredentialLength);
     line.addTargetOption(command);
+    line.addDryRunOption(command);
     command->callback([&line, values] {
         if (!PppoeOptions::given(values->on) && !PppoeOptions::given(values->off)) {
             throw CLI::RequiredError("--on or --off");
@@ -157,7 +158,12 @@ void addSetPppoeCommand(CommandLine& line) {
             }
             const auto request =
                 buildPppoeRequest(values->mac, line.user(), line.password(), settings);
-            return runSettingCommand({line.target(), values->mac, request}, stdout);
+            return runSettingCommand({line.target(),
+                                      values->mac,
+                                      request,
+                                      line.dryRun(),
+                                      {line.user(), settings.userId}},
+                                     stdout);
         });
     });
 }

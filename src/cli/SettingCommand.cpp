@@ -15,9 +15,28 @@ constexpr std::chrono::seconds kLongestWait{15};
 }  // namespace
 
 int runSettingCommand(const SettingCommand& command, std::FILE* out) {
+    if (command.dryRun) {
+        writeOutput(out, dryRunLine(command.mac, command.request, command.names));
+        return 0;
+    }
     HeadlessSession session(command.target);
     if (const auto code = session.start()) {
         return *code;
+    }
+    return runSettingCommand(session, command, out);
+}
+
+int runSettingCommand(HeadlessSession& session, const SettingCommand& command, std::FILE* out) {
+    if (command.dryRun) {
+        const bool failed = session.receiveHasFailed();
+        if (const auto code = session.stop()) {
+            return *code;
+        }
+        if (failed) {
+            return exitCodeOf(FatalSocketError::Receive);
+        }
+        writeOutput(out, dryRunLine(command.mac, command.request, command.names));
+        return 0;
     }
     auto& engine = session.engine();
     const bool sent =

@@ -7,8 +7,10 @@ import os
 import select
 import shutil
 import socket
+import struct
 import subprocess
 import sys
+import time
 
 SKIP = 77
 
@@ -63,6 +65,62 @@ def without_network():
     is no route at all, every send fails (ENETUNREACH) and nothing leaves. None where no
     namespace can be made."""
     return UNSHARE_NET if namespace_problem() is None else None
+
+
+def sh(*command):
+    subprocess.run(command, check=True)
+
+
+def camera_lan(name, pc_address, camera_address):
+    """A camera LAN: a namespace held open by a sleeping process, linked to ours by a veth pair
+    ("tool-NAME" here with `pc_address`, "cam-NAME" there with `camera_address`, both
+    "A.B.C.D/PREFIX"). Returns the holder process and the prefix that runs a command there."""
+    holder = subprocess.Popen(["unshare", "--net", "sleep", "600"])
+    netns = f"/proc/{holder.pid}/ns/net"
+    for _ in range(100):
+        # unshare has made the namespace once the holder's differs from ours.
+        if subprocess.run(["readlink", netns], capture_output=True, text=True).stdout != \
+                subprocess.run(["readlink", "/proc/self/ns/net"], capture_output=True,
+                               text=True).stdout:
+            break
+        time.sleep(0.01)
+    ours, theirs = f"tool-{name}", f"cam-{name}"
+    sh("ip", "link", "add", ours, "type", "veth", "peer", "name", theirs)
+    sh("ip", "link", "set", theirs, "netns", str(holder.pid))
+    sh("ip", "addr", "add", pc_address, "dev", ours)
+    sh("ip", "link", "set", ours, "up")
+    enter = ["nsenter", "-t", str(holder.pid), "-n"]
+    sh(*enter, "ip", "link", "set", "lo", "up")
+    sh(*enter, "ip", "addr", "add", camera_address, "dev", theirs)
+    sh(*enter, "ip", "link", "set", theirs, "up")
+    return holder, enter
+
+
+class Capture:
+    """Every UDP datagram to `port` that leaves or arrives on `interface`, as payload bytes
+    (a packet socket: only in a namespace of our own, where we are root)."""
+
+    def __init__(self, interface, port=2380):
+        self.port = port
+        self.sock = socket.socket(socket.AF_PACKET, socket.SOCK_RAW, socket.htons(0x0003))
+        self.sock.bind((interface, 0))
+
+    def payloads(self):
+        """What has been seen since the last call."""
+        seen = []
+        while select.select([self.sock], [], [], 0.05)[0]:
+            frame = self.sock.recv(65535)
+            if len(frame) < 14 + 20 or frame[12:14] != b"\x08\x00" or frame[14 + 9] != 17:
+                continue
+            ip = frame[14:]
+            udp = ip[(ip[0] & 0x0F) * 4:]
+            _, destination, length, _ = struct.unpack("!HHHH", udp[:8])
+            if destination == self.port:
+                seen.append(bytes(udp[8:length]))
+        return seen
+
+    def close(self):
+        self.sock.close()
 
 
 class Simulator:

@@ -1,0 +1,74 @@
+// set-network --suggest-address: which interface's subnet, and when there is nothing to suggest.
+#include "cli/AddressSuggestion.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pelmora {
+namespace {
+
+constexpr const char* kMac = "02:50:4D:00:00:01";
+
+TEST(AddressSuggestion, anAddressOnTheSubnetTheReplyCameInOnOrWhyNot) {
+    const std::vector<LocalInterface> interfaces = {
+        {"lo", 1, {127, 0, 0, 1}, 8, true, std::nullopt},
+        {"eth1", 3, {10, 1, 0, 1}, 24, false, Ipv4{10, 1, 0, 254}},
+        {"eth2", 4, {10, 2, 0, 1}, 24, false, std::nullopt},
+        {"eth3", 5, {10, 3, 0, 1}, 30, false, std::nullopt},
+    };
+    const auto camera = [](int interface) {
+        return CameraAddressing{kMac, {192, 168, 0, 10}, {255, 255, 255, 0}, {}, false, interface};
+    };
+    // Cameras elsewhere on the LANs: their addresses are taken.
+    const CameraAddressing onEth1{"02:50:4D:00:00:02", {10, 1, 0, 2}, {}, {}, false, 3};
+    const CameraAddressing onEth3{"02:50:4D:00:00:03", {10, 3, 0, 2}, {}, {}, false, 5};
+    const struct {
+        const char* name;
+        std::vector<CameraAddressing> cameras;
+        std::optional<SuggestedAddressing> expected;
+        const char* refusal;
+    } cases[] = {
+        {"on eth1, with its default gateway",
+         {camera(3), onEth1},
+         SuggestedAddressing{{10, 1, 0, 3}, {255, 255, 255, 0}, {10, 1, 0, 254}},
+         ""},
+        {"on eth2, no default route there",
+         {camera(4), onEth1},
+         SuggestedAddressing{{10, 2, 0, 2}, {255, 255, 255, 0}, {}},
+         ""},
+        {"the camera did not answer",
+         {onEth1},
+         std::nullopt,
+         "02:50:4D:00:00:01 did not answer: no address to suggest"},
+        {"interface not known",
+         {camera(0)},
+         std::nullopt,
+         "The interface 02:50:4D:00:00:01 answered on is not known: no address to suggest"},
+        {"an interface gone since",
+         {camera(9)},
+         std::nullopt,
+         "The interface 02:50:4D:00:00:01 answered on is not known: no address to suggest"},
+        {"a camera on this PC",
+         {camera(1)},
+         std::nullopt,
+         "02:50:4D:00:00:01 answered over loopback (lo): no LAN to suggest an address on"},
+        {"a full /30", {camera(5), onEth3}, std::nullopt, "No free address in 10.3.0.1/30 on eth3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto suggestion = suggestAddressFor(kMac, c.cameras, interfaces);
+        ASSERT_EQ(suggestion.addressing.has_value(), c.expected.has_value());
+        if (c.expected) {
+            EXPECT_EQ(suggestion.addressing->ipAddress, c.expected->ipAddress);
+            EXPECT_EQ(suggestion.addressing->subnetMask, c.expected->subnetMask);
+            EXPECT_EQ(suggestion.addressing->gateway, c.expected->gateway);
+        }
+        EXPECT_EQ(suggestion.refusal, c.refusal);
+    }
+}
+
+}  // namespace
+}  // namespace pelmora
