@@ -1,9 +1,12 @@
 #include "app/MainDialog.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTime>
@@ -13,6 +16,7 @@
 #include <chrono>
 
 #include "app/ProductVersion.h"
+#include "engine/LocalInterfaces.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/datetime/DateTimePage.h"
 #include "pages/network/NetworkPage.h"
@@ -40,6 +44,8 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
       status_(new QLabel(this)),
       cameraCount_(new QLabel(this)),
       lastEnquiry_(new QLabel(this)),
+      filterText_(new QLineEdit(this)),
+      problemsOnly_(new QCheckBox("Problems onl&y", this)),
       settings_(options.settingsFile) {
     setWindowTitle("Pelmora");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -50,7 +56,20 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
         label->setTextFormat(Qt::PlainText);
         statusBar->addWidget(label);
     }
+    // The filter narrows every page's list.
+    auto* filterRow = new QHBoxLayout;
+    auto* filterLabel = new QLabel("&Filter", this);
+    filterLabel->setBuddy(filterText_);
+    filterText_->setPlaceholderText("MAC, address, model or serial");
+    filterText_->setAccessibleName("Filter");
+    filterText_->setClearButtonEnabled(true);
+    filterRow->addWidget(filterLabel);
+    filterRow->addWidget(filterText_, 1);
+    filterRow->addWidget(problemsOnly_);
+    connect(filterText_, &QLineEdit::textChanged, this, &MainDialog::applyFilter);
+    connect(problemsOnly_, &QCheckBox::toggled, this, &MainDialog::applyFilter);
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(filterRow);
     layout->addWidget(tabs_, 1);
     layout->addWidget(statusBar);
     table_.setNotifier(&bridge_);
@@ -71,16 +90,16 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     });
     connect(&liveRewriteTimer_, &QTimer::timeout, this, [this] {
         bridge_.listChangeHandled();
+        refreshLan();
         if (currentPage_ != nullptr) {
             ++liveRewrites_;
             currentPage_->rewriteForNewReplies();
         }
-        showCameraCount();
     });
     connect(&enquiryTimer_, &QTimer::timeout, this, &MainDialog::enquire);
     connect(&agingTimer_, &QTimer::timeout, this, [this] {
         engine_->agingTick();
-        showCameraCount();
+        refreshLan();
     });
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { selectPage(); });
     qApp->installEventFilter(this);
@@ -103,6 +122,7 @@ std::optional<int> MainDialog::start() {
         auto* page = pages_[i];
         tabs_->addTab(page, titles[i]);
         page->setTable(&table_, services);
+        page->setLan(&lan_, &filter_);
         page->grid()->viewport()->installEventFilter(this);
         connect(page, &SettingsPage::sortColumn, this, &MainDialog::sortColumn);
         // A dialog's buttons press on Enter by default; here Enter presses nothing, or a second
@@ -116,11 +136,11 @@ std::optional<int> MainDialog::start() {
     connect(&bridge_, &TableBridge::pageRefresh, bandwidthPage(), &BandwidthPage::pageRefresh);
     restoreWindow();
     selectPage();
-    showCameraCount();
     if (const auto error = engine_->start()) {
         engine_->reportFatal(*error);
         return exitCodeOf(*error);
     }
+    refreshLan();
     lastEnquiry_->setText(QTime::currentTime().toString("'Last enquiry 'HH:mm:ss"));
     enquiryTimer_.start(kEnquiryPeriod);
     agingTimer_.start(kAgingPeriod);
@@ -177,17 +197,29 @@ void MainDialog::enquire() {
     }
 }
 
-// As many as the Network page lists: every camera with a MAC that answered in the last minute.
-void MainDialog::showCameraCount() {
-    const int listed = table_.read([](const TableData& data) {
-        int n = 0;
-        for (int i = 0; i < data.count; ++i) {
-            n += isListed(data.records[i]) ? 1 : 0;
-        }
-        return n;
-    });
-    cameraCount_->setText(listed == 1 ? QStringLiteral("1 camera")
-                                      : QStringLiteral("%1 cameras").arg(listed));
+// Diagnoses the listed cameras against this PC's interfaces for the pages' next rewrite, and
+// counts them in the status bar: as many as the Network page lists unfiltered, and how many
+// share an address or sit on another subnet.
+void MainDialog::refreshLan() {
+    lan_ = LanSnapshot(listedAddressing(table_), engine_->localInterfaces());
+    const int listed = static_cast<int>(lan_.cameras().size());
+    QString text =
+        listed == 1 ? QStringLiteral("1 camera") : QStringLiteral("%1 cameras").arg(listed);
+    if (const int shared = lan_.camerasWith(kProblemDuplicateIp); shared > 0) {
+        text += QStringLiteral(" · %1 share an address").arg(shared);
+    }
+    if (const int elsewhere = lan_.camerasWith(kProblemOtherSubnet); elsewhere > 0) {
+        text += QStringLiteral(" · %1 on another subnet").arg(elsewhere);
+    }
+    cameraCount_->setText(text);
+}
+
+void MainDialog::applyFilter() {
+    filter_.text = filterText_->text().toLatin1().toStdString();
+    filter_.problemsOnly = problemsOnly_->isChecked();
+    if (currentPage_ != nullptr) {
+        currentPage_->rewriteForNewReplies();
+    }
 }
 
 BandwidthPage* MainDialog::bandwidthPage() const {

@@ -4,8 +4,10 @@
 // when it closes.
 
 #include <unistd.h>
+#include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <QTimer>
 
@@ -17,6 +19,7 @@
 #include "app/TableBridge.h"
 #include "app/WindowSettings.h"
 #include "engine/DiscoveryEngine.h"
+#include "lan/LanSnapshot.h"
 #include "model/CameraTable.h"
 #include "widgets/MessagePort.h"
 
@@ -64,6 +67,8 @@ class MainDialog final : public QDialog {
     QLabel* statusLine() const { return status_; }
     QLabel* cameraCountLabel() const { return cameraCount_; }
     QLabel* lastEnquiryLabel() const { return lastEnquiry_; }
+    QLineEdit* filterField() const { return filterText_; }
+    QCheckBox* problemsOnlyBox() const { return problemsOnly_; }
     // Grid rewrites made for replies between the ticks, so far.
     int liveRewrites() const { return liveRewrites_; }
 
@@ -84,7 +89,8 @@ class MainDialog final : public QDialog {
   private:
     void stopEngine();
     void enquire();
-    void showCameraCount();
+    void refreshLan();
+    void applyFilter();
     void restoreWindow();
     void rememberWindow();
     void selectTab(int index);
@@ -99,6 +105,10 @@ class MainDialog final : public QDialog {
     QLabel* status_;
     QLabel* cameraCount_;
     QLabel* lastEnquiry_;
+    QLineEdit* filterText_;
+    QCheckBox* problemsOnly_;
+    LanSnapshot lan_;
+    CameraFilter filter_;
     WindowSettings settings_;
     std::array<SettingsPage*, 4> pages_{};
     SettingsPage* currentPage_ = nullptr;

@@ -183,6 +183,31 @@ TEST_F(MainDialogTest, theWindowOpensAtItsSmallestAndGrowthGoesToTheGrids) {
                 double(grid->columnWidth(3)) / fourthWidth, 0.02);
 }
 
+// Two cameras at one address: counted in the status bar, marked in the grid, and the only ones
+// left with "Problems only".
+TEST_F(MainDialogTest, camerasSharingAnAddressAreCountedMarkedAndFiltered) {
+    const auto port = dialog->engine().localPort();
+    for (const auto& [i, ip] : {std::pair{1, "10.2.0.7"}, {2, "10.2.0.8"}, {3, "10.2.0.7"}}) {
+        camera.sendTo(port, DatagramBuilder{}
+                                .field("MAC:", test::macOf(i))
+                                .field("MODEL:", "PM-C110")
+                                .field("IPADR:", ip)
+                                .field("MASK:", "255.255.255.0")
+                                .finish());
+    }
+    auto* grid = dialog->currentPage()->grid();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid->TextMatrix(3, 0).isEmpty(); }, 3000));
+    EXPECT_EQ(dialog->cameraCountLabel()->text(), "3 cameras · 2 share an address");
+    EXPECT_EQ(grid->rowProblem(1), QString("Shares 10.2.0.7 with ") + test::macOf(3).c_str());
+    EXPECT_EQ(grid->rowProblem(2), "");
+    QTest::mouseClick(dialog->problemsOnlyBox(), Qt::LeftButton);
+    EXPECT_EQ(grid->TextMatrix(2, 0), QString::fromStdString(test::macOf(3)));
+    EXPECT_EQ(grid->TextMatrix(3, 0), "");
+    dialog->filterField()->setText("02:50:4d:00:00:01");
+    EXPECT_EQ(grid->TextMatrix(1, 0), QString::fromStdString(test::macOf(1)));
+    EXPECT_EQ(grid->TextMatrix(2, 0), "");
+}
+
 TEST_F(MainDialogTest, sortRequestsMapThePppoeAddressColumnAndRestartAfterAPageChange) {
     auto& table = dialog->table();
     dialog->sortColumn(1, 1);
