@@ -115,6 +115,7 @@ int main(int argc, char** argv) {
                    "repeated, the i-th is camera i's (from 0, the lowest MACs first), the others "
                    "keep theirs. Only reply text: the socket stays where --bind puts it")
         ->type_name("IP/MASK[/GATEWAY]")
+        ->default_str("")
         ->check(CLI::Validator(checkAddressing, ""));
     app.add_option("--seed", serverOptions.seed, "Seed of the random reply delays of --jitter-ms")
         ->type_name("N");
