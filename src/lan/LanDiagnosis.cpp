@@ -209,7 +209,10 @@ std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& inte
     std::uint32_t candidate = own;
     for (std::uint32_t step = 0; step < hosts; ++step) {
         candidate = candidate + 1 >= broadcast ? network + 1 : candidate + 1;
-        if (!used.contains(candidate)) {
+        // In a network wider than /24 an address ending in .0 or .255 is a host, but the
+        // Network page refuses .0 and people read either as a network's own address.
+        const std::uint32_t lastOctet = candidate & 0xFF;
+        if (lastOctet != 0 && lastOctet != 255 && !used.contains(candidate)) {
             return SuggestedAddressing{toIpv4(candidate), toIpv4(mask),
                                        interface.defaultGateway.value_or(Ipv4{})};
         }

@@ -78,9 +78,9 @@ std::string interfaceAddressText(const LocalInterface& interface);
 Ipv4 maskOfPrefix(int prefixLength);
 
 // Addressing that puts a camera into the network of `interface`: the lowest free address above
-// this PC's own there (wrapping round), never the network or broadcast address, an address of
-// this PC or one a listed camera reports; the interface's mask; its default gateway, else
-// 0.0.0.0. None when the network has no free address.
+// this PC's own there (wrapping round), never the network or broadcast address, one ending in
+// .0 or .255, an address of this PC or one a listed camera reports; the interface's mask; its
+// default gateway, else 0.0.0.0. None when the network has no free address.
 struct SuggestedAddressing {
     Ipv4 ipAddress{};
     Ipv4 subnetMask{};

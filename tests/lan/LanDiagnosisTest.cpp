@@ -117,6 +117,11 @@ TEST(LanDiagnosis, aFreeAddressIsTheLowestAboveThisPcWrappingRound) {
         camera("H", ip(10, 3, 0, 3), 4), camera("I", ip(10, 3, 0, 4), 4),
         camera("J", ip(10, 3, 0, 5), 4)};
     EXPECT_FALSE(suggestFreeAddress(top, full, {&top, 1})) << "no free host left";
+
+    // In a /16 the addresses ending in .255 and .0 are passed over.
+    const LocalInterface wide{"eth4", 5, ip(172, 16, 0, 254), 16, false, std::nullopt};
+    const std::vector<CameraAddressing> next = {camera("K", ip(172, 16, 1, 1), 5)};
+    EXPECT_EQ(suggestFreeAddress(wide, next, {&wide, 1})->ipAddress, ip(172, 16, 1, 2));
 }
 
 }  // namespace
