@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "csv/Csv.h"
 #include "model/FixedText.h"
 
 namespace pelmora {
@@ -145,6 +146,48 @@ std::string formatCameraJson(const std::vector<CameraRecord>& records,
         list.push_back(cameraToJson(records[i], i < notes.size() ? notes[i] : CameraNotes{}));
     }
     return escapeDelAndC1(list.dump(2)) + "\n";
+}
+
+namespace {
+
+// One JSON value as a CSV field: strings guarded, numbers as JSON writes them, a list joined.
+std::string csvValue(const nlohmann::ordered_json& value) {
+    if (value.is_null()) {
+        return {};
+    }
+    if (value.is_string()) {
+        return guardFormula(value.get<std::string>());
+    }
+    if (value.is_array()) {
+        std::string joined;
+        for (const auto& element : value) {
+            joined += (joined.empty() ? "" : ";") +
+                      (element.is_string() ? element.get<std::string>() : element.dump());
+        }
+        return guardFormula(joined);
+    }
+    return value.dump();
+}
+
+}  // namespace
+
+std::string formatCameraCsv(const std::vector<CameraRecord>& records,
+                            const std::vector<CameraNotes>& notes) {
+    CsvRow header;
+    const auto keys = cameraToJson(CameraRecord{});
+    for (const auto& item : keys.items()) {
+        header.push_back(item.key());
+    }
+    std::string out = formatCsvRow(header);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const auto object = cameraToJson(records[i], i < notes.size() ? notes[i] : CameraNotes{});
+        CsvRow row;
+        for (const auto& item : object.items()) {
+            row.push_back(csvValue(item.value()));
+        }
+        out += formatCsvRow(row);
+    }
+    return out;
 }
 
 std::string formatCameraTable(const std::vector<CameraRecord>& records,

@@ -40,6 +40,10 @@ nlohmann::ordered_json cameraToJson(const CameraRecord& record, const CameraNote
 // `notes` holds one entry per record, or none (nothing known of any camera's LAN).
 std::string formatCameraJson(const std::vector<CameraRecord>& records,
                              const std::vector<CameraNotes>& notes = {});
+// The JSON keys as the header, then one line per camera (RFC 4180): a list is one field joined
+// by ";", null an empty field, and text a spreadsheet would run as a formula is guarded by "'".
+std::string formatCameraCsv(const std::vector<CameraRecord>& records,
+                            const std::vector<CameraNotes>& notes = {});
 // The grid's columns and a last one, "Notes": the problems in words, joined by "; ".
 std::string formatCameraTable(const std::vector<CameraRecord>& records,
                               const std::vector<CameraNotes>& notes = {});

@@ -56,8 +56,9 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
         cameras.resize(kept);
         notes.resize(kept);
     }
-    const auto text =
-        options.json ? formatCameraJson(cameras, notes) : formatCameraTable(cameras, notes);
+    const auto text = options.json  ? formatCameraJson(cameras, notes)
+                      : options.csv ? formatCameraCsv(cameras, notes)
+                                    : formatCameraTable(cameras, notes);
     writeOutput(out, text);
     return options.problemsOnly && !cameras.empty() ? 1 : 0;
 }

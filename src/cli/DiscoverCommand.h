@@ -11,6 +11,7 @@ namespace pelmora {
 struct DiscoverOptions {
     std::chrono::milliseconds wait{3000};
     bool json = false;
+    bool csv = false;  // RFC 4180 with the JSON keys as the header
     // Only the cameras with an addressing problem; the exit code then says whether any has one.
     bool problemsOnly = false;
     SendTarget target = SendTarget::broadcast();

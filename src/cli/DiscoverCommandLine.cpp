@@ -40,6 +40,7 @@ void addDiscoverCommand(CommandLine& line) {
     struct Values {
         double waitSeconds = 3.0;
         bool json = false;
+        bool csv = false;
         bool problems = false;
     };
     auto values = std::make_shared<Values>();
@@ -52,7 +53,14 @@ void addDiscoverCommand(CommandLine& line) {
         "could be sent (no route), prints nothing and exits 1.");
     command->add_option("--wait", values->waitSeconds, "Seconds to listen, 0.1 to 3600 (default 3)")
         ->check(waitValidator());
-    command->add_flag("--json", values->json, "Print one JSON array, one object per camera");
+    auto* json =
+        command->add_flag("--json", values->json, "Print one JSON array, one object per camera");
+    command
+        ->add_flag("--csv", values->csv,
+                   "Print CSV (RFC 4180, UTF-8): a header of the JSON keys, one line per "
+                   "camera; a list is one field joined by \";\", null an empty field, and text "
+                   "beginning with =, +, -, @, a tab or a carriage return gets a leading \"'\"")
+        ->excludes(json);
     command->add_flag("--problems", values->problems,
                       "List only the cameras with an addressing problem (another subnet, a "
                       "shared or unusable address, a bad mask or gateway); exit 1 when there is "
@@ -63,6 +71,7 @@ void addDiscoverCommand(CommandLine& line) {
             DiscoverOptions options;
             options.target = line.target();
             options.json = values->json;
+            options.csv = values->csv;
             options.problemsOnly = values->problems;
             options.wait = std::chrono::milliseconds(static_cast<long>(values->waitSeconds * 1000));
             return runDiscover(options, stdout);
