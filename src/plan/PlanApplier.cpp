@@ -1,0 +1,71 @@
+#include "plan/PlanApplier.h"
+
+#include "plan/NetworkPlan.h"
+
+namespace pelmora {
+
+PlanApplier::PlanApplier(std::vector<Step> steps, Clock::duration answerTimeout,
+                         Clock::duration verifyTimeout)
+    : steps_(std::move(steps)),
+      results_(steps_.size()),
+      answerTimeout_(answerTimeout),
+      verifyTimeout_(verifyTimeout) {
+    if (steps_.empty()) {
+        state_ = State::Finished;
+    }
+}
+
+const PlanApplier::Step* PlanApplier::nextSend(Clock::time_point now) {
+    if (state_ != State::Idle) {
+        return nullptr;
+    }
+    if (stopAsked_ || next_ >= steps_.size()) {
+        state_ = State::Finished;
+        return nullptr;
+    }
+    state_ = State::AwaitingAnswer;
+    deadline_ = now + answerTimeout_;
+    return &steps_[next_];
+}
+
+void PlanApplier::answered(const Answer& answer, Clock::time_point now) {
+    if (state_ != State::AwaitingAnswer) {
+        return;
+    }
+    if (answer.accepted) {
+        state_ = State::AwaitingReply;
+        deadline_ = now + verifyTimeout_;
+        return;
+    }
+    finishCurrent(answer.words == "Setting NG" ? "NG" : answer.words);
+}
+
+void PlanApplier::replied(const std::string& mac, const NetworkSettings& reported) {
+    if (state_ == State::AwaitingReply && mac == steps_[next_].mac &&
+        sameSettings(reported, steps_[next_].planned)) {
+        finishCurrent("verified");
+    }
+}
+
+void PlanApplier::tick(Clock::time_point now) {
+    if (now < deadline_) {
+        return;
+    }
+    if (state_ == State::AwaitingAnswer) {
+        finishCurrent("No Response");
+    } else if (state_ == State::AwaitingReply) {
+        finishCurrent("not confirmed");
+    }
+}
+
+const PlanApplier::Step* PlanApplier::current() const {
+    return state_ == State::AwaitingAnswer || state_ == State::AwaitingReply ? &steps_[next_]
+                                                                             : nullptr;
+}
+
+void PlanApplier::finishCurrent(std::string result) {
+    results_[next_++] = std::move(result);
+    state_ = next_ < steps_.size() && !stopAsked_ ? State::Idle : State::Finished;
+}
+
+}  // namespace pelmora

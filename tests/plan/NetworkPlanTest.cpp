@@ -1,0 +1,173 @@
+// Plans: reading them, the checks that refuse a whole plan, the order moves are sent in, and
+// consecutive addresses for many cameras.
+#include "plan/NetworkPlan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace pelmora {
+namespace {
+
+CameraRecord camera(const char* mac, Ipv4 ip, bool dhcp = false) {
+    CameraRecord r{};
+    std::strncpy(r.mac, mac, sizeof r.mac - 1);
+    r.ipAddress = ip;
+    r.subnetMask = {255, 255, 255, 0};
+    r.gateway = {192, 168, 0, 1};
+    r.dhcp = dhcp ? 1 : 0;
+    r.dns1 = {192, 168, 0, 1};
+    r.webPort = 80;
+    return r;
+}
+
+const std::vector<CameraRecord> kListed = {
+    camera("02:50:4D:00:00:01", {192, 168, 0, 11}),
+    camera("02:50:4D:00:00:02", {192, 168, 0, 12}),
+    camera("02:50:4D:00:00:03", {192, 168, 0, 13}),
+    camera("02:50:4D:00:00:04", {192, 168, 0, 14}, true),
+    camera("02:50:4D:00:00:99", {192, 168, 0, 99}),  // never in a plan below
+};
+
+const std::vector<LocalInterface> kPc = {
+    {"lo", 1, {127, 0, 0, 1}, 8, true, std::nullopt},
+    {"eth0", 2, {192, 168, 0, 2}, 24, false, Ipv4{192, 168, 0, 1}},
+};
+
+struct PlanCase {
+    const char* name;
+    std::string csv;
+    std::vector<std::string> refusals;
+    std::vector<std::string> order = {};  // MACs in sending order, when not refused
+    std::vector<std::string> unchanged = {};
+};
+
+const std::string kHead = "mac,ipAddress,subnetMask\n";
+
+const std::vector<PlanCase> kCases = {
+    {"freeAddressesAreSentInFileOrder",
+     kHead + "02:50:4D:00:00:02,192.168.0.52,\n02:50:4D:00:00:01,192.168.0.51,\n",
+     {},
+     {"02:50:4D:00:00:02", "02:50:4D:00:00:01"}},
+    {"sameSettingsAreUnchangedAndNotSent",
+     "model,mac,ipAddress,dhcp,webPort\nPM-C110,02-50-4d-00-00-01,192.168.0.11,0,80\n"
+     "PM-C110,02:50:4D:00:00:02,192.168.0.62,0,80\n",
+     {},
+     {"02:50:4D:00:00:02"},
+     {"02:50:4D:00:00:01"}},
+    {"aChainMovesTheHolderFirst",
+     kHead + "02:50:4D:00:00:01,192.168.0.12,\n02:50:4D:00:00:02,192.168.0.13,\n"
+             "02:50:4D:00:00:03,192.168.0.70,\n",
+     {},
+     {"02:50:4D:00:00:03", "02:50:4D:00:00:02", "02:50:4D:00:00:01"}},
+    {"aSwapIsACycle",
+     kHead + "02:50:4D:00:00:01,192.168.0.12,\n02:50:4D:00:00:02,192.168.0.11,\n",
+     {"02:50:4D:00:00:01, 02:50:4D:00:00:02: their moves form a cycle (each wants an address "
+      "another of them holds)"}},
+    {"pageChecksNameTheRow",
+     kHead + "02:50:4D:00:00:01,192.168.0.51,255.0.255.0\n02:50:4D:00:00:02,0.0.0.5,\n"
+             "02:50:4D:00:00:03,192.168.0.0,\n",
+     {"02:50:4D:00:00:01: Subnetmask Error", "02:50:4D:00:00:02: IP address Error",
+      "02:50:4D:00:00:03: IP address Error"}},
+    {"twoRowsOneAddress",
+     kHead + "02:50:4D:00:00:01,192.168.0.50,\n02:50:4D:00:00:02,192.168.0.50,\n",
+     {"02:50:4D:00:00:01, 02:50:4D:00:00:02: all planned at 192.168.0.50"}},
+    {"anAddressOfACameraOutsideThePlan",
+     kHead + "02:50:4D:00:00:01,192.168.0.99,\n",
+     {"02:50:4D:00:00:01: 192.168.0.99 is used by 02:50:4D:00:00:99, which is not in the plan"}},
+    {"thisPcsAddress",
+     kHead + "02:50:4D:00:00:01,192.168.0.2,\n",
+     {"02:50:4D:00:00:01: 192.168.0.2 is this PC's address on eth0"}},
+    {"broadcastOfThePcsSubnetUnderAWiderMask",
+     kHead + "02:50:4D:00:00:01,192.168.0.255,255.255.0.0\n",
+     {"02:50:4D:00:00:01: 192.168.0.255 is the network or broadcast address of eth0's subnet"}},
+    {"aLeaseKeptByAnUnchangedCamera",
+     "mac,ipAddress,dhcp\n02:50:4D:00:00:01,192.168.0.14,\n02:50:4D:00:00:04,,1\n",
+     {"02:50:4D:00:00:01: 192.168.0.14 is used by 02:50:4D:00:00:04, which keeps it"}},
+    {"aMacNotFoundAndAMacTwice",
+     kHead + "02:50:4D:00:00:77,192.168.0.77,\n02:50:4D:00:00:01,192.168.0.51,\n"
+             "02:50:4D:00:00:01,192.168.0.52,\n",
+     {"02:50:4D:00:00:77: not among the cameras found",
+      "02:50:4D:00:00:01: listed more than once in the plan"}},
+};
+
+TEST(NetworkPlan, checksAndOrder) {
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        const auto read = readPlan(c.csv);
+        ASSERT_EQ(read.errors, std::vector<std::string>{});
+        const auto check = checkPlan(read.rows, kListed, kPc);
+        EXPECT_EQ(check.refusals, c.refusals);
+        if (c.refusals.empty()) {
+            std::vector<std::string> order;
+            for (const auto i : check.order) {
+                order.push_back(check.cameras[i].mac);
+            }
+            EXPECT_EQ(order, c.order);
+            std::vector<std::string> unchanged;
+            for (const auto& camera : check.cameras) {
+                if (camera.unchanged) {
+                    unchanged.push_back(camera.mac);
+                }
+            }
+            EXPECT_EQ(unchanged, c.unchanged);
+        }
+    }
+}
+
+TEST(NetworkPlan, unreadableCellsAreReportedWithTheirRow) {
+    const auto read = readPlan(
+        "\xEF\xBB\xBFmac,dhcp,ipAddress,webPort\r\nnot-a-mac,0,,\r\n02:50:4D:00:00:01,2,1.2.3,"
+        "80a\r\n"
+        "02:50:4D:00:00:02,0,192.168.0.5,8080\r\n");
+    EXPECT_EQ(read.errors,
+              (std::vector<std::string>{"row 2: \"not-a-mac\" is not a MAC",
+                                        "row 3: dhcp must be 0 or 1, not \"2\"",
+                                        "row 3: ipAddress is not an address: \"1.2.3\"",
+                                        "row 3: webPort must be digits only, at most 5: \"80a\""}));
+    ASSERT_EQ(read.rows.size(), 1u);
+    EXPECT_EQ(read.rows[0].webPort, "8080");
+    EXPECT_EQ(readPlan("ipAddress\n1.2.3.4\n").errors,
+              std::vector<std::string>{"the plan has no \"mac\" column"});
+}
+
+TEST(NetworkPlan, missingColumnsKeepWhatTheCameraReports) {
+    const auto read = readPlan("mac,ipAddress\n02:50:4D:00:00:01,192.168.0.60\n");
+    const auto planned = plannedSettings(kListed[0], read.rows.at(0));
+    auto expected = currentSettings(kListed[0]);
+    expected.ipAddress = {192, 168, 0, 60};
+    EXPECT_TRUE(sameSettings(planned, expected));
+    EXPECT_FALSE(sameSettings(planned, currentSettings(kListed[0])));
+    EXPECT_FALSE(planned.gatewayBlank);
+    EXPECT_FALSE(planned.dns[0].blank);
+}
+
+TEST(NetworkPlan, addressPlanSkipsNetworkAndBroadcastAndReadsBack) {
+    const std::vector<std::string> macs = {"02:50:4D:00:00:01", "02:50:4D:00:00:02",
+                                           "02:50:4D:00:00:03"};
+    const auto plan = makeAddressPlan(macs, {10, 0, 0, 253}, 1, {255, 255, 254, 0},
+                                      Ipv4{10, 0, 0, 1}, {Ipv4{10, 0, 0, 1}}, std::nullopt);
+    ASSERT_EQ(plan.error, "");
+    const auto text = formatPlan(plan.rows);
+    EXPECT_EQ(text,
+              "mac,ipAddress,dhcp,subnetMask,gateway,dnsAuto,dns1\n"
+              "02:50:4D:00:00:01,10.0.0.253,0,255.255.254.0,10.0.0.1,0,10.0.0.1\n"
+              "02:50:4D:00:00:02,10.0.0.254,0,255.255.254.0,10.0.0.1,0,10.0.0.1\n"
+              "02:50:4D:00:00:03,10.0.0.255,0,255.255.254.0,10.0.0.1,0,10.0.0.1\n");
+    const auto stepped = makeAddressPlan(macs, {10, 0, 1, 250}, 2, {255, 255, 255, 0}, std::nullopt,
+                                         {}, std::string("8080"));
+    EXPECT_EQ(stepped.error, "");
+    ASSERT_EQ(stepped.rows.size(), 3u);
+    EXPECT_EQ(stepped.rows[2].ipAddress, (Ipv4{10, 0, 1, 254}));
+    const auto full = makeAddressPlan(macs, {10, 0, 1, 253}, 1, {255, 255, 255, 0}, std::nullopt,
+                                      {}, std::nullopt);
+    EXPECT_EQ(full.error, "the subnet of 10.0.1.253 has no room for 3 cameras 1 apart");
+    const auto wrapped = makeAddressPlan(macs, {10, 0, 1, 255}, 1, {255, 255, 255, 0}, std::nullopt,
+                                         {}, std::nullopt);
+    EXPECT_EQ(wrapped.error, "the subnet of 10.0.1.255 has no room for 3 cameras 1 apart");
+}
+
+}  // namespace
+}  // namespace pelmora
