@@ -57,5 +57,7 @@ void addSetNetworkCommand(CommandLine& line);
 void addSetPppoeCommand(CommandLine& line);
 void addRebootCommand(CommandLine& line);
 void addSetTimeCommand(CommandLine& line);
+// "plan" and "apply-plan", registered beside set-network.
+void addPlanCommands(CommandLine& line);
 
 }  // namespace pelmora

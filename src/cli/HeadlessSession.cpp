@@ -36,6 +36,11 @@ std::optional<SettingOutcome> HeadlessSession::outcome() const {
     return outcome_;
 }
 
+void HeadlessSession::clearOutcome() {
+    std::lock_guard lock(mutex_);
+    outcome_.reset();
+}
+
 void HeadlessSession::settingResult(ResultIcon icon, std::string_view words) {
     {
         std::lock_guard lock(mutex_);

@@ -45,6 +45,8 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     int sendsFailed() const { return sendsFailed_; }
     // The first outcome of a setting request since the session started, if any.
     std::optional<SettingOutcome> outcome() const;
+    // Forgets the outcome before another request, for commands that send one after another.
+    void clearOutcome();
 
     // TableNotifier: outcomes are kept for outcome(); an unanswered request is not retried.
     void settingResult(ResultIcon icon, std::string_view words) override;

@@ -228,6 +228,7 @@ void addSetNetworkCommand(CommandLine& line) {
                 {line.target(), values->mac, *request, line.dryRun(), {line.user(), {}}}, stdout);
         });
     });
+    addPlanCommands(line);
 }
 
 void addRebootCommand(CommandLine& line) {

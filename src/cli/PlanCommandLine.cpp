@@ -1,0 +1,362 @@
+// "plan" and "apply-plan" on the command line: consecutive addresses for many cameras as a plan
+// file, and a plan file applied one camera at a time with the Network page's checks and request.
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/AddressOption.h"
+#include "cli/CameraListing.h"
+#include "cli/CommandLine.h"
+#include "cli/HeadlessSession.h"
+#include "cli/MacArgument.h"
+#include "cli/RequestWords.h"
+#include "cli/StandardStreams.h"
+#include "model/FixedText.h"
+#include "pages/SettingSender.h"
+#include "pages/network/NetworkRequest.h"
+#include "plan/NetworkPlan.h"
+#include "plan/PlanApplier.h"
+
+namespace pelmora {
+namespace {
+
+constexpr const char* kDnsNames[kDnsServers] = {"--dns1", "--dns2", "--dns3", "--dns4"};
+
+// How long the cameras are listened for before the plan is checked, as "discover" does.
+constexpr std::chrono::seconds kListenTime{3};
+// The table says "No Response" on the tenth ageing tick; this only bounds the wait if it never
+// comes.
+constexpr std::chrono::seconds kLongestAnswerWait{15};
+// While a camera's new settings are awaited, an enquiry goes out this often (the usual one
+// only every 5 s), so that a camera back on the network is heard soon.
+constexpr std::chrono::seconds kVerifyEnquiryPeriod{1};
+// A record's age is the seconds since its camera's last reply. After the answer the record is
+// aged to this, so that only a reply received later brings it below.
+constexpr std::int32_t kAgedAtAnswer = kListedAge - 1;
+constexpr std::chrono::milliseconds kPoll{50};
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int) {
+    interrupted = true;
+}
+
+std::string settingsWords(const NetworkSettings& s) {
+    std::string out;
+    if (s.dhcp) {
+        out = "DHCP";
+    } else {
+        out = formatIpv4(s.ipAddress) + " mask " + formatIpv4(s.subnetMask);
+    }
+    out += " gateway " + (s.gatewayBlank ? std::string("none") : formatIpv4(s.gateway));
+    if (s.dnsAuto) {
+        out += " DNS auto";
+    } else {
+        std::string servers;
+        for (const auto& d : s.dns) {
+            servers +=
+                (servers.empty() ? "" : ",") + (d.blank ? std::string("-") : formatIpv4(d.address));
+        }
+        out += " DNS " + servers;
+    }
+    out += " port " + (s.webPort80 ? std::string("80") : s.webPortText);
+    return out;
+}
+
+bool readFile(const std::string& path, std::string& text) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::ostringstream contents;
+    contents << in.rdbuf();
+    text = contents.str();
+    return !in.bad();
+}
+
+int refuse(const std::vector<std::string>& reasons) {
+    std::string out = "Plan refused:\n";
+    for (const auto& reason : reasons) {
+        out += "  " + printableText(reason) + "\n";
+    }
+    writeOutput(stdout, out);
+    return 1;
+}
+
+struct ApplyOptions {
+    std::string file;
+    double verifyTimeout = 60;
+    bool dryRun = false;
+};
+
+// Ages the camera's record so that only a later reply counts as fresh.
+void ageRecord(CameraTable& table, const std::string& mac) {
+    table.modify([&](TableData& d) {
+        for (int i = 0; i < d.count; ++i) {
+            if (fieldText(d.records[i].mac) == mac) {
+                d.records[i].age = std::max(d.records[i].age, kAgedAtAnswer);
+            }
+        }
+    });
+}
+
+int applyPlan(const CommandLine& line, const ApplyOptions& options) {
+    std::string text;
+    if (!readFile(options.file, text)) {
+        writeOutput(stderr,
+                    "Error : cannot read " + options.file + ": " + std::strerror(errno) + "\n");
+        return 1;
+    }
+    const auto read = readPlan(text);
+    if (!read.errors.empty()) {
+        return refuse(read.errors);
+    }
+    HeadlessSession session(line.target());
+    if (const auto code = session.start()) {
+        return *code;
+    }
+    session.runFor(kListenTime);
+    std::vector<CameraRecord> listed;
+    for (const auto& r : session.table().liveRecords()) {
+        if (isListed(r)) {
+            listed.push_back(r);
+        }
+    }
+    const auto check = checkPlan(read.rows, listed, session.engine().localInterfaces());
+    const auto finish = [&session]() -> std::optional<int> {
+        const bool failed = session.receiveHasFailed();
+        if (const auto code = session.stop()) {
+            return *code;
+        }
+        if (failed) {
+            return exitCodeOf(FatalSocketError::Receive);
+        }
+        return std::nullopt;
+    };
+    if (!check.refusals.empty() || options.dryRun) {
+        if (const auto code = finish()) {
+            return *code;
+        }
+        if (!check.refusals.empty()) {
+            return refuse(check.refusals);
+        }
+        std::string out;
+        for (const auto& c : check.cameras) {
+            out +=
+                c.mac +
+                (c.unchanged ? " unchanged: " + settingsWords(c.current)
+                             : " " + settingsWords(c.current) + " -> " + settingsWords(c.planned)) +
+                "\n";
+        }
+        out += "Order:";
+        for (const auto i : check.order) {
+            out += " " + check.cameras[i].mac;
+        }
+        writeOutput(stdout, out + "\n");
+        return 0;
+    }
+
+    std::vector<PlanApplier::Step> steps;
+    for (const auto i : check.order) {
+        const auto& c = check.cameras[i];
+        steps.push_back({c.mac, buildNetworkRequest(c.mac, line.user(), line.password(), c.planned),
+                         c.planned});
+    }
+    bool allGood = true;
+    for (const auto& c : check.cameras) {
+        if (c.unchanged) {
+            writeOutput(stdout, c.mac + " unchanged\n");
+        }
+    }
+    const auto verifyTimeout = std::chrono::duration_cast<PlanApplier::Clock::duration>(
+        std::chrono::duration<double>(options.verifyTimeout));
+    PlanApplier applier(steps, kLongestAnswerWait, verifyTimeout);
+    struct sigaction action {};
+    struct sigaction previous {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, &previous);
+    auto& table = session.table();
+    auto& engine = session.engine();
+    auto lastEnquiry = PlanApplier::Clock::now();
+    std::size_t reported = 0;
+    while (!applier.finished() && !session.receiveHasFailed()) {
+        if (interrupted) {
+            applier.stop();
+        }
+        auto now = PlanApplier::Clock::now();
+        if (const auto* step = applier.nextSend(now)) {
+            session.clearOutcome();
+            const bool sent =
+                sendSettingRequest(
+                    table, [&engine](std::string_view d) { return engine.sendDatagram(d); },
+                    step->mac, step->request) == 0;
+            if (!sent) {
+                applier.answered({false, "Not Sent"}, now);
+            }
+        } else if (applier.state() == PlanApplier::State::AwaitingAnswer) {
+            if (const auto outcome = session.outcome()) {
+                const std::string mac = applier.current()->mac;
+                applier.answered({outcome->accepted, outcome->words}, now);
+                if (applier.state() == PlanApplier::State::AwaitingReply) {
+                    ageRecord(table, mac);
+                    engine.enquiryTick();
+                    lastEnquiry = now;
+                }
+            }
+        } else if (applier.state() == PlanApplier::State::AwaitingReply) {
+            const std::string mac = applier.current()->mac;
+            const auto record = table.findByMac(mac);
+            if (record && record->age < kAgedAtAnswer) {
+                applier.replied(mac, currentSettings(*record));
+            }
+            if (applier.state() == PlanApplier::State::AwaitingReply &&
+                now - lastEnquiry >= kVerifyEnquiryPeriod) {
+                engine.enquiryTick();
+                lastEnquiry = now;
+            }
+        }
+        applier.tick(PlanApplier::Clock::now());
+        for (; reported < steps.size() && !applier.results()[reported].empty(); ++reported) {
+            const auto& result = applier.results()[reported];
+            allGood = allGood && result == "verified";
+            writeOutput(stdout, steps[reported].mac + " " + printableText(result) + "\n");
+        }
+        if (applier.state() != PlanApplier::State::Idle && !applier.finished()) {
+            session.runFor(kPoll, [&session, &applier] {
+                return interrupted || (applier.state() == PlanApplier::State::AwaitingAnswer &&
+                                       session.outcome().has_value());
+            });
+        }
+    }
+    sigaction(SIGINT, &previous, nullptr);
+    for (; reported < steps.size(); ++reported) {
+        allGood = false;
+        writeOutput(stdout, steps[reported].mac + " not sent\n");
+    }
+    if (const auto code = finish()) {
+        return *code;
+    }
+    return allGood ? 0 : 1;
+}
+
+}  // namespace
+
+void addPlanCommands(CommandLine& line) {
+    struct PlanValues {
+        std::string start;
+        unsigned step = 1;
+        std::string mask = "255.255.255.0";
+        std::string gateway;
+        std::array<std::string, kDnsServers> dns;
+        std::string port;
+        std::vector<std::string> macs;
+        CLI::Option* gatewayOption = nullptr;
+        std::array<CLI::Option*, kDnsServers> dnsOptions{};
+        CLI::Option* portOption = nullptr;
+    };
+    auto values = std::make_shared<PlanValues>();
+    auto* plan = line.app().add_subcommand(
+        "plan",
+        "Print a plan (CSV for apply-plan) that gives the cameras, in the order given, fixed "
+        "addresses from --start on, --step apart, skipping the subnet's own and broadcast "
+        "addresses, each with the mask and manual DNS; the gateway, DNS servers and port are "
+        "set only when given (otherwise each camera keeps its own). Sends nothing; exits 1 "
+        "when the subnet has no room for them all.");
+    plan->add_option("MAC", values->macs, "The cameras' MAC addresses, in the order to number them")
+        ->required()
+        ->transform(macArgument());
+    plan->add_option("--start", values->start, "The first address")
+        ->required()
+        ->check(addressValidator());
+    plan->add_option("--step", values->step, "Distance between addresses (default 1)")
+        ->check(CLI::Range(1u, 65535u));
+    plan->add_option("--mask", values->mask, "Subnet mask (default 255.255.255.0)")
+        ->check(addressValidator());
+    values->gatewayOption = plan->add_option("--gateway", values->gateway, "Default gateway")
+                                ->check(addressValidator());
+    for (std::size_t n = 0; n < kDnsServers; ++n) {
+        values->dnsOptions[n] =
+            plan->add_option(kDnsNames[n], values->dns[n], "DNS server " + std::to_string(n + 1))
+                ->check(addressValidator());
+    }
+    values->portOption =
+        plan->add_option("--port", values->port, "HTTP port (80, or 1024 to 65535)")
+            ->check(CLI::Validator(
+                [](const std::string& t) {
+                    return t.size() <= kMaxWebPortText &&
+                                   t.find_first_not_of("0123456789") == std::string::npos
+                               ? std::string()
+                               : std::string("must be digits only, at most 5");
+                },
+                "DIGITS"));
+    plan->callback([&line, values] {
+        line.setAction([values] {
+            std::optional<Ipv4> gateway;
+            if (values->gatewayOption->count() > 0) {
+                gateway = parseAddress(values->gateway);
+            }
+            std::array<std::optional<Ipv4>, kDnsServers> dns;
+            for (std::size_t n = 0; n < kDnsServers; ++n) {
+                if (values->dnsOptions[n]->count() > 0) {
+                    dns[n] = parseAddress(values->dns[n]);
+                }
+            }
+            std::optional<std::string> port;
+            if (values->portOption->count() > 0) {
+                port = values->port;
+            }
+            const auto made = makeAddressPlan(
+                values->macs, parseAddress(values->start).value_or(Ipv4{}), values->step,
+                parseAddress(values->mask).value_or(Ipv4{}), gateway, dns, port);
+            if (!made.error.empty()) {
+                writeOutput(stderr, "Error : " + made.error + "\n");
+                return 1;
+            }
+            writeOutput(stdout, formatPlan(made.rows));
+            return 0;
+        });
+    });
+
+    auto options = std::make_shared<ApplyOptions>();
+    auto* apply = line.app().add_subcommand(
+        "apply-plan",
+        "Apply a plan: CSV whose header names columns by the keys of discover --json (mac, "
+        "required; dhcp and dnsAuto 0 or 1, ipAddress, subnetMask, gateway, dns1 to dns4, "
+        "webPort; other columns ignored, so an edited discover --csv is a plan). A column left "
+        "out, or an empty address, mask, dhcp, dnsAuto or port cell, keeps what the camera "
+        "reports; an empty gateway or DNS cell is blank. Listens for the cameras for 3 s, then "
+        "checks the whole plan: the Network page's checks for each row, no address planned "
+        "twice or held by a camera outside the plan or this PC, every MAC found, and moves "
+        "between the plan's cameras in an order that never puts two on one address (a cycle, "
+        "such as a swap, is refused). A refused plan prints \"Plan refused:\" and each reason, "
+        "sends nothing and exits 1. Otherwise each changed camera in turn gets the request "
+        "set-network would send it; once it accepts, its next reply must report the planned "
+        "settings. Prints one line per row: MAC and \"verified\", \"unchanged\" (nothing "
+        "sent), \"not confirmed\", \"NG\", \"No Response\", \"Not Sent\" or the camera's own "
+        "text; after Ctrl-C, the camera under way is finished and the rest are \"not sent\". "
+        "Exits 0 only when every row is verified or unchanged.");
+    apply->add_option("FILE", options->file, "The plan, CSV")->required();
+    apply
+        ->add_option("--verify-timeout", options->verifyTimeout,
+                     "Seconds to wait for a camera to report its new settings after accepting "
+                     "them (default 60)")
+        ->check(CLI::Range(1.0, 3600.0));
+    line.addCredentialOptions(apply);
+    line.addTargetOption(apply);
+    apply->add_flag(
+        "--dry-run", options->dryRun,
+        "Listen and check the plan, then print each camera's current and planned settings and "
+        "the sending order; sends nothing but enquiries; exits 0 (1 when refused)");
+    apply->callback([&line, options] {
+        line.setAction([&line, options] { return applyPlan(line, *options); });
+    });
+}
+
+}  // namespace pelmora
