@@ -28,6 +28,13 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// A settings file no earlier window wrote: every test opens the window as on its first start.
+QString freshSettings() {
+    static QTemporaryDir dir;
+    static int made = 0;
+    return dir.filePath(QString("pelmora-%1.conf").arg(++made));
+}
+
 class MainDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -35,7 +42,7 @@ class MainDialogTest : public ::testing::Test {
         target.address.s_addr = htonl(INADDR_LOOPBACK);
         target.port = camera.port();
         dialog = std::make_unique<MainDialog>(
-            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, {}});
+            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, freshSettings()});
         ASSERT_FALSE(dialog->start());
         dialog->show();
         QApplication::processEvents();
@@ -265,7 +272,8 @@ TEST(MainDialogNetwork, aFailedSendShowsAQuietNoticeInsteadOfABox) {
     RecordingMessagePort messages;
     SendTarget unreachable;  // port 0 cannot be sent to
     unreachable.address.s_addr = htonl(INADDR_LOOPBACK);
-    MainDialog dialog(MainDialogOptions{unreachable, &messages, {}, STDOUT_FILENO, {}});
+    MainDialog dialog(
+        MainDialogOptions{unreachable, &messages, {}, STDOUT_FILENO, freshSettings()});
     ASSERT_FALSE(dialog.start());
     EXPECT_EQ(dialog.statusLine()->text(), "Network unreachable — retrying");
     EXPECT_EQ(messages.count(), 0u);
@@ -298,7 +306,7 @@ TEST(MainDialogDiagnostics, anUnreadOutputStopsNeitherDiscoveryNorClosing) {
     SendTarget target;
     target.address.s_addr = htonl(INADDR_LOOPBACK);
     target.port = camera.port();
-    MainDialog dialog(MainDialogOptions{target, &messages, {}, output.fds[1], {}});
+    MainDialog dialog(MainDialogOptions{target, &messages, {}, output.fds[1], freshSettings()});
     ASSERT_FALSE(dialog.start());
     dialog.show();
     const auto port = dialog.engine().localPort();
