@@ -52,6 +52,8 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     void settingResult(ResultIcon icon, std::string_view words) override;
     void acknowledged() override {}
     RetryAnswer noResponse(std::string_view mac) override;
+    // A reply changed what is known of a camera: a command waiting for it checks at once.
+    void listChanged() override { loop_.wake(); }
 
     // EngineObserver; diagnostic lines go to standard error from the tick loop.
     void receiveFailed() override;

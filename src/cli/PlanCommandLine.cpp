@@ -186,6 +186,15 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     auto& engine = session.engine();
     auto lastEnquiry = PlanApplier::Clock::now();
     std::size_t reported = 0;
+    // Whether the reply awaited has come: a record of the camera fresher than the answer.
+    const auto freshRecord = [&table, &applier]() -> std::optional<CameraRecord> {
+        const auto* step = applier.current();
+        if (step == nullptr || applier.state() != PlanApplier::State::AwaitingReply) {
+            return std::nullopt;
+        }
+        const auto record = table.findByMac(step->mac);
+        return record && record->age < kAgedAtAnswer ? record : std::nullopt;
+    };
     while (!applier.finished() && !session.receiveHasFailed()) {
         if (interrupted) {
             applier.stop();
@@ -211,10 +220,8 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
                 }
             }
         } else if (applier.state() == PlanApplier::State::AwaitingReply) {
-            const std::string mac = applier.current()->mac;
-            const auto record = table.findByMac(mac);
-            if (record && record->age < kAgedAtAnswer) {
-                applier.replied(mac, currentSettings(*record));
+            if (const auto record = freshRecord()) {
+                applier.replied(applier.current()->mac, currentSettings(*record));
             }
             if (applier.state() == PlanApplier::State::AwaitingReply &&
                 now - lastEnquiry >= kVerifyEnquiryPeriod) {
@@ -229,9 +236,16 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
             writeOutput(stdout, steps[reported].mac + " " + printableText(result) + "\n");
         }
         if (applier.state() != PlanApplier::State::Idle && !applier.finished()) {
-            session.runFor(kPoll, [&session, &applier] {
-                return interrupted || (applier.state() == PlanApplier::State::AwaitingAnswer &&
-                                       session.outcome().has_value());
+            // Woken by the answer or by a reply; a reply with the old settings keeps waiting.
+            session.runFor(kPoll, [&] {
+                if (interrupted) {
+                    return true;
+                }
+                if (applier.state() == PlanApplier::State::AwaitingAnswer) {
+                    return session.outcome().has_value();
+                }
+                const auto record = freshRecord();
+                return record && sameSettings(currentSettings(*record), applier.current()->planned);
             });
         }
     }
@@ -266,7 +280,8 @@ void addPlanCommands(CommandLine& line) {
         "plan",
         "Print a plan (CSV for apply-plan) that gives the cameras, in the order given, fixed "
         "addresses from --start on, --step apart, skipping the subnet's own and broadcast "
-        "addresses, each with the mask and manual DNS; the gateway, DNS servers and port are "
+        "addresses and any ending in .0 or .255, each with the mask and manual DNS; the gateway, "
+        "DNS servers and port are "
         "set only when given (otherwise each camera keeps its own). Sends nothing; exits 1 "
         "when the subnet has no room for them all.");
     plan->add_option("MAC", values->macs, "The cameras' MAC addresses, in the order to number them")

@@ -460,8 +460,13 @@ AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, un
     }
     std::uint64_t next = toNumber(start);
     for (const auto& mac : macs) {
-        // Past the subnet's own address and its broadcast address.
-        while (next <= 0xFFFFFFFFu && ((next & ~m) == 0 || (next & ~m) == (~m & 0xFFFFFFFFu))) {
+        // Past the subnet's own address and its broadcast address, and past any address ending
+        // in .0 (which the page refuses) or .255 (which reads as a broadcast).
+        const auto skipped = [m](std::uint64_t a) {
+            return (a & ~m) == 0 || (a & ~m) == (~m & 0xFFFFFFFFu) || (a & 0xFF) == 0 ||
+                   (a & 0xFF) == 0xFF;
+        };
+        while (next <= 0xFFFFFFFFu && skipped(next)) {
             next += step;
         }
         if (next > 0xFFFFFFFFu || (static_cast<std::uint32_t>(next) & m) != network) {

@@ -69,9 +69,9 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
                     std::span<const LocalInterface> interfaces);
 
 // Consecutive addresses from `start`, `step` apart, skipping the subnet's own and broadcast
-// addresses, one per MAC in the order given, all fixed with manual DNS and the mask. The gateway,
-// the DNS servers and the port are set only when given. An error when the start is not on a
-// usable host address or the subnet has no room for them all.
+// addresses and any ending in .0 or .255, one per MAC in the order given, all fixed with manual DNS
+// and the mask. The gateway, the DNS servers and the port are set only when given. An error when
+// the start is not on a usable host address or the subnet has no room for them all.
 struct AddressPlan {
     std::vector<PlanRow> rows;
     std::string error;

@@ -63,6 +63,10 @@ std::optional<std::string> handleSettingRequest(SimCamera& camera, const Request
     if (reboot) {
         updated.rebootingUntilMs = now.steadyMs + policy.rebootMs;
     }
+    if (network == ApplyResult::Applied && policy.networkSilenceMs > 0) {
+        updated.rebootingUntilMs =
+            std::max(updated.rebootingUntilMs, now.steadyMs + policy.networkSilenceMs);
+    }
     camera = std::move(updated);
     return buildSettlement(true, camera.mac, std::nullopt);
 }

@@ -19,6 +19,9 @@ struct SettingPolicy {
     std::optional<std::string> refuseMessage;
     // How long a camera answers nothing at all after acknowledging "REBOOT:ON".
     std::int64_t rebootMs = 10'000;
+    // How long a camera answers nothing at all after acknowledging a change of its network
+    // settings, as a real one restarts its network; 0 keeps it answering.
+    std::int64_t networkSilenceMs = 0;
 };
 
 // Returns the datagram to send back, or nullopt when the camera stays silent (it never answers

@@ -155,7 +155,7 @@ TEST(NetworkPlan, addressPlanSkipsNetworkAndBroadcastAndReadsBack) {
               "mac,ipAddress,dhcp,subnetMask,gateway,dnsAuto,dns1\n"
               "02:50:4D:00:00:01,10.0.0.253,0,255.255.254.0,10.0.0.1,0,10.0.0.1\n"
               "02:50:4D:00:00:02,10.0.0.254,0,255.255.254.0,10.0.0.1,0,10.0.0.1\n"
-              "02:50:4D:00:00:03,10.0.0.255,0,255.255.254.0,10.0.0.1,0,10.0.0.1\n");
+              "02:50:4D:00:00:03,10.0.1.1,0,255.255.254.0,10.0.0.1,0,10.0.0.1\n");
     const auto stepped = makeAddressPlan(macs, {10, 0, 1, 250}, 2, {255, 255, 255, 0}, std::nullopt,
                                          {}, std::string("8080"));
     EXPECT_EQ(stepped.error, "");

@@ -326,6 +326,27 @@ TEST(CameraBehaviour, rebootingCameraAnswersNothingUntilItIsBackUp) {
     EXPECT_FALSE(replyOf(fleet, kPlainMac, after).empty());
 }
 
+TEST(CameraBehaviour, aNetworkChangeSilencesTheCameraForTheGivenTime) {
+    FleetOptions options;
+    options.cameraCount = 3;
+    options.policy.networkSilenceMs = 3'000;
+    CameraFleet fleet(options);
+    ASSERT_EQ(answerTo(fleet, settingRequest(kPlainMac, kDefaultAdmin, {{"SETBAND:", "0.0"}})),
+              kAck);
+    EXPECT_FALSE(replyOf(fleet, kPlainMac).empty());  // another setting: no silence
+    ASSERT_EQ(
+        answerTo(fleet, settingRequest(
+                            kPlainMac, kDefaultAdmin,
+                            {{"DHCP:", "OFF"}, {"IPADR:", "10.0.0.9"}, {"MASK:", "255.0.0.0"}})),
+        kAck);
+    SimTime during = kNow;
+    during.steadyMs += 2'999;
+    EXPECT_TRUE(replyOf(fleet, kPlainMac, during).empty());
+    SimTime after = kNow;
+    after.steadyMs += 3'000;
+    EXPECT_FALSE(replyOf(fleet, kPlainMac, after).empty());
+}
+
 // Whatever arrives, the fleet neither crashes nor answers anything but an enquiry or a request
 // naming one of its cameras; answers always fit a datagram.
 TEST(UntrustedInput, arbitraryBytesGetNoAnswerOrAWellFormedOne) {
