@@ -7,11 +7,13 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QTemporaryDir>
 #include <QTest>
 #include <string>
 #include <vector>
 
 #include "lan/LanSnapshot.h"
+#include "pages/network/AssignAddressesDialog.h"
 #include "pages/network/NetworkRequest.h"
 #include "widgets/PageFixture.h"
 #include "widgets/PageTestSupport.h"
@@ -480,6 +482,38 @@ TEST_F(NetworkPageLanTest, aFreeAddressFillsTheFormAndSendsNothing) {
     EXPECT_EQ(dotted(page.gatewayField()), "10.1.0.254");
     ASSERT_EQ(messages.count(), 1u);
     EXPECT_TRUE(messages.last().text.contains("device that is not a camera"));
+    EXPECT_TRUE(sent.empty());
+}
+
+// "Assign addresses…": the preview follows the fields, a plan that cannot stand says why and
+// cannot be saved, and a saved plan reads back as the plan shown.
+TEST_F(NetworkPageLanTest, assigningAddressesPreviewsChecksAndSavesThePlan) {
+    const std::vector<std::string> macs{macOf(1), macOf(2), macOf(4)};
+    QTemporaryDir dir;
+    const QString path = dir.filePath("plan.csv");
+    AssignAddressesDialog dialog(macs, table, &lan, [&] { return path; });
+    EXPECT_FALSE(dialog.saveButton()->isEnabled()) << "no first address yet";
+
+    dialog.startField()->setAddress({10, 1, 0, 6});
+    dialog.updatePreview();
+    // Camera 2 would take 10.1.0.7, which "<i>03</i>", outside the plan, holds.
+    EXPECT_EQ(dialog.preview()->item(1, 3)->text(), "10.1.0.7");
+    EXPECT_TRUE(dialog.reasons()->text().startsWith("Plan refused:"));
+    EXPECT_TRUE(dialog.reasons()->text().contains("10.1.0.7"));
+    EXPECT_FALSE(dialog.saveButton()->isEnabled());
+
+    dialog.stepBox()->setValue(10);
+    EXPECT_EQ(dialog.reasons()->text(), "");
+    EXPECT_EQ(dialog.preview()->item(1, 2)->text(), "192.168.0.10");
+    EXPECT_EQ(dialog.preview()->item(1, 3)->text(), "10.1.0.16");
+    EXPECT_TRUE(dialog.preview()->item(2, 4)->text().startsWith("sent "));
+    ASSERT_TRUE(dialog.saveButton()->isEnabled());
+    QTest::mouseClick(dialog.saveButton(), Qt::LeftButton);
+    QFile saved(path);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const auto read = readPlan(saved.readAll().toStdString());
+    ASSERT_EQ(read.rows.size(), 3u);
+    EXPECT_EQ(read.rows[2].ipAddress, Ipv4({10, 1, 0, 26}));
     EXPECT_TRUE(sent.empty());
 }
 

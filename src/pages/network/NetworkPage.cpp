@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -13,6 +14,7 @@
 #include <algorithm>
 
 #include "model/FixedText.h"
+#include "pages/network/AssignAddressesDialog.h"
 #include "pages/network/NetworkSubmit.h"
 #include "widgets/FormControls.h"
 #include "widgets/MessagePort.h"
@@ -815,6 +817,8 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     const int clicked = grid_->Row() == grid_->RowSel() ? grid_->Row() : 0;
     QAction* suggest = menu.addAction("&Suggest a free address");
     suggest->setEnabled(clicked > 0 && canSuggestAddress(clicked));
+    QAction* assign = menu.addAction("&Assign addresses…");
+    assign->setEnabled(selectedKeys().size() > 1);
     QAction* chosen = menu.exec(event->globalPos());
     const auto [lo, hi] = selectionRange();
     QString text;
@@ -827,6 +831,21 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     if (chosen == suggest) {
         suggestAddress(clicked);
         return;
+    }
+    if (chosen == assign) {
+        std::vector<std::string> macs;
+        for (int row = lo; row <= hi; ++row) {
+            if (!grid_->TextMatrix(row, 0).isEmpty()) {
+                macs.push_back(grid_->TextMatrix(row, 0).toLatin1().toStdString());
+            }
+        }
+        AssignAddressesDialog dialog(
+            std::move(macs), *table_, lan(),
+            [this] {
+                return QFileDialog::getSaveFileName(this, "Save plan", "plan.csv", "CSV (*.csv)");
+            },
+            this);
+        dialog.exec();
     }
     grid_->setCol(0);
     grid_->setRow(lo);
