@@ -245,7 +245,8 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
                     return session.outcome().has_value();
                 }
                 const auto record = freshRecord();
-                return record && sameSettings(currentSettings(*record), applier.current()->planned);
+                return record &&
+                       reportsPlanned(currentSettings(*record), applier.current()->planned);
             });
         }
     }

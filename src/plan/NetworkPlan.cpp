@@ -313,6 +313,15 @@ bool sameSettings(const NetworkSettings& a, const NetworkSettings& b) {
     return buildNetworkRequest("", "", "", x) == buildNetworkRequest("", "", "", y);
 }
 
+bool reportsPlanned(const NetworkSettings& reported, const NetworkSettings& planned) {
+    NetworkSettings expected = planned;
+    if (planned.dhcp) {
+        expected.gateway = reported.gateway;
+        expected.gatewayBlank = reported.gatewayBlank;
+    }
+    return sameSettings(reported, expected);
+}
+
 PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraRecord> listed,
                     std::span<const LocalInterface> interfaces) {
     PlanCheck check;

@@ -48,6 +48,9 @@ NetworkSettings currentSettings(const CameraRecord& record);
 NetworkSettings plannedSettings(const CameraRecord& record, const PlanRow& row);
 // Whether a camera holding `a` would hold `b`: the same request would be sent for both.
 bool sameSettings(const NetworkSettings& a, const NetworkSettings& b);
+// Whether a camera reporting `reported` holds `planned`. With DHCP the lease decides the
+// gateway, so the gateway is not compared.
+bool reportsPlanned(const NetworkSettings& reported, const NetworkSettings& planned);
 
 // One camera of a checked plan.
 struct PlannedCamera {

@@ -42,7 +42,7 @@ void PlanApplier::answered(const Answer& answer, Clock::time_point now) {
 
 void PlanApplier::replied(const std::string& mac, const NetworkSettings& reported) {
     if (state_ == State::AwaitingReply && mac == steps_[next_].mac &&
-        sameSettings(reported, steps_[next_].planned)) {
+        reportsPlanned(reported, steps_[next_].planned)) {
         finishCurrent("verified");
     }
 }

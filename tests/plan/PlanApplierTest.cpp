@@ -12,8 +12,14 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = PlanApplier::Clock;
 
+// Last octet 0: DHCP, whose lease gave a gateway of its own.
 NetworkSettings fixedAt(std::uint8_t last) {
     NetworkSettings s;
+    if (last == 0) {
+        s.gateway = {10, 0, 0, 1};
+        s.gatewayBlank = false;
+        return s;
+    }
     s.dhcp = false;
     s.dnsAuto = false;
     s.ipAddress = {192, 168, 0, last};
@@ -59,6 +65,11 @@ TEST(PlanApplier, eachCameraEndsInOneResult) {
           {{Event::Answer, 0s, {false, "Password Error"}}},
           {{Event::Answer, 1s, {true, "Saved; restarting"}}, {Event::Reply, 30s, {}, 13}}},
          {"No Response", "Password Error", "verified"}},
+        {"aLeaseGatewayStillVerifiesDhcp",
+         {{{Event::Answer, 0s, kOk}, {Event::Reply, 1s, {}, 0}},
+          {{Event::Answer, 0s, kOk}, {Event::Reply, 1s, {}, 99}, {Event::Wait, 60s}},
+          {{Event::Answer, 0s, kOk}, {Event::Reply, 1s, {}, 13}}},
+         {"verified", "not confirmed", "verified"}},
         {"aStopWaitsForTheCameraUnderWay",
          {{{Event::Answer, 1s, kOk}, {Event::Stop}, {Event::Reply, 1s, {}, 11}}},
          {"verified", "", ""}},
@@ -69,6 +80,9 @@ TEST(PlanApplier, eachCameraEndsInOneResult) {
         for (std::uint8_t n = 1; n <= 3; ++n) {
             steps.push_back({"02:50:4D:00:00:0" + std::to_string(n), "request " + std::to_string(n),
                              fixedAt(static_cast<std::uint8_t>(10 + n))});
+        }
+        if (std::string(c.name) == "aLeaseGatewayStillVerifiesDhcp") {
+            steps[0].planned = NetworkSettings{};  // DHCP, automatic DNS, gateway blank
         }
         PlanApplier applier(steps, 10s, 60s);
         Clock::time_point now{};
