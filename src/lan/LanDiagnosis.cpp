@@ -7,16 +7,6 @@
 namespace pelmora {
 namespace {
 
-std::uint32_t toInt(const Ipv4& a) {
-    return std::uint32_t{a[0]} << 24 | std::uint32_t{a[1]} << 16 | std::uint32_t{a[2]} << 8 |
-           std::uint32_t{a[3]};
-}
-
-Ipv4 toIpv4(std::uint32_t v) {
-    return {static_cast<std::uint8_t>(v >> 24), static_cast<std::uint8_t>(v >> 16),
-            static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v)};
-}
-
 std::uint32_t maskBits(int prefixLength) {
     return prefixLength <= 0 ? 0u : ~std::uint32_t{0} << (32 - std::min(prefixLength, 32));
 }
@@ -40,8 +30,8 @@ int interfaceByIndex(std::span<const LocalInterface> interfaces, int index) {
 
 std::uint32_t checkAddressing(const CameraAddressing& camera) {
     std::uint32_t problems = 0;
-    const std::uint32_t ip = toInt(camera.ipAddress);
-    const std::uint32_t mask = toInt(camera.subnetMask);
+    const std::uint32_t ip = ipv4ToNumber(camera.ipAddress);
+    const std::uint32_t mask = ipv4ToNumber(camera.subnetMask);
     const bool contiguous = isContiguous(mask);
     if (!contiguous || (!camera.dhcp && (mask == 0 || mask == ~std::uint32_t{0}))) {
         problems |= kProblemBadMask;
@@ -51,7 +41,7 @@ std::uint32_t checkAddressing(const CameraAddressing& camera) {
     if (ip != 0 && hasHostPart && ((ip & ~mask) == 0 || (ip & ~mask) == ~mask)) {
         problems |= kProblemNetworkOrBroadcast;
     }
-    const std::uint32_t gateway = toInt(camera.gateway);
+    const std::uint32_t gateway = ipv4ToNumber(camera.gateway);
     if (ip != 0 && gateway != 0 && contiguous && mask != 0 && (gateway & mask) != (ip & mask)) {
         problems |= kProblemGatewayOutsideSubnet;
     }
@@ -61,7 +51,7 @@ std::uint32_t checkAddressing(const CameraAddressing& camera) {
 }  // namespace
 
 Ipv4 maskOfPrefix(int prefixLength) {
-    return toIpv4(maskBits(prefixLength));
+    return ipv4FromNumber(maskBits(prefixLength));
 }
 
 std::string interfaceAddressText(const LocalInterface& interface) {
@@ -72,7 +62,7 @@ std::vector<CameraDiagnosis> diagnoseCameras(std::span<const CameraAddressing> c
                                              std::span<const LocalInterface> interfaces) {
     std::unordered_set<std::uint32_t> pcAddresses;
     for (const auto& i : interfaces) {
-        pcAddresses.insert(toInt(i.address));
+        pcAddresses.insert(ipv4ToNumber(i.address));
     }
     // Each non-zero address with the first two cameras that report it.
     struct Holders {
@@ -83,7 +73,7 @@ std::vector<CameraDiagnosis> diagnoseCameras(std::span<const CameraAddressing> c
     std::unordered_map<std::uint32_t, Holders> byAddress;
     byAddress.reserve(cameras.size());
     for (std::size_t c = 0; c < cameras.size(); ++c) {
-        const std::uint32_t ip = toInt(cameras[c].ipAddress);
+        const std::uint32_t ip = ipv4ToNumber(cameras[c].ipAddress);
         if (ip == 0) {
             continue;
         }
@@ -97,7 +87,7 @@ std::vector<CameraDiagnosis> diagnoseCameras(std::span<const CameraAddressing> c
     for (std::size_t c = 0; c < cameras.size(); ++c) {
         const auto& camera = cameras[c];
         auto& d = result[c];
-        const std::uint32_t ip = toInt(camera.ipAddress);
+        const std::uint32_t ip = ipv4ToNumber(camera.ipAddress);
         d.interface = interfaceByIndex(interfaces, camera.interfaceIndex);
         if (ip == 0) {
             d.reachability = Reachability::NoAddress;
@@ -107,8 +97,9 @@ std::vector<CameraDiagnosis> diagnoseCameras(std::span<const CameraAddressing> c
         } else {
             const auto& on = interfaces[d.interface];
             const std::uint32_t mask = maskBits(on.prefixLength);
-            d.reachability = (ip & mask) == (toInt(on.address) & mask) ? Reachability::SameSubnet
-                                                                       : Reachability::OtherSubnet;
+            d.reachability = (ip & mask) == (ipv4ToNumber(on.address) & mask)
+                                 ? Reachability::SameSubnet
+                                 : Reachability::OtherSubnet;
         }
         if (d.reachability == Reachability::OtherSubnet) {
             d.problems |= kProblemOtherSubnet;
@@ -193,15 +184,15 @@ std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& inte
         return std::nullopt;
     }
     const std::uint32_t mask = maskBits(interface.prefixLength);
-    const std::uint32_t own = toInt(interface.address);
+    const std::uint32_t own = ipv4ToNumber(interface.address);
     const std::uint32_t network = own & mask;
     const std::uint32_t broadcast = network | ~mask;
     std::unordered_set<std::uint32_t> used;
     for (const auto& i : interfaces) {
-        used.insert(toInt(i.address));
+        used.insert(ipv4ToNumber(i.address));
     }
     for (const auto& c : cameras) {
-        used.insert(toInt(c.ipAddress));
+        used.insert(ipv4ToNumber(c.ipAddress));
     }
     // Hosts run from network + 1 to broadcast − 1; start above this PC and wrap round. At most
     // as many steps as there are used addresses, plus one.
@@ -213,7 +204,7 @@ std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& inte
         // Network page refuses .0 and people read either as a network's own address.
         const std::uint32_t lastOctet = candidate & 0xFF;
         if (lastOctet != 0 && lastOctet != 255 && !used.contains(candidate)) {
-            return SuggestedAddressing{toIpv4(candidate), toIpv4(mask),
+            return SuggestedAddressing{ipv4FromNumber(candidate), ipv4FromNumber(mask),
                                        interface.defaultGateway.value_or(Ipv4{})};
         }
     }

@@ -3,12 +3,6 @@
 namespace pelmora {
 namespace {
 
-// The address as one number, first octet most significant.
-std::uint32_t toNumber(const Ipv4& a) {
-    return std::uint32_t{a[0]} << 24 | std::uint32_t{a[1]} << 16 | std::uint32_t{a[2]} << 8 |
-           std::uint32_t{a[3]};
-}
-
 bool isIpAddressAllowed(const Ipv4& ip) {
     // Class A to C only (224 and up are multicast and reserved), 127 is loopback, and a last
     // octet of 0 is taken for a network address.
@@ -17,7 +11,7 @@ bool isIpAddressAllowed(const Ipv4& ip) {
 
 bool isMaskAllowed(const Ipv4& mask) {
     // Ones then only zeros: the zero bits plus one is a power of two (or 0 for no zero bits).
-    const std::uint32_t zeros = ~toNumber(mask);
+    const std::uint32_t zeros = ~ipv4ToNumber(mask);
     const bool contiguous = (zeros & (zeros + 1)) == 0;
     return mask[0] == 255 && mask[3] <= 252 && contiguous;
 }
@@ -34,13 +28,13 @@ NetworkVerdict checkNetworkAddresses(const NetworkSettings& s) {
     if (!isMaskAllowed(s.subnetMask)) {
         return NetworkVerdict::SubnetMaskError;
     }
-    const std::uint32_t ip = toNumber(s.ipAddress);
-    const std::uint32_t mask = toNumber(s.subnetMask);
+    const std::uint32_t ip = ipv4ToNumber(s.ipAddress);
+    const std::uint32_t mask = ipv4ToNumber(s.subnetMask);
     const std::uint32_t host = ip & ~mask;
     if (host == 0 || host == ~mask) {
         return NetworkVerdict::SubnetMaskError;
     }
-    if ((ip & mask) == (toNumber(s.gateway) & mask) || s.gatewayBlank) {
+    if ((ip & mask) == (ipv4ToNumber(s.gateway) & mask) || s.gatewayBlank) {
         return NetworkVerdict::Valid;
     }
     return NetworkVerdict::GatewayError;
