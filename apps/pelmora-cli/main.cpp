@@ -56,6 +56,7 @@ int main(int argc, char** argv) {
         "too), or with discover --problems a camera with a problem; 2 a usage error; 1 to 5 after "
         "an \"Error : \" line for a fatal socket error.");
     app.require_subcommand(1);
+    app.set_version_flag("--version", "pelmora-cli " PELMORA_VERSION, "Print the version and exit");
     pelmora::CommandLine line(app);
     pelmora::addDiscoverCommand(line);
     pelmora::addSetBandwidthCommand(line);

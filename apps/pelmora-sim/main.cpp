@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
         "Setting requests: one that carries IDPASS: must hold Base64 of NAME:PASSWORD; one "
         "without it is accepted only when it sets nothing but the date and time. SETBAND: must "
         "be one of the camera's own bandwidth values. A refused request changes nothing.");
+    app.set_version_flag("--version", "pelmora-sim " PELMORA_VERSION, "Print the version and exit");
     app.option_defaults()->always_capture_default();
     app.add_option("--cameras", fleetOptions.cameraCount, "Number of simulated cameras (1 to 1024)")
         ->type_name("N")

@@ -1,6 +1,7 @@
 // pelmora: the camera set-up tool's window.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <cstdio>
 
 #include "app/MainDialog.h"
@@ -10,6 +11,9 @@ int main(int argc, char** argv) {
     pelmora::pinLocalTimeZone();
     QApplication app(argc, argv);
     QApplication::setApplicationName("pelmora");
+    QApplication::setApplicationVersion(PELMORA_VERSION);
+    QApplication::setWindowIcon(QIcon::fromTheme("io.github.pelmora.Pelmora",
+                                                 QIcon(":/icons/io.github.pelmora.Pelmora.png")));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -17,6 +21,7 @@ int main(int argc, char** argv) {
         "2380 on every interface, at start and every 5 s), lists them live and changes one "
         "camera's settings.");
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption targetOption(
         "target", "Send to HOST[:PORT] instead of broadcasting (a simulator on this machine).",
         "HOST[:PORT]");
