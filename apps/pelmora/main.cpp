@@ -12,8 +12,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("pelmora");
     QApplication::setApplicationVersion(PELMORA_VERSION);
-    QApplication::setWindowIcon(QIcon::fromTheme("io.github.pelmora.Pelmora",
-                                                 QIcon(":/icons/io.github.pelmora.Pelmora.png")));
+    // With the 48 px picture too: on X11 the 256 px one alone is too large for the window's
+    // icon property, and the window would have none.
+    QIcon icon(":/icons/48/io.github.pelmora.Pelmora.png");
+    icon.addFile(":/icons/256/io.github.pelmora.Pelmora.png");
+    QApplication::setWindowIcon(QIcon::fromTheme("io.github.pelmora.Pelmora", icon));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
