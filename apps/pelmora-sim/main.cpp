@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     ServerOptions serverOptions;
     std::optional<std::string> refuseMessage;
     int rebootSeconds = 10;
+    int networkSilenceSeconds = 0;
     std::vector<std::string> addresses;
 
     CLI::App app{
@@ -111,6 +112,12 @@ int main(int argc, char** argv) {
                    "seconds (at most 3600)")
         ->type_name("S")
         ->check(CLI::Range(0, 3600).description(""));
+    app.add_option("--network-silence-seconds", networkSilenceSeconds,
+                   "After acknowledging a change of its network settings a camera answers "
+                   "nothing at all for S seconds, as a real one restarts its network (at most "
+                   "3600; default 0)")
+        ->type_name("S")
+        ->check(CLI::Range(0, 3600).description(""));
     app.add_option("--address", addresses,
                    "A camera's own fixed addressing, IP/MASK[/GATEWAY] (no gateway: 0.0.0.0); "
                    "repeated, the i-th is camera i's (from 0, the lowest MACs first), the others "
@@ -139,6 +146,7 @@ int main(int argc, char** argv) {
         fleetOptions.addresses.push_back(*parseFixedAddressing(text));
     }
     fleetOptions.policy.rebootMs = static_cast<std::int64_t>(rebootSeconds) * 1000;
+    fleetOptions.policy.networkSilenceMs = static_cast<std::int64_t>(networkSilenceSeconds) * 1000;
 
     // Before the socket exists, so that a signal arriving at any point after the ready line
     // ends the loop.

@@ -2,13 +2,14 @@
 """pelmora-cli plan and apply-plan against pelmora-sim on 127.0.0.1: fifty cameras renumbered
 and each one verified by its next reply, the request of a row byte for byte the one set-network
 sends, refused plans that send no request, a chain of moves sent in the safe order and a swap
-refused as a cycle, and discover --csv read back as a plan."""
+refused as a cycle, cameras silent for a while after a network change, and discover --csv read back as a plan."""
 
 import os
 import select
 import socket
 import tempfile
 import threading
+import time
 
 from harness import Simulator, check, discover_json, parse_programs, run_cli
 
@@ -93,6 +94,22 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "50"
     again = apply_plan(made.stdout, target)
     check((again.returncode, again.stdout) == (0, "".join(f"{m} unchanged\n" for m in macs)),
           f"again: {again.returncode} {again.stdout!r}")
+
+# Cameras that answer nothing for 2 s after accepting a network change (as real ones restart
+# their network) are verified once they are back; with a shorter --verify-timeout they are not.
+with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "2",
+               "--network-silence-seconds", "2") as sim:
+    target = ["--target", f"127.0.0.1:{sim.port}"]
+    first, second = sorted(c["mac"] for c in discover_json(args.cli, "--wait", "0.5", *target))
+    result = apply_plan(f"mac,ipAddress\n{first},192.168.0.61\n{second},192.168.0.62\n", target,
+                        "--verify-timeout", "1")
+    check((result.returncode, result.stdout) == (1, f"{first} not confirmed\n"
+                                                    f"{second} not confirmed\n"),
+          f"short verify timeout: {result.returncode} {result.stdout!r}")
+    time.sleep(2)  # the last camera's silence, which would hide it from the next listening
+    result = apply_plan(f"mac,ipAddress\n{first},192.168.0.71\n{second},192.168.0.72\n", target)
+    check((result.returncode, result.stdout) == (0, f"{first} verified\n{second} verified\n"),
+          f"after the silence: {result.returncode} {result.stdout!r}")
 
 # Four cameras with fixed addresses (the simulator's third would otherwise use DHCP).
 fixed = [a for n in range(2, 6) for a in ("--address", f"192.168.0.{n}/255.255.255.0/192.168.0.1")]
