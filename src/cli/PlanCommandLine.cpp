@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -234,6 +235,8 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
             const auto& result = applier.results()[reported];
             allGood = allGood && result == "verified";
             writeOutput(stdout, steps[reported].mac + " " + printableText(result) + "\n");
+            // Progress a person watches: each camera's line as soon as it is known.
+            std::fflush(stdout);
         }
         if (applier.state() != PlanApplier::State::Idle && !applier.finished()) {
             // Woken by the answer or by a reply; a reply with the old settings keeps waiting.

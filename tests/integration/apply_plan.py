@@ -2,11 +2,13 @@
 """pelmora-cli plan and apply-plan against pelmora-sim on 127.0.0.1: fifty cameras renumbered
 and each one verified by its next reply, the request of a row byte for byte the one set-network
 sends, refused plans that send no request, a chain of moves sent in the safe order and a swap
-refused as a cycle, cameras silent for a while after a network change, and discover --csv read back as a plan."""
+refused as a cycle, cameras silent for a while after a network change, Ctrl-C between cameras, and discover --csv read back as a plan."""
 
 import os
 import select
+import signal
 import socket
+import subprocess
 import tempfile
 import threading
 import time
@@ -110,6 +112,23 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "2",
     result = apply_plan(f"mac,ipAddress\n{first},192.168.0.71\n{second},192.168.0.72\n", target)
     check((result.returncode, result.stdout) == (0, f"{first} verified\n{second} verified\n"),
           f"after the silence: {result.returncode} {result.stdout!r}")
+
+    # Ctrl-C while the first camera is under way: it is finished, the second gets nothing.
+    time.sleep(2)
+    relay = Relay(sim.port)
+    path = write_plan(f"mac,ipAddress\n{first},192.168.0.81\n{second},192.168.0.82\n")
+    process = subprocess.Popen([args.cli, "apply-plan", path, *ADMIN, *relay.target],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+    deadline = time.monotonic() + 30
+    while not any(b"SETMAC:" in d for d in relay.sent) and time.monotonic() < deadline:
+        time.sleep(0.01)
+    process.send_signal(signal.SIGINT)
+    out, _ = process.communicate(timeout=60)
+    os.unlink(path)
+    check((process.returncode, out) == (1, f"{first} verified\n{second} not sent\n"),
+          f"interrupted: {process.returncode} {out!r}")
+    check(len(relay.requests()) == 1, "more than one request went out after Ctrl-C")
+    relay.close()
 
 # Four cameras with fixed addresses (the simulator's third would otherwise use DHCP).
 fixed = [a for n in range(2, 6) for a in ("--address", f"192.168.0.{n}/255.255.255.0/192.168.0.1")]
