@@ -1,5 +1,6 @@
 // "plan" and "apply-plan" on the command line: consecutive addresses for many cameras as a plan
 // file, and a plan file applied one camera at a time with the Network page's checks and request.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>

@@ -356,7 +356,8 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
     }
     // Who holds each address now: the plan's cameras by index, and every listed camera by MAC.
     std::map<std::uint32_t, std::vector<std::size_t>> plannedAt;
-    std::map<std::uint32_t, std::size_t> planHolder;
+    // Two cameras may hold one address now (a conflict on the LAN the plan may be resolving).
+    std::multimap<std::uint32_t, std::size_t> planHolder;
     for (std::size_t i = 0; i < check.cameras.size(); ++i) {
         const auto& c = check.cameras[i];
         if (!c.planned.dhcp) {
@@ -413,18 +414,20 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
         if (c.unchanged || c.planned.dhcp) {
             continue;
         }
-        const auto holder = planHolder.find(toNumber(c.planned.ipAddress));
-        if (holder == planHolder.end() || holder->second == i) {
-            continue;
-        }
-        const auto& other = check.cameras[holder->second];
-        if (!other.unchanged) {
-            after[holder->second].push_back(i);
-            ++waitsFor[i];
-        } else if (other.planned.dhcp) {
-            // A fixed address planned twice is refused above; a lease kept is caught here.
-            check.refusals.push_back(c.mac + ": " + formatIpv4(c.planned.ipAddress) +
-                                     " is used by " + other.mac + ", which keeps it");
+        const auto [first, last] = planHolder.equal_range(toNumber(c.planned.ipAddress));
+        for (auto holder = first; holder != last; ++holder) {
+            if (holder->second == i) {
+                continue;
+            }
+            const auto& other = check.cameras[holder->second];
+            if (!other.unchanged) {
+                after[holder->second].push_back(i);
+                ++waitsFor[i];
+            } else if (other.planned.dhcp) {
+                // A fixed address planned twice is refused above; a lease kept is caught here.
+                check.refusals.push_back(c.mac + ": " + formatIpv4(c.planned.ipAddress) +
+                                         " is used by " + other.mac + ", which keeps it");
+            }
         }
     }
     std::vector<bool> placed(n, false);
