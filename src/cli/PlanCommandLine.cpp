@@ -257,7 +257,7 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     sigaction(SIGINT, &previous, nullptr);
     for (; reported < steps.size(); ++reported) {
         allGood = false;
-        writeOutput(stdout, steps[reported].mac + " not sent\n");
+        writeOutput(stdout, steps[reported].mac + " stopped\n");
     }
     if (const auto code = finish()) {
         return *code;
@@ -360,7 +360,8 @@ void addPlanCommands(CommandLine& line) {
         "set-network would send it; once it accepts, its next reply must report the planned "
         "settings. Prints one line per row: MAC and \"verified\", \"unchanged\" (nothing "
         "sent), \"not confirmed\", \"NG\", \"No Response\", \"Not Sent\" or the camera's own "
-        "text; after Ctrl-C, the camera under way is finished and the rest are \"not sent\". "
+        "text; after Ctrl-C, the camera under way is finished and the rest are \"stopped\" "
+        "(nothing sent). "
         "Exits 0 only when every row is verified or unchanged.");
     apply->add_option("FILE", options->file, "The plan, CSV")->required();
     apply

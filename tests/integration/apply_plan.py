@@ -125,7 +125,7 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "2",
     process.send_signal(signal.SIGINT)
     out, _ = process.communicate(timeout=60)
     os.unlink(path)
-    check((process.returncode, out) == (1, f"{first} verified\n{second} not sent\n"),
+    check((process.returncode, out) == (1, f"{first} verified\n{second} stopped\n"),
           f"interrupted: {process.returncode} {out!r}")
     check(len(relay.requests()) == 1, "more than one request went out after Ctrl-C")
     relay.close()
