@@ -15,39 +15,6 @@ namespace {
 
 constexpr const char* kDnsKeys[kDnsServers] = {"dns1", "dns2", "dns3", "dns4"};
 
-std::uint32_t toNumber(const Ipv4& a) {
-    return std::uint32_t{a[0]} << 24 | std::uint32_t{a[1]} << 16 | std::uint32_t{a[2]} << 8 |
-           std::uint32_t{a[3]};
-}
-
-Ipv4 toAddress(std::uint32_t n) {
-    return {static_cast<std::uint8_t>(n >> 24), static_cast<std::uint8_t>(n >> 16),
-            static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n)};
-}
-
-// Four decimal parts of at most three digits, each 0 to 255.
-std::optional<Ipv4> parseDotted(std::string_view text) {
-    Ipv4 address{};
-    std::size_t part = 0;
-    std::size_t digits = 0;
-    int value = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        const char c = i < text.size() ? text[i] : '.';
-        if (c >= '0' && c <= '9' && digits < 3) {
-            value = value * 10 + (c - '0');
-            ++digits;
-            continue;
-        }
-        if (c != '.' || digits == 0 || value > 255 || part == address.size()) {
-            return std::nullopt;
-        }
-        address[part++] = static_cast<std::uint8_t>(value);
-        digits = 0;
-        value = 0;
-    }
-    return part == address.size() ? std::optional(address) : std::nullopt;
-}
-
 // Six hex pairs with ":" or "-" between them, written back upper case with ":".
 std::optional<std::string> normalMac(std::string_view text) {
     if (text.size() != 17) {
@@ -147,7 +114,7 @@ PlanRead readPlan(std::string_view csvText) {
             }
             if (text->empty()) {
                 out = Ipv4{};
-            } else if (const auto a = parseDotted(*text)) {
+            } else if (const auto a = parseIpv4(*text)) {
                 out = *a;
             } else {
                 read.errors.push_back(where + key + " is not an address: \"" + *text + "\"");
@@ -361,9 +328,9 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
     for (std::size_t i = 0; i < check.cameras.size(); ++i) {
         const auto& c = check.cameras[i];
         if (!c.planned.dhcp) {
-            plannedAt[toNumber(c.planned.ipAddress)].push_back(i);
+            plannedAt[ipv4ToNumber(c.planned.ipAddress)].push_back(i);
         }
-        planHolder.emplace(toNumber(c.current.ipAddress), i);
+        planHolder.emplace(ipv4ToNumber(c.current.ipAddress), i);
     }
     for (const auto& [address, holders] : plannedAt) {
         if (holders.size() > 1) {
@@ -371,25 +338,26 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
             for (const auto i : holders) {
                 macs += (macs.empty() ? "" : ", ") + check.cameras[i].mac;
             }
-            check.refusals.push_back(macs + ": all planned at " + formatIpv4(toAddress(address)));
+            check.refusals.push_back(macs + ": all planned at " +
+                                     formatIpv4(ipv4FromNumber(address)));
         }
     }
     for (const auto& c : check.cameras) {
         if (c.unchanged || c.refused || c.planned.dhcp) {
             continue;
         }
-        const auto planned = toNumber(c.planned.ipAddress);
+        const auto planned = ipv4ToNumber(c.planned.ipAddress);
         for (const auto& record : listed) {
             const auto mac = normalMac(fieldText(record.mac)).value_or("");
             if (!rowOf.contains(mac) && !isZero(record.ipAddress) &&
-                toNumber(record.ipAddress) == planned) {
+                ipv4ToNumber(record.ipAddress) == planned) {
                 check.refusals.push_back(c.mac + ": " + formatIpv4(c.planned.ipAddress) +
                                          " is used by " + std::string(fieldText(record.mac)) +
                                          ", which is not in the plan");
             }
         }
         for (const auto& local : interfaces) {
-            if (toNumber(local.address) == planned) {
+            if (ipv4ToNumber(local.address) == planned) {
                 check.refusals.push_back(c.mac + ": " + formatIpv4(c.planned.ipAddress) +
                                          " is this PC's address on " + local.name);
             }
@@ -397,7 +365,7 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
             // page's checks; by this PC's own prefix on the same subnet too.
             const auto m = maskOf(local.prefixLength);
             if (!local.loopback && local.prefixLength > 0 && local.prefixLength < 31 &&
-                (toNumber(local.address) & m) == (planned & m) &&
+                (ipv4ToNumber(local.address) & m) == (planned & m) &&
                 ((planned & ~m) == 0 || (planned & ~m) == ~m)) {
                 check.refusals.push_back(c.mac + ": " + formatIpv4(c.planned.ipAddress) +
                                          " is the network or broadcast address of " + local.name +
@@ -414,7 +382,7 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
         if (c.unchanged || c.planned.dhcp) {
             continue;
         }
-        const auto [first, last] = planHolder.equal_range(toNumber(c.planned.ipAddress));
+        const auto [first, last] = planHolder.equal_range(ipv4ToNumber(c.planned.ipAddress));
         for (auto holder = first; holder != last; ++holder) {
             if (holder->second == i) {
                 continue;
@@ -464,13 +432,13 @@ AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, un
                             const std::array<std::optional<Ipv4>, kDnsServers>& dns,
                             std::optional<std::string> port) {
     AddressPlan plan;
-    const std::uint32_t m = toNumber(mask);
-    const std::uint32_t network = toNumber(start) & m;
+    const std::uint32_t m = ipv4ToNumber(mask);
+    const std::uint32_t network = ipv4ToNumber(start) & m;
     if (step == 0) {
         plan.error = "the step must be at least 1";
         return plan;
     }
-    std::uint64_t next = toNumber(start);
+    std::uint64_t next = ipv4ToNumber(start);
     for (const auto& mac : macs) {
         // Past the subnet's own address and its broadcast address, and past any address ending
         // in .0 (which the page refuses) or .255 (which reads as a broadcast).
@@ -491,7 +459,7 @@ AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, un
         PlanRow row;
         row.mac = normalMac(mac).value_or(mac);
         row.dhcp = false;
-        row.ipAddress = toAddress(static_cast<std::uint32_t>(next));
+        row.ipAddress = ipv4FromNumber(static_cast<std::uint32_t>(next));
         row.subnetMask = mask;
         row.gateway = gateway;
         row.dnsAuto = false;
