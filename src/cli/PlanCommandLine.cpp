@@ -94,8 +94,20 @@ int refuse(const std::vector<std::string>& reasons) {
 struct ApplyOptions {
     std::string file;
     double verifyTimeout = 60;
+    double waitSeconds = 10;
     bool dryRun = false;
 };
+
+// Whether every camera the plan names has answered.
+bool planCamerasHeard(const CameraTable& table, const std::vector<PlanRow>& rows) {
+    for (const auto& row : rows) {
+        const auto record = table.findByMac(row.mac);
+        if (!record || !isListed(*record)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Ages the camera's record so that only a later reply counts as fresh.
 void ageRecord(CameraTable& table, const std::string& mac) {
@@ -123,7 +135,15 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     if (const auto code = session.start()) {
         return *code;
     }
+    // Every camera is heard for the usual time, so that one outside the plan holding a planned
+    // address is known; a camera of the plan not heard yet (still starting up, say) is waited
+    // for up to --wait seconds, through the next enquiries.
     session.runFor(kListenTime);
+    const auto longest = std::chrono::milliseconds(static_cast<long>(options.waitSeconds * 1000));
+    if (longest > kListenTime) {
+        session.runFor(longest - kListenTime,
+                       [&session, &read] { return planCamerasHeard(session.table(), read.rows); });
+    }
     std::vector<CameraRecord> listed;
     for (const auto& r : session.table().liveRecords()) {
         if (isListed(r)) {
@@ -351,8 +371,9 @@ void addPlanCommands(CommandLine& line) {
         "required; dhcp and dnsAuto 0 or 1, ipAddress, subnetMask, gateway, dns1 to dns4, "
         "webPort; other columns ignored, so an edited discover --csv is a plan). A column left "
         "out, or an empty address, mask, dhcp, dnsAuto or port cell, keeps what the camera "
-        "reports; an empty gateway or DNS cell is blank. Listens for the cameras for 3 s, then "
-        "checks the whole plan: the Network page's checks for each row, no address planned "
+        "reports; an empty gateway or DNS cell is blank. Listens for the cameras for 3 s (and up "
+        "to --wait seconds while a camera of the plan has not answered), then checks the whole "
+        "plan: the Network page's checks for each row, no address planned "
         "twice or held by a camera outside the plan or this PC, every MAC found, and moves "
         "between the plan's cameras in an order that never puts two on one address (a cycle, "
         "such as a swap, is refused). A refused plan prints \"Plan refused:\" and each reason, "
@@ -369,6 +390,12 @@ void addPlanCommands(CommandLine& line) {
                      "Seconds to wait for a camera to report its new settings after accepting "
                      "them (default 60)")
         ->check(CLI::Range(1.0, 3600.0));
+    apply
+        ->add_option("--wait", options->waitSeconds,
+                     "Longest time, 3 to 3600 s, to listen for the plan's cameras before the plan "
+                     "is checked (default 10; listening ends once every one has answered, after "
+                     "3 s)")
+        ->check(CLI::Range(3.0, 3600.0));
     line.addCredentialOptions(apply);
     line.addTargetOption(apply);
     apply->add_flag(
