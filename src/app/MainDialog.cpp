@@ -21,6 +21,7 @@
 #include "pages/datetime/DateTimePage.h"
 #include "pages/network/NetworkPage.h"
 #include "pages/pppoe/PppoePage.h"
+#include "widgets/FormControls.h"
 
 namespace pelmora {
 namespace {
@@ -125,13 +126,9 @@ std::optional<int> MainDialog::start() {
         page->setLan(&lan_, &filter_);
         page->grid()->viewport()->installEventFilter(this);
         connect(page, &SettingsPage::sortColumn, this, &MainDialog::sortColumn);
-        // A dialog's buttons press on Enter by default; here Enter presses nothing, or a second
-        // Enter after a result box would send the same request again. Space still presses the
-        // focused button.
-        for (auto* button : page->findChildren<QPushButton*>()) {
-            button->setAutoDefault(false);
-            button->setDefault(false);
-        }
+        // Enter presses nothing, or a second Enter after a result box would send the same
+        // request again.
+        noEnterButtons(page);
     }
     connect(&bridge_, &TableBridge::pageRefresh, bandwidthPage(), &BandwidthPage::pageRefresh);
     restoreWindow();
@@ -141,7 +138,7 @@ std::optional<int> MainDialog::start() {
         return exitCodeOf(*error);
     }
     refreshLan();
-    lastEnquiry_->setText(QTime::currentTime().toString("'Last enquiry 'HH:mm:ss"));
+    showEnquiryTime();
     enquiryTimer_.start(kEnquiryPeriod);
     agingTimer_.start(kAgingPeriod);
     return std::nullopt;
@@ -193,8 +190,12 @@ void MainDialog::rememberWindow() {
 void MainDialog::enquire() {
     engine_->enquiryTick();
     if (table_.discoveryEnabled == 1) {
-        lastEnquiry_->setText(QTime::currentTime().toString("'Last enquiry 'HH:mm:ss"));
+        showEnquiryTime();
     }
+}
+
+void MainDialog::showEnquiryTime() {
+    lastEnquiry_->setText(QTime::currentTime().toString("'Last enquiry 'HH:mm:ss"));
 }
 
 // Diagnoses the listed cameras against this PC's interfaces for the pages' next rewrite, and

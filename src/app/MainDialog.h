@@ -89,6 +89,7 @@ class MainDialog final : public QDialog {
   private:
     void stopEngine();
     void enquire();
+    void showEnquiryTime();
     void refreshLan();
     void applyFilter();
     void restoreWindow();

@@ -1,6 +1,7 @@
 #include "widgets/FormControls.h"
 
 #include <QButtonGroup>
+#include <QPushButton>
 #include <QToolTip>
 #include <QValidator>
 
@@ -63,6 +64,13 @@ class Latin1Validator final : public QValidator {
 
 void acceptLatin1Only(QLineEdit* edit) {
     edit->setValidator(new Latin1Validator(edit));
+}
+
+void noEnterButtons(QWidget* parent) {
+    for (auto* button : parent->findChildren<QPushButton*>()) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
 }
 
 void showAddress(Ipv4Field* field, const Ipv4& address) {

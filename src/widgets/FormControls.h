@@ -22,6 +22,10 @@ void acceptLatin1Only(QLineEdit* edit);
 inline const QString kLatin1OnlyExplanation =
     QStringLiteral("Only Latin-1 characters can be sent to a camera; this character was left out.");
 
+// No push button below `parent` presses on Enter or is drawn as the default: inside a dialog
+// every button would otherwise be auto-default. Space still presses the focused button.
+void noEnterButtons(QWidget* parent);
+
 // Shows an address, or leaves the field blank for 0.0.0.0 (a camera's "none").
 void showAddress(Ipv4Field* field, const Ipv4& address);
 

@@ -74,10 +74,7 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs,
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(save_, QDialogButtonBox::ActionRole);
     // Enter in an address field must not save or close the dialog.
-    for (auto* button : buttons->findChildren<QPushButton*>()) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    noEnterButtons(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(save_, &QPushButton::clicked, this, &AssignAddressesDialog::savePlan);
 
