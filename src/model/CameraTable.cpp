@@ -54,7 +54,8 @@ GridFields gridFieldsOf(const CameraRecord& r) {
 CameraTable::CameraTable()
     : data_(std::make_unique<TableData>()),
       sortScratch_(std::make_unique<CameraRecord[]>(kTableSize)),
-      receivedOnScratch_(std::make_unique<std::int32_t[]>(kTableSize)) {
+      receivedOnScratch_(std::make_unique<std::int32_t[]>(kTableSize)),
+      heardAtScratch_(std::make_unique<std::uint64_t[]>(kTableSize)) {
     resetTable();
 }
 
@@ -103,6 +104,7 @@ void CameraTable::parseInfoReply(std::string_view text, int interfaceIndex) {
     // A camera moved to another LAN (or a cable to another port) changes what is wrong with it.
     const bool movedInterface = d.receivedOn[index] != interfaceIndex;
     d.receivedOn[index] = interfaceIndex;
+    d.heardAt[index] = ++d.repliesTaken;
     if (isNew) {
         ++d.count;
     }
@@ -143,16 +145,8 @@ void CameraTable::settleReply(ReplyKind kind, std::string_view mac,
     if (notifier_ == nullptr) {
         return;
     }
-    const auto icon = accepted ? ResultIcon::Information : ResultIcon::Warning;
     for (int i = 0; i < shown; ++i) {
-        if (messageText) {
-            notifier_->settingResult(icon, *messageText);
-            continue;
-        }
-        if (accepted) {
-            notifier_->acknowledged();
-        }
-        notifier_->settingResult(icon, accepted ? "Setting OK" : "Setting NG");
+        notifier_->settled(mac, accepted, messageText);
     }
 }
 
@@ -240,6 +234,7 @@ void CameraTable::removeRecord(int index) {
     while (j < kTableSize - 1) {
         records[j] = records[j + 1];
         receivedOn[j] = receivedOn[j + 1];
+        data_->heardAt[j] = data_->heardAt[j + 1];
         if (records[j + 1].isFree()) {
             break;
         }
@@ -247,6 +242,7 @@ void CameraTable::removeRecord(int index) {
     }
     std::memset(&records[j], 0, sizeof(CameraRecord));
     receivedOn[j] = 0;
+    data_->heardAt[j] = 0;
     --data_->count;
 }
 
@@ -285,12 +281,15 @@ void CameraTable::sortByColumn(int code) {
         });
         std::memset(sortScratch_.get(), 0, sizeof(CameraRecord) * kTableSize);
         std::memset(receivedOnScratch_.get(), 0, sizeof(std::int32_t) * kTableSize);
+        std::memset(heardAtScratch_.get(), 0, sizeof(std::uint64_t) * kTableSize);
         for (int k = 0; k < placed; ++k) {
             sortScratch_[k] = d.records[order[k]];
             receivedOnScratch_[k] = d.receivedOn[order[k]];
+            heardAtScratch_[k] = d.heardAt[order[k]];
         }
         std::memcpy(d.records, sortScratch_.get(), sizeof(CameraRecord) * kTableSize);
         std::memcpy(d.receivedOn, receivedOnScratch_.get(), sizeof(std::int32_t) * kTableSize);
+        std::memcpy(d.heardAt, heardAtScratch_.get(), sizeof(std::uint64_t) * kTableSize);
         d.count = placed;
     }
     discoveryEnabled = 1;
@@ -311,6 +310,22 @@ std::optional<CameraRecord> CameraTable::findByMac(std::string_view mac) const {
     for (int i = 0; i < data_->count; ++i) {
         if (fieldText(data_->records[i].mac) == mac) {
             return data_->records[i];
+        }
+    }
+    return std::nullopt;
+}
+
+std::uint64_t CameraTable::repliesTaken() const {
+    std::lock_guard lock(mutex_);
+    return data_->repliesTaken;
+}
+
+std::optional<CameraRecord> CameraTable::findHeardSince(std::string_view mac,
+                                                        std::uint64_t since) const {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < data_->count; ++i) {
+        if (fieldText(data_->records[i].mac) == mac) {
+            return data_->heardAt[i] > since ? std::optional(data_->records[i]) : std::nullopt;
         }
     }
     return std::nullopt;

@@ -41,6 +41,11 @@ struct TableData {
     // The kernel's index of the interface record i's last reply came in on, 0 when not known.
     // Kept beside the records, whose layout is fixed, and moved with record i whenever it moves.
     std::int32_t receivedOn[kTableSize];
+    // The number of information replies taken in so far, and the value it had when record i's
+    // last reply was taken in: whether a camera has been heard since some moment, whatever its
+    // age. Moved with record i like receivedOn.
+    std::uint64_t repliesTaken;
+    std::uint64_t heardAt[kTableSize];
 };
 
 inline bool isListed(const CameraRecord& r) {
@@ -75,6 +80,10 @@ class CameraTable final : public ReplyHandler {
     // A consistent copy of the live records (indices 0 to count − 1), in table order.
     std::vector<CameraRecord> liveRecords() const;
     std::optional<CameraRecord> findByMac(std::string_view mac) const;
+    // A moment to compare with: the replies taken in so far.
+    std::uint64_t repliesTaken() const;
+    // The camera's record when a reply of it was taken in after the moment `since`.
+    std::optional<CameraRecord> findHeardSince(std::string_view mac, std::uint64_t since) const;
     int count() const;
 
     // Runs `f` on the table under its lock. `f` must not call back into the table or notify.
@@ -110,6 +119,7 @@ class CameraTable final : public ReplyHandler {
     std::unique_ptr<TableData> data_;
     std::unique_ptr<CameraRecord[]> sortScratch_;
     std::unique_ptr<std::int32_t[]> receivedOnScratch_;
+    std::unique_ptr<std::uint64_t[]> heardAtScratch_;
     TableNotifier* notifier_ = nullptr;
     DatagramSender sender_;
     int lastSortColumn_ = -1;

@@ -4,6 +4,7 @@
 // lock is held.
 
 #include <functional>
+#include <optional>
 #include <string_view>
 
 namespace pelmora {
@@ -23,6 +24,24 @@ class TableNotifier {
     // A setting was accepted without a message text; the acknowledgement listener (the
     // Bandwidth control page) refreshes. Receive thread; must not wait.
     virtual void acknowledged() = 0;
+
+    // A setting request for camera `mac` was answered: accepted or refused, with the camera's
+    // own text or without. Called on the receive thread. By default the person is told through
+    // settingResult (and acknowledged, for an acceptance without text); a notifier may route a
+    // camera's answers elsewhere, such as to a plan awaiting them.
+    virtual void settled(std::string_view mac, bool accepted,
+                         std::optional<std::string_view> messageText) {
+        (void)mac;
+        const auto icon = accepted ? ResultIcon::Information : ResultIcon::Warning;
+        if (messageText) {
+            settingResult(icon, *messageText);
+            return;
+        }
+        if (accepted) {
+            acknowledged();
+        }
+        settingResult(icon, accepted ? "Setting OK" : "Setting NG");
+    }
 
     // A reply added a camera, brought one back into the list, or changed what the grids show
     // of it: worth rewriting the shown grid before the next tick. Called on the receive thread

@@ -412,10 +412,12 @@ TEST_F(CameraTableTest, newCameraAfterRemovalTakesSlotCount) {
 
 // The interface index lives beside the records: every way a record moves must take it along, and
 // a freed slot must not keep it. Each step is followed by a check of every slot.
-TEST_F(CameraTableTest, interfaceIndexFollowsItsCameraThroughRemovalAndSort) {
-    std::map<std::string, int> expected;  // MAC -> the interface of its last reply
+TEST_F(CameraTableTest, interfaceAndLastReplyFollowTheirCameraThroughRemovalAndSort) {
+    std::map<std::string, int> expected;         // MAC -> the interface of its last reply
+    std::map<std::string, std::uint64_t> heard;  // MAC -> the replies taken in before its last
     const auto arrive = [&](int camera, int interfaceIndex, const char* ip) {
         const auto mac = macFor(camera);
+        heard[mac] = table.repliesTaken();
         table.parseInfoReply(test::datagram({{"MODEL:", "PM-C110"}, {"MAC:", mac}, {"IPADR:", ip}}),
                              interfaceIndex);
         expected[mac] = interfaceIndex;
@@ -480,6 +482,8 @@ TEST_F(CameraTableTest, interfaceIndexFollowsItsCameraThroughRemovalAndSort) {
             if (i < count) {
                 ASSERT_TRUE(expected.contains(macs[i])) << i;
                 EXPECT_EQ(receivedOn[i], expected.at(macs[i])) << macs[i];
+                EXPECT_TRUE(table.findHeardSince(macs[i], heard.at(macs[i]))) << macs[i];
+                EXPECT_FALSE(table.findHeardSince(macs[i], heard.at(macs[i]) + 1)) << macs[i];
             } else {
                 ASSERT_EQ(receivedOn[i], 0) << "free slot " << i;
             }
