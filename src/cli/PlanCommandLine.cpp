@@ -24,6 +24,7 @@
 #include "pages/network/NetworkRequest.h"
 #include "plan/NetworkPlan.h"
 #include "plan/PlanApplier.h"
+#include "plan/PlanRun.h"
 
 namespace pelmora {
 namespace {
@@ -32,15 +33,6 @@ constexpr const char* kDnsNames[kDnsServers] = {"--dns1", "--dns2", "--dns3", "-
 
 // How long the cameras are listened for before the plan is checked, as "discover" does.
 constexpr std::chrono::seconds kListenTime{3};
-// The table says "No Response" on the tenth ageing tick; this only bounds the wait if it never
-// comes.
-constexpr std::chrono::seconds kLongestAnswerWait{15};
-// While a camera's new settings are awaited, an enquiry goes out this often (the usual one
-// only every 5 s), so that a camera back on the network is heard soon.
-constexpr std::chrono::seconds kVerifyEnquiryPeriod{1};
-// A record's age is the seconds since its camera's last reply. After the answer the record is
-// aged to this, so that only a reply received later brings it below.
-constexpr std::int32_t kAgedAtAnswer = kListedAge - 1;
 constexpr std::chrono::milliseconds kPoll{50};
 
 std::atomic<bool> interrupted{false};
@@ -109,17 +101,6 @@ bool planCamerasHeard(const CameraTable& table, const std::vector<PlanRow>& rows
     return true;
 }
 
-// Ages the camera's record so that only a later reply counts as fresh.
-void ageRecord(CameraTable& table, const std::string& mac) {
-    table.modify([&](TableData& d) {
-        for (int i = 0; i < d.count; ++i) {
-            if (fieldText(d.records[i].mac) == mac) {
-                d.records[i].age = std::max(d.records[i].age, kAgedAtAnswer);
-            }
-        }
-    });
-}
-
 int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     std::string text;
     if (!readFile(options.file, text)) {
@@ -184,12 +165,7 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
         return 0;
     }
 
-    std::vector<PlanApplier::Step> steps;
-    for (const auto i : check.order) {
-        const auto& c = check.cameras[i];
-        steps.push_back({c.mac, buildNetworkRequest(c.mac, line.user(), line.password(), c.planned),
-                         c.planned});
-    }
+    const auto steps = planSteps(check, line.user(), line.password());
     bool allGood = true;
     for (const auto& c : check.cameras) {
         if (c.unchanged) {
@@ -198,60 +174,34 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     }
     const auto verifyTimeout = std::chrono::duration_cast<PlanApplier::Clock::duration>(
         std::chrono::duration<double>(options.verifyTimeout));
-    PlanApplier applier(steps, kLongestAnswerWait, verifyTimeout);
+    auto& engine = session.engine();
+    PlanRun run(session.table(),
+                {[&session, &engine](const PlanApplier::Step& step) {
+                     session.clearOutcome();
+                     return sendSettingRequest(
+                                session.table(),
+                                [&engine](std::string_view d) { return engine.sendDatagram(d); },
+                                step.mac, step.request) == 0;
+                 },
+                 [&engine] { engine.enquiryTick(); }},
+                steps, verifyTimeout);
+    const auto& applier = run.applier();
     struct sigaction action {};
     struct sigaction previous {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, &previous);
-    auto& table = session.table();
-    auto& engine = session.engine();
-    auto lastEnquiry = PlanApplier::Clock::now();
     std::size_t reported = 0;
-    // Whether the reply awaited has come: a record of the camera fresher than the answer.
-    const auto freshRecord = [&table, &applier]() -> std::optional<CameraRecord> {
-        const auto* step = applier.current();
-        if (step == nullptr || applier.state() != PlanApplier::State::AwaitingReply) {
-            return std::nullopt;
-        }
-        const auto record = table.findByMac(step->mac);
-        return record && record->age < kAgedAtAnswer ? record : std::nullopt;
-    };
     while (!applier.finished() && !session.receiveHasFailed()) {
         if (interrupted) {
-            applier.stop();
+            run.stop();
         }
-        auto now = PlanApplier::Clock::now();
-        if (const auto* step = applier.nextSend(now)) {
-            session.clearOutcome();
-            const bool sent =
-                sendSettingRequest(
-                    table, [&engine](std::string_view d) { return engine.sendDatagram(d); },
-                    step->mac, step->request) == 0;
-            if (!sent) {
-                applier.answered({false, "Not Sent"}, now);
-            }
-        } else if (applier.state() == PlanApplier::State::AwaitingAnswer) {
+        if (applier.state() == PlanApplier::State::AwaitingAnswer) {
             if (const auto outcome = session.outcome()) {
-                const std::string mac = applier.current()->mac;
-                applier.answered({outcome->accepted, outcome->words}, now);
-                if (applier.state() == PlanApplier::State::AwaitingReply) {
-                    ageRecord(table, mac);
-                    engine.enquiryTick();
-                    lastEnquiry = now;
-                }
-            }
-        } else if (applier.state() == PlanApplier::State::AwaitingReply) {
-            if (const auto record = freshRecord()) {
-                applier.replied(applier.current()->mac, currentSettings(*record));
-            }
-            if (applier.state() == PlanApplier::State::AwaitingReply &&
-                now - lastEnquiry >= kVerifyEnquiryPeriod) {
-                engine.enquiryTick();
-                lastEnquiry = now;
+                run.answered({outcome->accepted, outcome->words}, PlanApplier::Clock::now());
             }
         }
-        applier.tick(PlanApplier::Clock::now());
+        run.advance(PlanApplier::Clock::now());
         for (; reported < steps.size() && !applier.results()[reported].empty(); ++reported) {
             const auto& result = applier.results()[reported];
             allGood = allGood && result == "verified";
@@ -268,9 +218,7 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
                 if (applier.state() == PlanApplier::State::AwaitingAnswer) {
                     return session.outcome().has_value();
                 }
-                const auto record = freshRecord();
-                return record &&
-                       reportsPlanned(currentSettings(*record), applier.current()->planned);
+                return run.confirmationWaiting();
             });
         }
     }

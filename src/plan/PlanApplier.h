@@ -49,6 +49,7 @@ class PlanApplier {
     void tick(Clock::time_point now);
     // Stops before the next camera; a camera under way is finished first.
     void stop() { stopAsked_ = true; }
+    bool stopAsked() const { return stopAsked_; }
 
     State state() const { return state_; }
     // The camera being applied, while not idle.
