@@ -117,7 +117,11 @@ std::optional<int> MainDialog::start() {
               new PppoePage(this)};
     const char* titles[] = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE"};
     const PageServices services{
-        [this](std::string_view text) { return engine_->sendDatagram(text); }, messages_, openUrl_};
+        [this](std::string_view text) { return engine_->sendDatagram(text); }, messages_, openUrl_,
+        [this](const std::string& mac, AnswerHandler handler) {
+            bridge_.routeAnswers(mac, std::move(handler));
+        },
+        [this] { engine_->enquiryTick(); }};
     const QSignalBlocker quiet(tabs_);
     for (std::size_t i = 0; i < pages_.size(); ++i) {
         auto* page = pages_[i];

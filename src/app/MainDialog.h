@@ -58,6 +58,7 @@ class MainDialog final : public QDialog {
     void sortColumn(int column, int pppoe);
 
     CameraTable& table() { return table_; }
+    TableBridge& bridge() { return bridge_; }
     DiscoveryEngine& engine() { return *engine_; }
     QTabWidget* tabs() const { return tabs_; }
     SettingsPage* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }

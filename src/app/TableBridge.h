@@ -5,10 +5,13 @@
 
 #include <QObject>
 #include <atomic>
+#include <mutex>
+#include <string>
 
 #include "engine/EngineObserver.h"
 #include "model/TableNotifier.h"
 #include "widgets/MessagePort.h"
+#include "widgets/PageServices.h"
 
 namespace pelmora {
 
@@ -18,7 +21,13 @@ class TableBridge final : public QObject, public TableNotifier, public EngineObs
   public:
     explicit TableBridge(MessagePort* messages, QObject* parent = nullptr);
 
+    // UI thread. Camera `mac`'s answers go to `handler` instead of a message box, until another
+    // camera is routed or the MAC is empty.
+    void routeAnswers(const std::string& mac, AnswerHandler handler);
+
     // TableNotifier
+    void settled(std::string_view mac, bool accepted,
+                 std::optional<std::string_view> messageText) override;
     void settingResult(ResultIcon icon, std::string_view words) override;
     void acknowledged() override;
     void listChanged() override;
@@ -46,7 +55,15 @@ class TableBridge final : public QObject, public TableNotifier, public EngineObs
     void diagnosticsToWrite();
 
   private:
+    bool isRouted(std::string_view mac) const;
+    // UI thread: hands an answer on when its camera is still the one routed.
+    void deliverRouted(const std::string& mac, bool accepted, const std::string& words);
+
     MessagePort* messages_;
+    // Read on the receive thread, written on the UI thread.
+    mutable std::mutex routeMutex_;
+    std::string routedMac_;
+    AnswerHandler routedHandler_;  // UI thread only
     bool lastSendOk_ = true;
     // Set by the receive thread when it posts a list notice, cleared by the UI thread once the
     // grid is rewritten: a burst of a thousand replies crosses as one notice.

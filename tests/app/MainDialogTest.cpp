@@ -268,6 +268,43 @@ TEST_F(MainDialogTest, retryAfterNoResponseSendsTheSameBytesAgain) {
     EXPECT_EQ(camera.receive(2s), request);
 }
 
+// A plan awaits its camera's answers itself: they reach it, not a box, and an unanswered request
+// is reported to it as "No Response" without asking the person to retry; other cameras' answers
+// are shown as before.
+TEST_F(MainDialogTest, aRoutedCamerasAnswersGoToThePlanInsteadOfABox) {
+    ASSERT_TRUE(camera.receive(2s));  // the first enquiry
+    const auto routedMac = test::macOf(1);
+    const auto other = test::macOf(2);
+    std::vector<std::pair<bool, std::string>> answers;
+    dialog->bridge().routeAnswers(routedMac, [&](bool accepted, const std::string& words) {
+        answers.emplace_back(accepted, words);
+    });
+    for (const auto& mac : {routedMac, other}) {
+        dialog->table().registerPending(mac, "\x02SETMAC:" + mac + "\xFF\x03");
+    }
+    camera.sendTo(dialog->engine().localPort(),
+                  "\x02"
+                  "ACK:" +
+                      routedMac + "\xFF\x03");
+    camera.sendTo(dialog->engine().localPort(), "\x02NAK:" + other + "\xFF\x03");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return messages.count() == 1 && answers.size() == 1; }, 5000));
+    EXPECT_EQ(answers[0], std::make_pair(true, std::string("Setting OK")));
+    EXPECT_EQ(messages.last().text, "Setting NG");
+
+    const std::string request = "\x02SETMAC:" + routedMac + "\xFFSETBAND:2.0\xFF\x03";
+    dialog->table().registerPending(routedMac, request);
+    for (int tick = 0; tick < PendingRequest::kNoResponseAt; ++tick) {
+        dialog->engine().agingTick();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return answers.size() == 2; }, 2000));
+    EXPECT_EQ(answers[1], std::make_pair(false, std::string("No Response")));
+    EXPECT_EQ(messages.count(), 1u) << "no retry asked";
+    for (auto got = camera.receive(300ms); got; got = camera.receive(300ms)) {
+        EXPECT_NE(*got, request) << "nothing sent again";
+    }
+}
+
 TEST(MainDialogNetwork, aFailedSendShowsAQuietNoticeInsteadOfABox) {
     RecordingMessagePort messages;
     SendTarget unreachable;  // port 0 cannot be sent to

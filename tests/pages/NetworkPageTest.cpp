@@ -491,7 +491,7 @@ TEST_F(NetworkPageLanTest, assigningAddressesPreviewsChecksAndSavesThePlan) {
     const std::vector<std::string> macs{macOf(1), macOf(2), macOf(4)};
     QTemporaryDir dir;
     const QString path = dir.filePath("plan.csv");
-    AssignAddressesDialog dialog(macs, table, &lan, [&] { return path; });
+    AssignAddressesDialog dialog(macs, table, services(), &lan, [&] { return path; });
     EXPECT_FALSE(dialog.saveButton()->isEnabled()) << "no first address yet";
 
     dialog.startField()->setAddress({10, 1, 0, 6});
@@ -515,6 +515,80 @@ TEST_F(NetworkPageLanTest, assigningAddressesPreviewsChecksAndSavesThePlan) {
     ASSERT_EQ(read.rows.size(), 3u);
     EXPECT_EQ(read.rows[2].ipAddress, Ipv4({10, 1, 0, 26}));
     EXPECT_TRUE(sent.empty());
+}
+
+// Applying from the dialog: one camera at a time, each answer kept out of message boxes, a camera
+// verified only by a reply that reports its planned address, a stop honoured between cameras,
+// and only the failed cameras sent again when the person asks.
+TEST_F(NetworkPageLanTest, anAppliedPlanGoesOneCameraAtATimeStopsBetweenCamerasAndRetriesFailures) {
+    const std::vector<std::string> macs{macOf(1), macOf(2), macOf(4)};
+    AssignAddressesDialog dialog(macs, table, services(), &lan, {});
+    dialog.show();
+    dialog.startField()->setAddress({10, 1, 0, 20});
+    dialog.updatePreview();
+    dialog.confirmSecondsBox()->setValue(1);
+    EXPECT_FALSE(dialog.applyButton()->isEnabled()) << "no credentials yet";
+    dialog.nameEdit()->setText("admin");
+    dialog.passwordEdit()->setText("password");
+    ASSERT_TRUE(dialog.applyButton()->isEnabled());
+    const auto reply = [&](const std::string& mac, const std::string& ip) {
+        table.parseInfoReply(DatagramBuilder{}
+                                 .field("MAC:", mac)
+                                 .field("MODEL:", "PM-F300")
+                                 .field("DHCP:", "OFF")
+                                 .field("IPADR:", ip)
+                                 .field("MASK:", "255.255.255.0")
+                                 .finish());
+    };
+    const auto result = [&](int row) { return dialog.preview()->item(row, 5)->text(); };
+
+    QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0],
+              buildNetworkRequest(macOf(1), "admin", "password",
+                                  plannedSettings(*table.findByMac(macOf(1)), dialog.plan()[0])));
+    EXPECT_EQ(routedMac, macOf(1));
+    routed(true, "Setting OK");
+    EXPECT_EQ(result(0), "awaiting the new settings");
+    EXPECT_GE(enquiries, 1);
+    reply(macOf(1), "10.1.0.5");
+    dialog.advance();
+    EXPECT_EQ(result(0), "awaiting the new settings") << "a reply with the old address";
+    reply(macOf(1), "10.1.0.20");
+    dialog.advance();
+    EXPECT_EQ(result(0), "verified");
+    dialog.advance();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(routedMac, macOf(2));
+
+    // Esc asks for a stop: the camera under way is finished, the next one never sent.
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_TRUE(dialog.isVisible());
+    routed(false, "Setting NG");
+    EXPECT_FALSE(dialog.applying());
+    EXPECT_EQ(result(1), "NG");
+    EXPECT_EQ(result(2), "stopped");
+    EXPECT_EQ(sent.size(), 2u);
+    EXPECT_EQ(routedMac, "");
+
+    ASSERT_TRUE(dialog.retryButton()->isEnabled());
+    QTest::mouseClick(dialog.retryButton(), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[2], sent[1]) << "the failed camera's request again";
+    routed(false, "<b>busy</b>");
+    EXPECT_EQ(result(1), "<b>busy</b>");
+    dialog.advance();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(routedMac, macOf(4));
+    routed(true, "Setting OK");
+    QTest::qWait(1200);
+    dialog.advance();
+    EXPECT_EQ(result(2), "not confirmed");
+    EXPECT_EQ(result(0), "verified") << "never sent again";
+    EXPECT_EQ(dialog.progress()->text(), "Done: 1 of 3 cameras verified or unchanged, 2 failed");
+    EXPECT_EQ(messages.count(), 0u);
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 }  // namespace

@@ -23,14 +23,23 @@ class PageFixture : public ::testing::Test {
     void showPage(int width, int height) {
         table.discoveryEnabled = 1;
         page.resize(width, height);
-        page.setTable(&table,
-                      PageServices{[this](std::string_view text) {
-                                       sent.emplace_back(text);
-                                       return 0;
-                                   },
-                                   &messages, [this](const QString& url) { opened << url; }});
+        page.setTable(&table, services());
         page.show();
         QApplication::processEvents();
+    }
+
+    // A recording sender, message port, URL opener, answer routing and enquiry counter.
+    PageServices services() {
+        return PageServices{[this](std::string_view text) {
+                                sent.emplace_back(text);
+                                return 0;
+                            },
+                            &messages, [this](const QString& url) { opened << url; },
+                            [this](const std::string& mac, AnswerHandler handler) {
+                                routedMac = mac;
+                                routed = std::move(handler);
+                            },
+                            [this] { ++enquiries; }};
     }
 
     Grid& grid() { return *page.grid(); }
@@ -56,6 +65,10 @@ class PageFixture : public ::testing::Test {
     Page page;
     std::vector<std::string> sent;
     QStringList opened;
+    // The camera whose answers go to `routed` instead of a message box, and enquiries asked for.
+    std::string routedMac;
+    AnswerHandler routed;
+    int enquiries = 0;
 };
 
 }  // namespace pelmora::test

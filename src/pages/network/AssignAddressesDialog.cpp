@@ -5,8 +5,11 @@
 #include <QHeaderView>
 #include <QSaveFile>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "model/FixedText.h"
+#include "pages/PageRules.h"
+#include "pages/SettingSender.h"
 #include "widgets/FormControls.h"
 #include "widgets/MessagePort.h"
 #include "widgets/SettingsPage.h"
@@ -18,6 +21,13 @@ QString addressText(const NetworkSettings& s) {
     return s.dhcp ? QStringLiteral("DHCP") : QString::fromStdString(formatIpv4(s.ipAddress));
 }
 
+constexpr int kResultColumn = 5;
+constexpr int kAdvancePeriodMs = 100;
+
+bool succeeded(const std::string& result) {
+    return result == "verified" || result == "unchanged";
+}
+
 QTableWidgetItem* plainItem(const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -26,12 +36,13 @@ QTableWidgetItem* plainItem(const QString& text) {
 
 }  // namespace
 
-AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs,
-                                             const CameraTable& table, const LanSnapshot* lan,
+AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, CameraTable& table,
+                                             PageServices services, const LanSnapshot* lan,
                                              SavePath savePath, QWidget* parent)
     : QDialog(parent),
       macs_(std::move(macs)),
       table_(table),
+      services_(std::move(services)),
       lan_(lan),
       savePath_(std::move(savePath)),
       start_(new Ipv4Field(this)),
@@ -39,18 +50,39 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs,
       mask_(new Ipv4Field(this)),
       gateway_(new Ipv4Field(this)),
       dns1_(new Ipv4Field(this)),
-      preview_(new QTableWidget(0, 5, this)),
+      name_(new QLineEdit(this)),
+      password_(new QLineEdit(this)),
+      confirmSeconds_(new QSpinBox(this)),
+      preview_(new QTableWidget(0, 6, this)),
       reasons_(plainLabel({}, this)),
-      save_(new QPushButton("&Save plan…", this)) {
+      progress_(plainLabel({}, this)),
+      apply_(new QPushButton("&Apply", this)),
+      stop_(new QPushButton("St&op", this)),
+      retry_(new QPushButton("&Retry failed", this)),
+      save_(new QPushButton("&Save plan…", this)),
+      results_(macs_.size()) {
     setWindowTitle("Assign addresses");
     step_->setRange(1, 255);
     mask_->setAddress({255, 255, 255, 0});
+    confirmSeconds_->setRange(1, 3600);
+    confirmSeconds_->setValue(60);
+    confirmSeconds_->setSuffix(" s");
+    password_->setEchoMode(QLineEdit::Password);
+    for (QLineEdit* edit : {name_, password_}) {
+        edit->setMaxLength(kMaxCredentialLength);
+        acceptLatin1Only(edit);
+        connect(edit, &QLineEdit::textChanged, this, &AssignAddressesDialog::updateButtons);
+    }
     start_->setAccessibleName("First address");
     step_->setAccessibleName("Step");
     mask_->setAccessibleName("Subnet mask");
     gateway_->setAccessibleName("Default gateway");
     dns1_->setAccessibleName("Primary DNS server address");
+    name_->setAccessibleName("Administrator name");
+    password_->setAccessibleName("Administrator password");
+    confirmSeconds_->setAccessibleName("Wait for confirmation, seconds");
     preview_->setAccessibleName("Planned addresses");
+    progress_->setAccessibleName("Progress");
 
     auto* fields = new QFormLayout;
     fields->addRow("&First address", start_);
@@ -58,30 +90,41 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs,
     fields->addRow("Subnet &mask", mask_);
     fields->addRow("Default &gateway", gateway_);
     fields->addRow("Primary &DNS server", dns1_);
+    fields->addRow("Administrator &name", name_);
+    fields->addRow("Administrator pass&word", password_);
+    fields->addRow("Wait for &confirmation", confirmSeconds_);
 
     preview_->setHorizontalHeaderLabels(
-        {"MAC address", "Model", "Current address", "Planned address", "Notes"});
+        {"MAC address", "Model", "Current address", "Planned address", "Notes", "Result"});
     preview_->horizontalHeader()->setStretchLastSection(true);
     preview_->verticalHeader()->hide();
     preview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     reasons_->setWordWrap(true);
 
     auto* note = plainLabel(
-        "The plan is checked as a whole and saved as CSV for pelmora-cli apply-plan, which sends "
-        "it one camera at a time and confirms each. Nothing is sent from here.",
+        "The plan is checked as a whole. Apply sends it one camera at a time and waits for each "
+        "camera to report its new settings; Stop ends it before the next camera. Save plan "
+        "writes it as CSV for pelmora-cli apply-plan.",
         this);
     note->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->addButton(save_, QDialogButtonBox::ActionRole);
-    // Enter in an address field must not save or close the dialog.
+    for (QPushButton* button : {apply_, stop_, retry_, save_}) {
+        buttons->addButton(button, QDialogButtonBox::ActionRole);
+    }
+    // Enter in an address field must not apply, save or close the dialog.
     noEnterButtons(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(save_, &QPushButton::clicked, this, &AssignAddressesDialog::savePlan);
+    connect(apply_, &QPushButton::clicked, this, &AssignAddressesDialog::applyPlan);
+    connect(retry_, &QPushButton::clicked, this, &AssignAddressesDialog::retryFailed);
+    connect(stop_, &QPushButton::clicked, this, &AssignAddressesDialog::requestStop);
+    connect(&advanceTimer_, &QTimer::timeout, this, &AssignAddressesDialog::advance);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(preview_, 1);
     layout->addWidget(reasons_);
+    layout->addWidget(progress_);
     layout->addWidget(note);
     layout->addWidget(buttons);
 
@@ -89,21 +132,35 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs,
         connect(field, &Ipv4Field::changed, this, &AssignAddressesDialog::updatePreview);
     }
     connect(step_, &QSpinBox::valueChanged, this, &AssignAddressesDialog::updatePreview);
-    resize(640, 420);
+    resize(720, 520);
     updatePreview();
 }
 
-// Rebuilt on every change: the plan from the fields, checked against every listed camera and
-// this PC's addresses.
-void AssignAddressesDialog::updatePreview() {
-    rows_.clear();
-    QStringList problems;
+AssignAddressesDialog::~AssignAddressesDialog() {
+    if (run_ && services_.routeAnswers) {
+        services_.routeAnswers({}, {});
+    }
+}
+
+PlanCheck AssignAddressesDialog::checkAgainstListing(const std::vector<PlanRow>& rows) const {
     std::vector<CameraRecord> listed;
     for (const auto& record : table_.liveRecords()) {
         if (isListed(record)) {
             listed.push_back(record);
         }
     }
+    const std::vector<LocalInterface> none;
+    return checkPlan(rows, listed, lan_ != nullptr ? lan_->interfaces() : none);
+}
+
+// Rebuilt on every change: the plan from the fields, checked against every listed camera and
+// this PC's addresses.
+void AssignAddressesDialog::updatePreview() {
+    if (planFixed_) {
+        return;
+    }
+    rows_.clear();
+    QStringList problems;
     PlanCheck check;
     if (start_->isBlank()) {
         problems << "Type the first address.";
@@ -120,8 +177,7 @@ void AssignAddressesDialog::updatePreview() {
             problems << QString::fromLatin1(plan.error.data(),
                                             static_cast<qsizetype>(plan.error.size()));
         } else {
-            const std::vector<LocalInterface> none;
-            check = checkPlan(plan.rows, listed, lan_ != nullptr ? lan_->interfaces() : none);
+            check = checkAgainstListing(plan.rows);
             for (const auto& reason : check.refusals) {
                 problems << cameraText(reason);
             }
@@ -151,6 +207,7 @@ void AssignAddressesDialog::updatePreview() {
         preview_->setItem(row, 2, plainItem(current));
         preview_->setItem(row, 3, plainItem(planned));
         preview_->setItem(row, 4, plainItem(notes));
+        preview_->setItem(row, kResultColumn, plainItem({}));
     }
     // The sending order, once the plan stands.
     if (problems.isEmpty()) {
@@ -160,7 +217,186 @@ void AssignAddressesDialog::updatePreview() {
         }
     }
     reasons_->setText(problems.isEmpty() ? QString() : "Plan refused:\n" + problems.join('\n'));
-    save_->setEnabled(problems.isEmpty() && !rows_.empty());
+    updateButtons();
+}
+
+void AssignAddressesDialog::updateButtons() {
+    const bool planStands = reasons_->text().isEmpty() && !rows_.empty();
+    const bool credentials =
+        credentialsAllowOk(true, name_->text().toLatin1().toStdString(),
+                           password_->text().toLatin1().toStdString(), kMinCredentialLength);
+    const bool anyFailed = std::any_of(results_.begin(), results_.end(),
+                                       [](const auto& r) { return !r.empty() && !succeeded(r); });
+    save_->setEnabled(planStands && !applying());
+    apply_->setEnabled(planStands && credentials && !planFixed_ && !applying());
+    retry_->setEnabled(planFixed_ && credentials && anyFailed && !applying());
+    stop_->setEnabled(applying() && !run_->applier().stopAsked());
+    for (QWidget* w : std::initializer_list<QWidget*>{start_, step_, mask_, gateway_, dns1_}) {
+        w->setEnabled(!planFixed_);
+    }
+    name_->setEnabled(!applying());
+    password_->setEnabled(!applying());
+    confirmSeconds_->setEnabled(!applying());
+}
+
+int AssignAddressesDialog::rowOf(const std::string& mac) const {
+    const auto at = std::find(macs_.begin(), macs_.end(), mac);
+    return at == macs_.end() ? -1 : static_cast<int>(at - macs_.begin());
+}
+
+void AssignAddressesDialog::applyPlan() {
+    updatePreview();
+    if (!apply_->isEnabled()) {
+        return;
+    }
+    planFixed_ = true;
+    startRun(macs_);
+}
+
+void AssignAddressesDialog::retryFailed() {
+    std::vector<std::string> failed;
+    for (std::size_t i = 0; i < macs_.size(); ++i) {
+        if (!results_[i].empty() && !succeeded(results_[i])) {
+            failed.push_back(macs_[i]);
+        }
+    }
+    startRun(failed);
+}
+
+// The plan is checked again against the cameras listed now (one may have gone, or another taken
+// a planned address meanwhile); a camera that already reports its planned settings is unchanged.
+void AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
+    const auto check = checkAgainstListing(rows_);
+    if (!check.refusals.empty()) {
+        QStringList problems;
+        for (const auto& reason : check.refusals) {
+            problems << cameraText(reason);
+        }
+        reasons_->setText("Plan refused:\n" + problems.join('\n'));
+        updateButtons();
+        return;
+    }
+    reasons_->clear();
+    PlanCheck chosen;
+    for (const auto& camera : check.cameras) {
+        if (std::find(macs.begin(), macs.end(), camera.mac) == macs.end()) {
+            continue;
+        }
+        if (camera.unchanged) {
+            results_[static_cast<std::size_t>(rowOf(camera.mac))] = "unchanged";
+        } else {
+            results_[static_cast<std::size_t>(rowOf(camera.mac))].clear();
+        }
+    }
+    chosen.cameras = check.cameras;
+    for (const auto i : check.order) {
+        if (std::find(macs.begin(), macs.end(), check.cameras[i].mac) != macs.end()) {
+            chosen.order.push_back(i);
+        }
+    }
+    auto steps = planSteps(chosen, name_->text().toLatin1().toStdString(),
+                           password_->text().toLatin1().toStdString());
+    PlanRun::Hooks hooks{
+        [this](const PlanApplier::Step& step) {
+            if (services_.routeAnswers) {
+                services_.routeAnswers(step.mac, [this](bool accepted, const std::string& words) {
+                    if (run_) {
+                        run_->answered({accepted, words}, PlanRun::Clock::now());
+                        advance();
+                    }
+                });
+            }
+            return sendSettingRequest(table_, services_.send, step.mac, step.request) == 0;
+        },
+        [this] {
+            if (services_.enquireNow) {
+                services_.enquireNow();
+            }
+        }};
+    run_ = std::make_unique<PlanRun>(table_, std::move(hooks), std::move(steps),
+                                     std::chrono::seconds(confirmSeconds_->value()));
+    advanceTimer_.start(kAdvancePeriodMs);
+    updateButtons();
+    advance();
+}
+
+void AssignAddressesDialog::advance() {
+    if (!run_) {
+        return;
+    }
+    run_->advance(PlanRun::Clock::now());
+    showResults();
+    if (run_->applier().finished()) {
+        finishRun();
+    }
+}
+
+void AssignAddressesDialog::showResults() {
+    const auto& applier = run_->applier();
+    const auto& steps = run_->steps();
+    for (std::size_t k = 0; k < steps.size(); ++k) {
+        const int row = rowOf(steps[k].mac);
+        if (!applier.results()[k].empty()) {
+            results_[static_cast<std::size_t>(row)] = applier.results()[k];
+        }
+    }
+    const auto* current = applier.current();
+    int done = 0;
+    for (std::size_t i = 0; i < macs_.size(); ++i) {
+        QString text = cameraText(results_[i]);
+        if (current != nullptr && current->mac == macs_[i]) {
+            text = applier.state() == PlanApplier::State::AwaitingAnswer
+                       ? "awaiting the answer"
+                       : "awaiting the new settings";
+        }
+        done += results_[i].empty() ? 0 : 1;
+        preview_->item(static_cast<int>(i), kResultColumn)->setText(text);
+    }
+    if (!applier.finished() && stop_->isEnabled()) {
+        progress_->setText(QString("Applying: %1 of %2 cameras done").arg(done).arg(macs_.size()));
+    }
+}
+
+void AssignAddressesDialog::finishRun() {
+    advanceTimer_.stop();
+    if (services_.routeAnswers) {
+        services_.routeAnswers({}, {});
+    }
+    // Cameras a stop left out were never sent anything.
+    const auto& applier = run_->applier();
+    for (std::size_t k = 0; k < run_->steps().size(); ++k) {
+        if (applier.results()[k].empty()) {
+            results_[static_cast<std::size_t>(rowOf(run_->steps()[k].mac))] = "stopped";
+        }
+    }
+    run_.reset();
+    int good = 0;
+    int failed = 0;
+    for (std::size_t i = 0; i < macs_.size(); ++i) {
+        preview_->item(static_cast<int>(i), kResultColumn)->setText(cameraText(results_[i]));
+        (succeeded(results_[i]) ? good : failed) += 1;
+    }
+    progress_->setText(QString("Done: %1 of %2 cameras verified or unchanged, %3 failed")
+                           .arg(good)
+                           .arg(macs_.size())
+                           .arg(failed));
+    updateButtons();
+}
+
+void AssignAddressesDialog::requestStop() {
+    if (run_) {
+        run_->stop();
+        progress_->setText("Stopping after the camera under way…");
+        updateButtons();
+    }
+}
+
+void AssignAddressesDialog::reject() {
+    if (applying()) {
+        requestStop();
+        return;
+    }
+    QDialog::reject();
 }
 
 void AssignAddressesDialog::savePlan() {

@@ -1,8 +1,8 @@
 #pragma once
 // "Assign addresses…": consecutive fixed addresses for the cameras selected on the Network page,
 // checked as a whole plan and previewed camera by camera (current address, planned address,
-// what stands in the way). The plan is saved as CSV, the form that `pelmora-cli apply-plan`
-// reads; nothing is sent from here.
+// what stands in the way). The plan is applied from here one camera at a time, each confirmed
+// by its next reply, or saved as CSV, the form that `pelmora-cli apply-plan` reads.
 
 #include <QDialog>
 #include <QLabel>
@@ -10,14 +10,18 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lan/LanSnapshot.h"
 #include "model/CameraTable.h"
 #include "plan/NetworkPlan.h"
+#include "plan/PlanRun.h"
 #include "widgets/Ipv4Field.h"
+#include "widgets/PageServices.h"
 
 namespace pelmora {
 
@@ -28,27 +32,54 @@ class AssignAddressesDialog final : public QDialog {
     // Where a saved plan goes; tests give a path, the window asks the person.
     using SavePath = std::function<QString()>;
 
-    AssignAddressesDialog(std::vector<std::string> macs, const CameraTable& table,
+    AssignAddressesDialog(std::vector<std::string> macs, CameraTable& table, PageServices services,
                           const LanSnapshot* lan, SavePath savePath, QWidget* parent = nullptr);
+    ~AssignAddressesDialog() override;
 
     Ipv4Field* startField() const { return start_; }
     QSpinBox* stepBox() const { return step_; }
     Ipv4Field* maskField() const { return mask_; }
     Ipv4Field* gatewayField() const { return gateway_; }
+    QLineEdit* nameEdit() const { return name_; }
+    QLineEdit* passwordEdit() const { return password_; }
+    QSpinBox* confirmSecondsBox() const { return confirmSeconds_; }
     QTableWidget* preview() const { return preview_; }
     QLabel* reasons() const { return reasons_; }
+    QLabel* progress() const { return progress_; }
+    QPushButton* applyButton() const { return apply_; }
+    QPushButton* stopButton() const { return stop_; }
+    QPushButton* retryButton() const { return retry_; }
     QPushButton* saveButton() const { return save_; }
 
     // The plan as the fields make it now.
     const std::vector<PlanRow>& plan() const { return rows_; }
     // Rebuilds the plan and its preview from the fields; every edit runs it.
     void updatePreview();
+    // Moves an applying plan on; a timer runs it while the plan is under way.
+    void advance();
+    bool applying() const { return run_ != nullptr; }
+
+    // While a plan is under way the dialog stays: closing asks it to stop after the camera under
+    // way instead.
+    void reject() override;
 
   private:
     void savePlan();
+    void applyPlan();
+    void retryFailed();
+    void requestStop();
+    // Starts sending to `macs` (a subset of the plan's cameras), checked again against what is
+    // listed now.
+    void startRun(const std::vector<std::string>& macs);
+    void finishRun();
+    void showResults();
+    void updateButtons();
+    int rowOf(const std::string& mac) const;
+    PlanCheck checkAgainstListing(const std::vector<PlanRow>& rows) const;
 
     std::vector<std::string> macs_;
-    const CameraTable& table_;
+    CameraTable& table_;
+    PageServices services_;
     const LanSnapshot* lan_;
     SavePath savePath_;
     Ipv4Field* start_;
@@ -56,10 +87,23 @@ class AssignAddressesDialog final : public QDialog {
     Ipv4Field* mask_;
     Ipv4Field* gateway_;
     Ipv4Field* dns1_;
+    QLineEdit* name_;
+    QLineEdit* password_;
+    QSpinBox* confirmSeconds_;
     QTableWidget* preview_;
     QLabel* reasons_;
+    QLabel* progress_;
+    QPushButton* apply_;
+    QPushButton* stop_;
+    QPushButton* retry_;
     QPushButton* save_;
     std::vector<PlanRow> rows_;
+    // Once applied, the plan is no longer edited: every result stands for the plan shown.
+    bool planFixed_ = false;
+    // One per camera of the dialog, "" until known: "verified", "unchanged", "NG", …
+    std::vector<std::string> results_;
+    std::unique_ptr<PlanRun> run_;
+    QTimer advanceTimer_;
 };
 
 }  // namespace pelmora

@@ -840,7 +840,7 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
             }
         }
         AssignAddressesDialog dialog(
-            std::move(macs), *table_, lan(),
+            std::move(macs), *table_, services_, lan(),
             [this] {
                 return QFileDialog::getSaveFileName(this, "Save plan", "plan.csv", "CSV (*.csv)");
             },
