@@ -85,6 +85,7 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
     progress_->setAccessibleName("Progress");
 
     auto* fields = new QFormLayout;
+    fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
     fields->addRow("&First address", start_);
     fields->addRow("S&tep", step_);
     fields->addRow("Subnet &mask", mask_);
@@ -96,6 +97,7 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
 
     preview_->setHorizontalHeaderLabels(
         {"MAC address", "Model", "Current address", "Planned address", "Notes", "Result"});
+    preview_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     preview_->horizontalHeader()->setStretchLastSection(true);
     preview_->verticalHeader()->hide();
     preview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -163,7 +165,8 @@ void AssignAddressesDialog::updatePreview() {
     QStringList problems;
     PlanCheck check;
     if (start_->isBlank()) {
-        problems << "Type the first address.";
+        // Nothing is refused yet: the plan is only not made.
+        reasons_->setText("Type the first address.");
     } else {
         std::array<std::optional<Ipv4>, kDnsServers> dns{};
         if (!dns1_->isBlank()) {
@@ -213,10 +216,12 @@ void AssignAddressesDialog::updatePreview() {
     if (problems.isEmpty()) {
         for (std::size_t k = 0; k < check.order.size(); ++k) {
             auto* notes = preview_->item(static_cast<int>(check.order[k]), 4);
-            notes->setText(QString("sent %1 of %2").arg(k + 1).arg(check.order.size()));
+            notes->setText(QString("sent as %1 of %2").arg(k + 1).arg(check.order.size()));
         }
     }
-    reasons_->setText(problems.isEmpty() ? QString() : "Plan refused:\n" + problems.join('\n'));
+    if (!start_->isBlank()) {
+        reasons_->setText(problems.isEmpty() ? QString() : "Plan refused:\n" + problems.join('\n'));
+    }
     updateButtons();
 }
 
