@@ -5,7 +5,8 @@ packages="cmake ninja-build g++ clang libclang-rt-dev pkg-config git \
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
     qt6-base-dev libxkbcommon-dev libgl-dev iproute2 util-linux python3 \
     help2man groff-base gzip desktop-file-utils appstream bash-completion dpkg-dev fakeroot \
-    file lintian"
+    file lintian \
+    python3-pyatspi at-spi2-core dbus-daemon xvfb"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"

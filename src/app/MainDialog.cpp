@@ -6,6 +6,7 @@
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
@@ -22,6 +23,7 @@
 #include "pages/network/NetworkPage.h"
 #include "pages/pppoe/PppoePage.h"
 #include "widgets/FormControls.h"
+#include "widgets/Ipv4Field.h"
 
 namespace pelmora {
 namespace {
@@ -53,6 +55,9 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
                    Qt::WindowCloseButtonHint);
     auto* statusBar = new QStatusBar(this);
+    // Screen readers find the status bar by this name; each label in it is read by its text, and
+    // a change of text is announced to them as a change of name.
+    statusBar->setAccessibleName("Status");
     for (QLabel* label : {cameraCount_, lastEnquiry_, status_}) {
         label->setTextFormat(Qt::PlainText);
         statusBar->addWidget(label);
@@ -67,6 +72,7 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filterText_, 1);
     filterRow->addWidget(problemsOnly_);
+    describeButton(problemsOnly_, "List only the cameras with an addressing problem");
     connect(filterText_, &QLineEdit::textChanged, this, &MainDialog::applyFilter);
     connect(problemsOnly_, &QCheckBox::toggled, this, &MainDialog::applyFilter);
     auto* layout = new QVBoxLayout(this);
@@ -134,6 +140,15 @@ std::optional<int> MainDialog::start() {
         // request again.
         noEnterButtons(page);
     }
+    for (int i = 0; i < tabs_->count(); ++i) {
+        tabs_->setTabToolTip(
+            i, QStringLiteral("%1 (%2, or Tab and Shift+Tab)")
+                   .arg(QString(titles[i]).remove('&'),
+                        QKeySequence::mnemonic(titles[i]).toString(QKeySequence::NativeText)));
+    }
+    // The focus walk starts at the filter row, then the tabs, then the page.
+    setTabOrder(filterText_, problemsOnly_);
+    setTabOrder(problemsOnly_, tabs_->tabBar());
     connect(&bridge_, &TableBridge::pageRefresh, bandwidthPage(), &BandwidthPage::pageRefresh);
     restoreWindow();
     selectPage();
@@ -273,12 +288,45 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
     }
 }
 
+// F6 and Shift+F6 walk the focus through the window's controls in reading order, since Tab
+// belongs to the pages: the filter row, the tabs, then the shown page's list and form, and round
+// again. An address field is one stop, and of two radio buttons that go together only the chosen
+// one (the arrow keys choose the other).
+void MainDialog::walkFocus(bool forward) {
+    QWidget* from = QApplication::focusWidget();
+    if (from == nullptr || from->window() != this) {
+        filterText_->setFocus(Qt::TabFocusReason);
+        return;
+    }
+    // An inner octet box stands for its whole field.
+    for (QWidget* w = from; w != nullptr && w != this; w = w->parentWidget()) {
+        if (auto* field = qobject_cast<Ipv4Field*>(w)) {
+            from = field->octetBox(0);
+            break;
+        }
+    }
+    QWidget* next = from;
+    do {
+        next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+        const bool stop = next->window() == this && (next->focusPolicy() & Qt::TabFocus) != 0 &&
+                          next->focusProxy() == nullptr && next->isVisible() && next->isEnabled();
+        if (stop) {
+            next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return;
+        }
+    } while (next != from);
+}
+
 bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
     // Tab and Shift+Tab move between the pages, not between the controls. Watched for the whole
     // application, since the key goes to whichever control has the focus.
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         auto* widget = qobject_cast<QWidget*>(watched);
+        if (key->key() == Qt::Key_F6 && widget != nullptr && widget->window() == this) {
+            walkFocus(!key->modifiers().testFlag(Qt::ShiftModifier));
+            return true;
+        }
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) && widget != nullptr &&
             widget->window() == this) {
             const bool back =

@@ -96,6 +96,7 @@ class MainDialog final : public QDialog {
     void restoreWindow();
     void rememberWindow();
     void selectTab(int index);
+    void walkFocus(bool forward);
 
     CameraTable table_;
     std::unique_ptr<MessagePort> ownMessages_;

@@ -1,6 +1,7 @@
 #include "widgets/FormControls.h"
 
 #include <QButtonGroup>
+#include <QKeySequence>
 #include <QPushButton>
 #include <QToolTip>
 #include <QValidator>
@@ -11,6 +12,19 @@ QLabel* plainLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     return label;
+}
+
+QLabel* buddyLabel(const QString& text, QWidget* field, QWidget* parent) {
+    auto* label = plainLabel(text, parent);
+    label->setBuddy(field);
+    return label;
+}
+
+void describeButton(QAbstractButton* button, const QString& what) {
+    const QKeySequence key = QKeySequence::mnemonic(button->text());
+    button->setToolTip(key.isEmpty() ? what
+                                     : QStringLiteral("%1 (%2)").arg(
+                                           what, key.toString(QKeySequence::NativeText)));
 }
 
 void setRadio(QRadioButton* radio, bool checked) {

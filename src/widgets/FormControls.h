@@ -2,6 +2,7 @@
 // Small helpers the pages' forms share: labels that never read their text as markup, radio
 // buttons set and cleared one by one, and address fields that show 0.0.0.0 as blank.
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -11,6 +12,13 @@
 namespace pelmora {
 
 QLabel* plainLabel(const QString& text, QWidget* parent);
+
+// A form label that names `field`: screen readers announce the field by the label's words, and
+// the letter after "&" in `text`, pressed with Alt, moves the keyboard to the field.
+QLabel* buddyLabel(const QString& text, QWidget* field, QWidget* parent);
+
+// A button's tool tip: what it does and the key that presses it (its mnemonic, "Alt+O").
+void describeButton(QAbstractButton* button, const QString& what);
 
 // Radios in an exclusive group cannot be unchecked one by one; the group lets go for a moment.
 void setRadio(QRadioButton* radio, bool checked);

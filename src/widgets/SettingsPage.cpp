@@ -6,6 +6,7 @@
 
 #include "model/FixedText.h"
 #include "pages/SettingSender.h"
+#include "widgets/AccessibleControls.h"
 #include "widgets/FormControls.h"
 
 namespace pelmora {
@@ -16,6 +17,9 @@ SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseco
       grid_(new Grid(this)),
       columns_(std::move(columns)),
       refreshMilliseconds_(refreshMilliseconds) {
+    installAccessibleControls();
+    // Every page lists the cameras; screen readers announce the grid as that list.
+    grid_->setAccessibleName("Cameras");
     grid_->setCols(static_cast<int>(columns_.size()));
     // Column widths are given for an 8-point face; wider system fonts get wider columns, so
     // that a MAC address or a date still fits its column.
@@ -54,6 +58,14 @@ QVBoxLayout* SettingsPage::formArea() {
         formArea_->setContentsMargins(0, 0, 0, 0);
     }
     return formArea_;
+}
+
+void SettingsPage::setReadingOrder(std::initializer_list<QWidget*> controls) {
+    QWidget* previous = grid_;
+    for (QWidget* control : controls) {
+        setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 void SettingsPage::padToHeight(int height) {
@@ -147,6 +159,7 @@ void SettingsPage::refreshGrid() {
     const int highlight = grid_->HighLight();
     const QString selected = highlight != 0 ? grid_->TextMatrix(grid_->Row(), 0) : QString();
     const int topRow = grid_->TopRow();
+    const int cursorRow = grid_->Row();
     bool changed = false;
     const auto dropHighlight = [&] {
         if (highlight == 1) {
@@ -197,6 +210,11 @@ void SettingsPage::refreshGrid() {
     }
     if (grid_->HighLight() == 0 && changed && !(rewritingForReplies_ && highlight == 0)) {
         selectionDropped();
+    }
+    // The rewrite moved the cursor over every cell. With no camera selected it goes back to the
+    // row the keyboard left it on, so that Up and Down carry on from there.
+    if (grid_->HighLight() == 0) {
+        grid_->setRow(std::clamp(cursorRow, 1, grid_->Rows() - 1));
     }
     placeScrollBar(topRowToRestore(topRow));
     grid_->setRedraw(true);

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,10 @@ class SettingsPage : public QWidget {
     virtual int topRowToRestore(int topRow) const { return topRow; }
     // After the rewrite, painting on again.
     virtual void endRefresh() {}
+
+    // The order in which the focus walk (F6, Shift+F6) visits the form's controls after the
+    // grid: reading order, column by column.
+    void setReadingOrder(std::initializer_list<QWidget*> controls);
 
     // The layout below the grid that a page puts its form into. It keeps its size as the window
     // grows; the grid takes the rest.

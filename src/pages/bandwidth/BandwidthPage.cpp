@@ -6,6 +6,7 @@
 
 #include "model/FixedText.h"
 #include "pages/bandwidth/BandwidthForm.h"
+#include "widgets/FormControls.h"
 
 namespace pelmora {
 
@@ -19,11 +20,13 @@ BandwidthPage::BandwidthPage(QWidget* parent)
                    5000, parent),
       currentBand_(new QLabel(this)),
       bands_(new QListWidget(this)),
-      cancel_(new QPushButton("Cancel", this)) {
+      cancel_(new QPushButton("&Cancel", this)) {
     currentBand_->setTextFormat(Qt::PlainText);
     currentBand_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     currentBand_->setMinimumWidth(80);
     bands_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A list takes no name from its label; it is given the label's words.
+    bands_->setAccessibleName("Setting bandwidth");
     bands_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* name = new QLineEdit(this);
     auto* password = new QLineEdit(this);
@@ -33,7 +36,7 @@ BandwidthPage::BandwidthPage(QWidget* parent)
     password->setMaximumWidth(fieldWidth);
     bands_->setMaximumWidth(fieldWidth);
     bands_->setMaximumHeight(bands_->fontMetrics().height() * 6);
-    auto* ok = new QPushButton("OK", this);
+    auto* ok = new QPushButton("&OK", this);
     setCredentialControls(name, password, ok, kMinCredentialLength);
 
     auto* form = new QGridLayout;
@@ -43,11 +46,11 @@ BandwidthPage::BandwidthPage(QWidget* parent)
     current->addWidget(new QLabel("(Mbps)", this));
     current->addStretch();
     form->addLayout(current, 0, 1);
-    form->addWidget(new QLabel("Setting bandwidth", this), 1, 0, Qt::AlignTop);
+    form->addWidget(buddyLabel("&Setting bandwidth", bands_, this), 1, 0, Qt::AlignTop);
     form->addWidget(bands_, 1, 1);
-    form->addWidget(new QLabel("Administrator name", this), 2, 0);
+    form->addWidget(buddyLabel("&Administrator name", name, this), 2, 0);
     form->addWidget(name, 2, 1);
-    form->addWidget(new QLabel("Administrator password", this), 3, 0);
+    form->addWidget(buddyLabel("Administrator pass&word", password, this), 3, 0);
     form->addWidget(password, 3, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -61,10 +64,9 @@ BandwidthPage::BandwidthPage(QWidget* parent)
 
     connect(ok, &QPushButton::clicked, this, &BandwidthPage::onOk);
     connect(cancel_, &QPushButton::clicked, this, &BandwidthPage::onCancel);
-    setTabOrder(bands_, name);
-    setTabOrder(name, password);
-    setTabOrder(password, ok);
-    setTabOrder(ok, cancel_);
+    setReadingOrder({bands_, name, password, ok, cancel_});
+    describeButton(ok, "Send the chosen bandwidth to the selected camera");
+    describeButton(cancel_, "Show the selected camera's settings again");
 }
 
 // Runs on every refresh while no camera is selected: widgets already empty are left alone, since

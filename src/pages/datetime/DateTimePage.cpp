@@ -2,9 +2,11 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QAbstractItemView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 
 #include "model/FixedText.h"
@@ -19,6 +21,9 @@ namespace {
 constexpr int kMarkColumn = 0;
 constexpr int kAddressColumn = 1;
 constexpr int kIndexColumn = 4;
+// The hand-picked date and time's lists, as screen readers announce them.
+constexpr std::array<const char*, 6> kDateTimeListNames{"Year", "Month",  "Day",
+                                                        "Hour", "Minute", "Second"};
 
 QComboBox* numberList(QWidget* parent, NumberList list) {
     auto* box = new QComboBox(parent);
@@ -49,8 +54,8 @@ DateTimePage::DateTimePage(QWidget* parent)
       format_(new QComboBox(this)),
       zone_(new QComboBox(this)),
       pcClock_(new QLineEdit(this)),
-      manualOk_(new QPushButton("OK", this)),
-      pcClockOk_(new QPushButton("OK", this)) {
+      manualOk_(new QPushButton("&OK", this)),
+      pcClockOk_(new QPushButton("O&K", this)) {
     for (const auto& choice : kDateFormats) {
         format_->addItem(QString::fromLatin1(choice.listText.data(),
                                              static_cast<qsizetype>(choice.listText.size())));
@@ -60,16 +65,20 @@ DateTimePage::DateTimePage(QWidget* parent)
     }
     format_->setCurrentIndex(-1);
     zone_->setCurrentIndex(-1);
+    // The lists that drop down are read by the same names as their boxes.
+    format_->view()->setAccessibleName("Date time format");
+    zone_->view()->setAccessibleName("Time zone selecting");
     zone_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     auto* choices = new QGridLayout;
-    choices->addWidget(plainLabel("Date time format", this), 0, 0);
+    choices->addWidget(buddyLabel("Date &time format", format_, this), 0, 0);
     choices->addWidget(format_, 0, 1, Qt::AlignLeft);
-    choices->addWidget(plainLabel("Time zone selecting", this), 1, 0);
+    choices->addWidget(buddyLabel("Time &zone selecting", zone_, this), 1, 0);
     choices->addWidget(zone_, 1, 1, Qt::AlignLeft);
     choices->setColumnStretch(1, 1);
 
-    auto* manualGroup = new QGroupBox("Manual current date time setting", this);
+    // A group's letter moves the keyboard to its first list.
+    auto* manualGroup = new QGroupBox("&Manual current date time setting", this);
     auto* manual = new QHBoxLayout(manualGroup);
     const std::array<NumberList, 6> lists{kYearList, kMonthList,  kDayList,
                                           kHourList, kMinuteList, kSecondList};
@@ -78,6 +87,8 @@ DateTimePage::DateTimePage(QWidget* parent)
     manual->addWidget(plainLabel("20", manualGroup));
     for (std::size_t i = 0; i < lists.size(); ++i) {
         dateTime_[i] = numberList(manualGroup, lists[i]);
+        dateTime_[i]->setAccessibleName(kDateTimeListNames[i]);
+        dateTime_[i]->view()->setAccessibleName(kDateTimeListNames[i]);
         manual->addWidget(dateTime_[i]);
         if (after[i][0] != '\0') {
             manual->addWidget(plainLabel(after[i], manualGroup));
@@ -89,10 +100,11 @@ DateTimePage::DateTimePage(QWidget* parent)
     manualOk_->setParent(manualGroup);
     manual->addWidget(manualOk_);
 
-    auto* pcGroup = new QGroupBox("PC current date time setting", this);
+    auto* pcGroup = new QGroupBox("PC &current date time setting", this);
     auto* pc = new QHBoxLayout(pcGroup);
     pcClock_->setParent(pcGroup);
     pcClock_->setReadOnly(true);
+    pcClock_->setAccessibleName("PC current date time");
     pcClock_->setAlignment(Qt::AlignCenter);
     pcClock_->setMinimumWidth(
         pcClock_->fontMetrics().horizontalAdvance("2037-12-31      23:59:59") +
@@ -107,6 +119,11 @@ DateTimePage::DateTimePage(QWidget* parent)
     layout->addWidget(manualGroup);
     layout->addWidget(pcGroup);
 
+    setReadingOrder({format_, zone_, dateTime_[0], dateTime_[1], dateTime_[2], dateTime_[3],
+                     dateTime_[4], dateTime_[5], manualOk_, pcClock_, pcClockOk_});
+    describeButton(manualOk_, "Send this date and time to the marked cameras");
+    describeButton(pcClockOk_, "Send this PC's date and time to the marked cameras");
+
     connect(manualOk_, &QPushButton::clicked, this, &DateTimePage::onManualOk);
     connect(pcClockOk_, &QPushButton::clicked, this, &DateTimePage::onPcClockOk);
 }
@@ -119,6 +136,8 @@ void DateTimePage::refreshGrid() {
     settleAnswers();
     nextRow_ = 1;
     const int topRow = grid_->TopRow();
+    // The rewrite moves the cursor over every cell; it goes back where the keyboard left it.
+    const int cursorRow = grid_->Row();
     const auto records = table_->liveRecords();
     for (int index = 0; index < static_cast<int>(records.size()); ++index) {
         if (table_->stopRequested == 1) {
@@ -151,6 +170,7 @@ void DateTimePage::refreshGrid() {
         }
     });
     placeScrollBar(topRow);
+    grid_->setRow(std::clamp(cursorRow, 1, grid_->Rows() - 1));
     grid_->setRedraw(true);
     pcClock_->setText(pcClockText(clock_()));
 }
@@ -180,6 +200,14 @@ void DateTimePage::settleAnswers() {
 // The mark and the table index stand at the right of their cells.
 int DateTimePage::cellAlignment(int column) const {
     return column == kMarkColumn || column == kIndexColumn ? kCellAlignRight : kCellAlignLeft;
+}
+
+// Space marks or unmarks the camera on the list's cursor row, as a click on it does: the way to
+// choose cameras without a mouse.
+void DateTimePage::onKeyPress(int& key) {
+    if (key == ' ') {
+        toggleMark(grid_->Row());
+    }
 }
 
 // A header click sorts (not on the mark or clock columns); a click on a camera toggles its mark.

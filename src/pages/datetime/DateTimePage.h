@@ -39,10 +39,10 @@ class DateTimePage final : public SettingsPage {
     void gridClick() override;
     int cellAlignment(int column) const override;
     void showEvent(QShowEvent* event) override;
-    // This page has no selected camera: releases, keys and double-clicks select nothing.
+    // This page has no selected camera: releases, arrow keys and double-clicks select nothing.
     void onMouseUp(int, int, int, int) override {}
     void onKeyUp(int&, int) override {}
-    void onKeyPress(int&) override {}
+    void onKeyPress(int& key) override;
     void openCameraPage() override {}
 
   private:

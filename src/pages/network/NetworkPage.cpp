@@ -45,28 +45,30 @@ NetworkPage::NetworkPage(QWidget* parent)
                     {"", 0}},
                    5000, parent),
       dhcp_(new QRadioButton("Obtain an IP address automatically", this)),
-      fixed_(new QRadioButton("Use the following IP address", this)),
+      fixed_(new QRadioButton("&Use the following IP address", this)),
       dnsAuto_(new QRadioButton("Obtain DNS server address automatically", this)),
-      dnsManual_(new QRadioButton("Use the following DNS server address", this)),
+      dnsManual_(new QRadioButton("Use the fo&llowing DNS server address", this)),
       port80_(new QRadioButton("80", this)),
       otherPort_(new QRadioButton(this)),
       ip_(new Ipv4Field(this)),
       mask_(new Ipv4Field(this)),
       gateway_(new Ipv4Field(this)),
-      portLabel_(plainLabel("HTTP port No.", this)),
+      portLabel_(plainLabel("&HTTP port No.", this)),
       portHint_(plainLabel("(1024 to 65535)", this)),
-      nameLabel_(plainLabel("Administrator name", this)),
-      passwordLabel_(plainLabel("Administrator password", this)),
+      nameLabel_(plainLabel("&Administrator name", this)),
+      passwordLabel_(plainLabel("Administrator pass&word", this)),
       portEdit_(new QLineEdit(this)),
-      reboot_(new QPushButton("Reboot", this)),
-      cancel_(new QPushButton("Cancel", this)) {
+      reboot_(new QPushButton("&Reboot", this)),
+      cancel_(new QPushButton("&Cancel", this)) {
     for (auto& field : dns_) {
         field = new Ipv4Field(this);
     }
     auto* name = new QLineEdit(this);
     auto* password = new QLineEdit(this);
-    auto* ok = new QPushButton("OK", this);
+    auto* ok = new QPushButton("&OK", this);
     setCredentialControls(name, password, ok, kMinCredentialLength);
+    nameLabel_->setBuddy(name);
+    passwordLabel_->setBuddy(password);
     // Reboot follows OK; the values read here are written back when a camera is selected.
     for (QLineEdit* edit : {name, password}) {
         connect(edit, &QLineEdit::textChanged, this, [this] {
@@ -82,6 +84,7 @@ NetworkPage::NetworkPage(QWidget* parent)
     portEdit_->setValidator(
         new QRegularExpressionValidator(QRegularExpression("[0-9]*"), portEdit_));
     buildForm();
+    nameForKeyboard();
 
     connect(dhcp_, &QRadioButton::clicked, this, &NetworkPage::applyDhcpRule);
     connect(fixed_, &QRadioButton::clicked, this, &NetworkPage::applyFixedRule);
@@ -121,18 +124,18 @@ void NetworkPage::buildForm() {
         layout->setColumnStretch(0, 1);
         return frame;
     };
-    const char* addressNames[] = {"IP address", "Subnet mask", "Default gateway"};
+    const char* addressNames[] = {"&IP address", "Subnet &mask", "Default &gateway"};
     Ipv4Field* addressFields[] = {ip_, mask_, gateway_};
     std::vector<std::pair<QLabel*, Ipv4Field*>> addressRows;
     for (std::size_t i = 0; i < addressLabels_.size(); ++i) {
-        addressLabels_[i] = plainLabel(addressNames[i], this);
+        addressLabels_[i] = buddyLabel(addressNames[i], addressFields[i], this);
         addressRows.emplace_back(addressLabels_[i], addressFields[i]);
     }
-    const char* dnsNames[] = {"Primary DNS server address", "Secondary DNS server address",
-                              "Third DNS server address", "Fourth DNS server address"};
+    const char* dnsNames[] = {"Primary DNS ser&ver address", "S&econdary DNS server address",
+                              "&Third DNS server address", "Fourth DNS &server address"};
     std::vector<std::pair<QLabel*, Ipv4Field*>> dnsRows;
     for (std::size_t i = 0; i < kDnsServers; ++i) {
-        dnsLabels_[i] = plainLabel(dnsNames[i], this);
+        dnsLabels_[i] = buddyLabel(dnsNames[i], dns_[i], this);
         dnsRows.emplace_back(dnsLabels_[i], dns_[i]);
     }
 
@@ -178,6 +181,24 @@ void NetworkPage::buildForm() {
     layout->addLayout(columns);
     layout->addLayout(credentials);
     layout->addLayout(buttons);
+}
+
+// Names for screen readers where no label gives one, the keys that reach each control (the
+// mnemonics above, and the focus walk in reading order), and the buttons' tool tips.
+void NetworkPage::nameForKeyboard() {
+    otherPort_->setAccessibleName("Other HTTP port");
+    portEdit_->setAccessibleName("HTTP port No.");
+    // Alt+H goes to the port's field when another port is chosen, else to "80".
+    portLabel_->setBuddy(port80_);
+    connect(otherPort_, &QRadioButton::toggled, this, [this](bool other) {
+        portLabel_->setBuddy(other ? static_cast<QWidget*>(portEdit_) : port80_);
+    });
+    setReadingOrder({dhcp_, fixed_, ip_, mask_, gateway_, port80_, otherPort_, portEdit_, dnsAuto_,
+                     dnsManual_, dns_[0], dns_[1], dns_[2], dns_[3], adminName_, adminPassword_,
+                     reboot_, cancel_, okButton_});
+    describeButton(okButton_, "Send these settings to the selected camera");
+    describeButton(reboot_, "Restart the selected camera");
+    describeButton(cancel_, "Empty the form");
 }
 
 // ---- Radio rules ----

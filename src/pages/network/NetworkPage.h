@@ -76,6 +76,7 @@ class NetworkPage final : public SettingsPage {
 
   private:
     void buildForm();
+    void nameForKeyboard();
     void beginRefresh() override;
     void noteRecord(const CameraRecord& record, bool listed, const QString& selected) override;
     void writeCameraRow(int row, const CameraRecord& record) override;

@@ -37,13 +37,13 @@ PppoePage::PppoePage(QWidget* parent)
       off_(new QRadioButton("Off", this)),
       on_(new QRadioButton("On", this)),
       dnsAuto_(new QRadioButton("Obtain DNS server address automatically", this)),
-      dnsManual_(new QRadioButton("Use the following DNS server address", this)),
+      dnsManual_(new QRadioButton("Use the fo&llowing DNS server address", this)),
       userId_(new QLineEdit(this)),
       pppoePassword_(new QLineEdit(this)),
       retyped_(new QLineEdit(this)),
       primaryDns_(new Ipv4Field(this)),
       secondaryDns_(new Ipv4Field(this)),
-      cancel_(new QPushButton("Cancel", this)) {
+      cancel_(new QPushButton("&Cancel", this)) {
     for (QLineEdit* edit : {userId_, pppoePassword_, retyped_}) {
         // Bounded so that the encoded account always fits a pending request.
         edit->setMaxLength(kMaxPppoeAccountLength);
@@ -53,7 +53,7 @@ PppoePage::PppoePage(QWidget* parent)
     retyped_->setEchoMode(QLineEdit::Password);
     auto* name = new QLineEdit(this);
     auto* password = new QLineEdit(this);
-    auto* ok = new QPushButton("OK", this);
+    auto* ok = new QPushButton("&OK", this);
     setCredentialControls(name, password, ok, kMinPppoeCredentialLength);
     buildForm();
 
@@ -84,10 +84,10 @@ void PppoePage::buildForm() {
     auto* dns = new QGridLayout(dnsFrame);
     dns->addWidget(dnsAuto_, 0, 0, 1, 3);
     dns->addWidget(dnsManual_, 1, 0, 1, 3);
-    const char* dnsNames[] = {"Primary DNS server address", "Secondary DNS server address"};
+    const char* dnsNames[] = {"Primary DNS ser&ver address", "S&econdary DNS server address"};
     Ipv4Field* dnsFields[] = {primaryDns_, secondaryDns_};
     for (int i = 0; i < 2; ++i) {
-        dnsLabels_[i] = plainLabel(dnsNames[i], dnsFrame);
+        dnsLabels_[i] = buddyLabel(dnsNames[i], dnsFields[i], dnsFrame);
         dns->addWidget(dnsLabels_[i], i + 2, 0);
         dns->addWidget(dnsFields[i], i + 2, 1);
     }
@@ -95,10 +95,10 @@ void PppoePage::buildForm() {
 
     auto* settingsFrame = sunkenFrame(this);
     auto* settings = new QGridLayout(settingsFrame);
-    const char* accountNames[] = {"User ID", "Password", "Re-type password"};
+    const char* accountNames[] = {"&User ID", "Pa&ssword", "&Re-type password"};
     QLineEdit* accountEdits[] = {userId_, pppoePassword_, retyped_};
     for (int i = 0; i < 3; ++i) {
-        accountLabels_[i] = plainLabel(accountNames[i], settingsFrame);
+        accountLabels_[i] = buddyLabel(accountNames[i], accountEdits[i], settingsFrame);
         accountEdits[i]->setMaximumWidth(fieldWidth);
         settings->addWidget(accountLabels_[i], i, 0);
         settings->addWidget(accountEdits[i], i, 1);
@@ -109,9 +109,9 @@ void PppoePage::buildForm() {
     auto* credentials = new QGridLayout;
     adminName_->setMaximumWidth(fieldWidth);
     adminPassword_->setMaximumWidth(fieldWidth);
-    credentials->addWidget(plainLabel("Administrator name", this), 0, 0);
+    credentials->addWidget(buddyLabel("&Administrator name", adminName_, this), 0, 0);
     credentials->addWidget(adminName_, 0, 1);
-    credentials->addWidget(plainLabel("Administrator password", this), 1, 0);
+    credentials->addWidget(buddyLabel("Administrator pass&word", adminPassword_, this), 1, 0);
     credentials->addWidget(adminPassword_, 1, 1);
     credentials->setColumnStretch(2, 1);
     auto* buttons = new QHBoxLayout;
@@ -124,6 +124,13 @@ void PppoePage::buildForm() {
     layout->addWidget(settingsFrame);
     layout->addLayout(credentials);
     layout->addLayout(buttons);
+
+    // "Off" and "On" have no letter of their own (Alt+O presses OK, N and F belong to the
+    // window): the focus walk reaches them first after the list, and the arrow keys choose.
+    setReadingOrder({off_, on_, userId_, pppoePassword_, retyped_, dnsAuto_, dnsManual_,
+                     primaryDns_, secondaryDns_, adminName_, adminPassword_, okButton_, cancel_});
+    describeButton(okButton_, "Send these PPPoE settings to the selected camera");
+    describeButton(cancel_, "Turn PPPoE off in the form and empty it");
 }
 
 // ---- Listing ----

@@ -1,0 +1,232 @@
+#!/usr/bin/env python3
+"""The window as a screen reader meets it, through the desktop's accessibility bus (AT-SPI):
+five simulated cameras, the window on a virtual display with its accessibility switched on, all
+inside a private network namespace with a session bus of its own.
+
+(a) On each of the four pages every input control (edit, list, grid, radio button, check box,
+    button, ...) has a name.
+(b) One camera's HTTP port is changed by the accessibility interface alone: its row is found
+    and clicked where the bus says it is, the fields are found by their names and filled, OK is
+    pressed through its action, and the result box's text is read. The simulator's next reply
+    must carry the new port."""
+
+import argparse
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from harness import SKIP, Simulator, check, discover_json, reexec_in_namespace  # noqa: E402
+
+BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+CAMERAS = 5
+NEW_PORT = "8081"
+
+
+def parse():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--sim", required=True)
+    parser.add_argument("--cli", required=True)
+    parser.add_argument("--window", required=True)
+    parser.add_argument("--netns", required=True)
+    return parser.parse_args()
+
+
+def missing_tools():
+    missing = [tool for tool in ("dbus-run-session", "Xvfb") if shutil.which(tool) is None]
+    if not os.path.exists(BUS_LAUNCHER):
+        missing.append(BUS_LAUNCHER)
+    try:
+        import pyatspi  # noqa: F401
+    except ImportError:
+        missing.append("pyatspi (python3-pyatspi) for " + sys.executable)
+    return missing
+
+
+def enter_private_session(args):
+    """Runs this script again in a private network namespace, then under a session bus of its
+    own, where the accessibility bus is started on demand."""
+    reexec_in_namespace(args.netns)
+    if os.environ.get("PELMORA_A11Y_SESSION") == "1":
+        return
+    missing = missing_tools()
+    if missing:
+        print("skipped: not installed:", ", ".join(missing))
+        sys.exit(SKIP)
+    env = {**os.environ, "PELMORA_A11Y_SESSION": "1"}
+    result = subprocess.run(["dbus-run-session", "--", sys.executable] + sys.argv, env=env)
+    sys.exit(result.returncode)
+
+
+def start_display():
+    """Xvfb on the first free display number; returns the process and the DISPLAY value."""
+    read_end, write_end = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-screen", "0", "1280x900x24", "-nolisten", "tcp",
+                             "-displayfd", str(write_end)], pass_fds=(write_end,),
+                            stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as numbers:
+        number = numbers.readline().strip()
+    check(number != "", "Xvfb did not start")
+    return xvfb, ":" + number
+
+
+def wait_for(what, probe, timeout=20.0):
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        found = probe()
+        if found:
+            return found
+        time.sleep(0.1)
+    check(False, "timed out waiting for " + what)
+
+
+def main():
+    args = parse()
+    enter_private_session(args)
+    import pyatspi
+
+    inputs = {pyatspi.ROLE_TEXT, pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_ENTRY,
+              pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX, pyatspi.ROLE_TABLE,
+              pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_RADIO_BUTTON,
+              pyatspi.ROLE_CHECK_BOX, pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_SPIN_BUTTON,
+              pyatspi.ROLE_PAGE_TAB, pyatspi.ROLE_SLIDER}
+
+    def descendants(node):
+        for child in node:
+            if child is None:
+                continue
+            yield child
+            yield from descendants(child)
+
+    def showing(node):
+        return node.getState().contains(pyatspi.STATE_SHOWING)
+
+    def find(root, role, name=None, shown=True):
+        for node in descendants(root):
+            if node.getRole() == role and (name is None or node.name == name) and \
+                    (not shown or showing(node)):
+                return node
+        return None
+
+    def do_action(node, *names):
+        action = node.queryAction()
+        for i in range(action.nActions):
+            if action.getName(i) in names:
+                action.doAction(i)
+                return
+        check(False, f"{node.name!r} offers none of {names}")
+
+    def set_text(node, text):
+        node.queryEditableText().setTextContents(text)
+        wait_for(f"{node.name!r} to read {text!r}",
+                 lambda: node.queryText().getText(0, -1) == text, timeout=5)
+
+    def click(node):
+        box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2,
+                                            pyatspi.MOUSE_B1C)
+
+    xvfb, display = start_display()
+    config = tempfile.mkdtemp()
+    window = None
+    try:
+        with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras",
+                       str(CAMERAS)) as sim:
+            target = ["--target", f"127.0.0.1:{sim.port}"]
+            env = {**os.environ, "DISPLAY": display, "QT_QPA_PLATFORM": "xcb",
+                   "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1",
+                   "XDG_CONFIG_HOME": config}
+            window = subprocess.Popen([args.window, *target], env=env)
+
+            def application():
+                desktop = pyatspi.Registry.getDesktop(0)
+                for app in desktop:
+                    if app is not None and app.name == "pelmora" and app.childCount > 0:
+                        return app
+                return None
+
+            app = wait_for("the window on the accessibility bus", application)
+            mac = sorted(c["mac"] for c in discover_json(args.cli, "--wait", "0.5", *target))[0]
+
+            def camera_cell():
+                grid = find(app, pyatspi.ROLE_TABLE)
+                return grid and find(grid, pyatspi.ROLE_TABLE_CELL, mac)
+
+            wait_for("the cameras in the list", camera_cell)
+
+            # (a) Every input control of every page has a name.
+            seen = {}
+            grids_shown = []
+            for title in ("Network", "Bandwidth control", "Date time", "PPPoE"):
+                tab = find(app, pyatspi.ROLE_PAGE_TAB, title)
+                check(tab is not None, f"no tab {title!r}")
+                do_action(tab, "Press", "press", "click")
+                # Each page has a grid of its own: the page is up once a new one shows.
+                grid = wait_for(f"the {title} page", lambda: (
+                    lambda shown: shown if shown and shown.path not in grids_shown else None)(
+                        find(app, pyatspi.ROLE_TABLE)))
+                grids_shown.append(grid.path)
+                for node in descendants(app):
+                    if node.getRole() in inputs and showing(node):
+                        seen[node.path] = (title, node.getRoleName(), node.name)
+            unnamed = sorted(v for v in seen.values() if not v[2])
+            print(f"input controls: {len(seen)}, unnamed: {len(unnamed)}")
+            check(not unnamed, f"controls without a name: {unnamed}")
+            grids = {v[2] for v in seen.values() if v[1] == "table"}
+            check(grids == {"Cameras"}, f"the grids are called {grids}")
+
+            # (b) The first camera's HTTP port, changed through the bus alone.
+            do_action(find(app, pyatspi.ROLE_PAGE_TAB, "Network"), "Press", "press", "click")
+            cell = wait_for("the camera's row", camera_cell)
+            click(cell)
+            address = find(app, pyatspi.ROLE_PANEL, "IP address")
+            check(address is not None, "no address field named 'IP address'")
+            first_octet = find(address, pyatspi.ROLE_TEXT, "octet 1 of 4", shown=False)
+            check(first_octet is not None, "the address field has no box 'octet 1 of 4'")
+            wait_for("the selected camera's address in the form",
+                     lambda: first_octet.queryText().getText(0, -1) != "")
+            do_action(find(app, pyatspi.ROLE_RADIO_BUTTON, "Other HTTP port"), "Toggle",
+                      "toggle", "Press", "press")
+            port = find(app, pyatspi.ROLE_TEXT, "HTTP port No.")
+            wait_for("the port field to open",
+                     lambda: port.getState().contains(pyatspi.STATE_ENABLED), timeout=5)
+            set_text(port, NEW_PORT)
+            set_text(find(app, pyatspi.ROLE_TEXT, "Administrator name"), "admin")
+            set_text(find(app, pyatspi.ROLE_PASSWORD_TEXT, "Administrator password"),
+                     "password")
+            ok = find(app, pyatspi.ROLE_PUSH_BUTTON, "OK")
+            wait_for("OK to be enabled", lambda: ok.getState().contains(pyatspi.STATE_ENABLED),
+                     timeout=5)
+            do_action(ok, "Press", "press")
+
+            def result_box():
+                for node in descendants(app):
+                    if node.getRole() == pyatspi.ROLE_ALERT and node.name == "Information":
+                        return node
+                return None
+
+            box = wait_for("the result box", result_box, timeout=15)
+            texts = [n.name for n in descendants(box) if n.getRole() == pyatspi.ROLE_LABEL]
+            check("Setting OK" in texts, f"the result box reads {texts}")
+            do_action(find(box, pyatspi.ROLE_PUSH_BUTTON, "OK"), "Press", "press")
+
+            camera = {c["mac"]: c for c in discover_json(args.cli, "--wait", "0.5",
+                                                         *target)}[mac]
+            check(camera["webPort"] == int(NEW_PORT),
+                  f"the camera now reports port {camera['webPort']}")
+            print("HTTP port changed through the accessibility bus; the camera reports",
+                  camera["webPort"])
+    finally:
+        if window is not None:
+            window.terminate()
+            window.wait(timeout=10)
+        xvfb.terminate()
+        xvfb.wait(timeout=10)
+        shutil.rmtree(config, ignore_errors=True)
+
+
+main()
