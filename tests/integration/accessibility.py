@@ -56,8 +56,15 @@ def enter_private_session(args):
     if missing:
         print("skipped: not installed:", ", ".join(missing))
         sys.exit(SKIP)
-    env = {**os.environ, "PELMORA_A11Y_SESSION": "1"}
-    result = subprocess.run(["dbus-run-session", "--", sys.executable] + sys.argv, env=env)
+    # The display comes first: the accessibility registry, started by the bus on demand, clicks
+    # through it and must find it in its environment.
+    xvfb, display = start_display()
+    try:
+        env = {**os.environ, "PELMORA_A11Y_SESSION": "1", "DISPLAY": display}
+        result = subprocess.run(["dbus-run-session", "--", sys.executable] + sys.argv, env=env)
+    finally:
+        xvfb.terminate()
+        xvfb.wait(timeout=10)
     sys.exit(result.returncode)
 
 
@@ -121,6 +128,15 @@ def main():
         check(False, f"{node.name!r} offers none of {names}")
 
     def set_text(node, text):
+        if node.getRole() == pyatspi.ROLE_PASSWORD_TEXT:
+            # A password field takes no text from the bus; it is typed into, as a person does.
+            node.queryComponent().grabFocus()
+            wait_for(f"{node.name!r} to take the focus",
+                     lambda: node.getState().contains(pyatspi.STATE_FOCUSED), timeout=5)
+            # It does not read back either: OK coming on below shows it took the characters.
+            for character in text:
+                pyatspi.Registry.generateKeyboardEvent(ord(character), None, pyatspi.KEY_SYM)
+            return
         node.queryEditableText().setTextContents(text)
         wait_for(f"{node.name!r} to read {text!r}",
                  lambda: node.queryText().getText(0, -1) == text, timeout=5)
@@ -130,7 +146,7 @@ def main():
         pyatspi.Registry.generateMouseEvent(box.x + box.width // 2, box.y + box.height // 2,
                                             pyatspi.MOUSE_B1C)
 
-    xvfb, display = start_display()
+    display = os.environ["DISPLAY"]
     config = tempfile.mkdtemp()
     window = None
     try:
@@ -224,8 +240,6 @@ def main():
         if window is not None:
             window.terminate()
             window.wait(timeout=10)
-        xvfb.terminate()
-        xvfb.wait(timeout=10)
         shutil.rmtree(config, ignore_errors=True)
 
 
