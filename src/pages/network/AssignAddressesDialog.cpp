@@ -113,6 +113,10 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
     for (QPushButton* button : {apply_, stop_, retry_, save_}) {
         buttons->addButton(button, QDialogButtonBox::ActionRole);
     }
+    describeButton(apply_, "Send the plan to its cameras, one at a time");
+    describeButton(stop_, "Stop before the next camera");
+    describeButton(retry_, "Send the plan again to the cameras that failed");
+    describeButton(save_, "Save the plan as CSV for pelmora-cli apply-plan");
     // Enter in an address field must not apply, save or close the dialog.
     noEnterButtons(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
