@@ -4,10 +4,11 @@
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QStringList>
 #include <QStyle>
 #include <QTextDocument>
-#include <QStringList>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -513,6 +514,34 @@ void Grid::keyReleaseEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void Grid::paintEvent(QPaintEvent* event) {
+    QTableWidget::paintEvent(event);
+    if (!hasFocus() || row_ < 1 || row_ >= Rows() || columnCount() == 0) {
+        return;
+    }
+    const QRect first = visualRect(model()->index(row_ - 1, 0));
+    const QRect last = visualRect(model()->index(row_ - 1, columnCount() - 1));
+    if (!first.isValid()) {
+        return;
+    }
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    const QRect frame(first.left(), first.top(),
+                      std::min(last.right(), viewport()->width() - 1) - first.left() + 1,
+                      first.height());
+    painter.drawRect(QRectF(frame).adjusted(1, 1, -1, -1));
+}
+
+void Grid::focusInEvent(QFocusEvent* event) {
+    QTableWidget::focusInEvent(event);
+    viewport()->update();
+}
+
+void Grid::focusOutEvent(QFocusEvent* event) {
+    QTableWidget::focusOutEvent(event);
+    viewport()->update();
+}
+
 void Grid::wheelEvent(QWheelEvent* event) {
     // The wheel belongs to the page, which moves TopRow by one row per notch; the grid does not
     // scroll by itself, or the two would fight over the position.
@@ -626,6 +655,9 @@ void Grid::syncSelection() {
     const QModelIndex cursor = row_ > 0 ? model()->index(row_ - 1, col_) : QModelIndex();
     if (selectionModel()->currentIndex() != cursor) {
         selectionModel()->setCurrentIndex(cursor, QItemSelectionModel::NoUpdate);
+        if (hasFocus()) {
+            viewport()->update();  // the cursor row's frame moves with it
+        }
     }
     int lo = 1;
     int hi = 0;

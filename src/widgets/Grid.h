@@ -98,6 +98,11 @@ class Grid : public QTableWidget {
     void keyReleaseEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // While the grid has the keyboard, the cursor row is framed in the highlight colour: the row
+    // that Up and Down move from, visible also when no camera is selected.
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     void pressAt(QMouseEvent* event, QPoint gridPos);
