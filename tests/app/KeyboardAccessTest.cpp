@@ -13,10 +13,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMap>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "../engine/PeerSocket.h"
 #include "app/MainDialog.h"
@@ -243,6 +245,20 @@ TEST_F(KeyboardAccessTest, aCamerasAddressChangesFromTheKeyboardAlone) {
     EXPECT_EQ(camera.receive(2s), buildNetworkRequest(test::macOf(1), "admin", "password", sent));
     EXPECT_TRUE(messages.calls().empty()) << "no check refused the form";
     std::printf("keystrokes to change one camera's address: %d\n", keystrokes);
+
+    // The list's menu (copy, a free address, several addresses) opens from the keyboard too.
+    QStringList menu;
+    QTimer::singleShot(0, [&menu] {
+        if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : popup->actions()) {
+                menu << action->text();
+            }
+            popup->close();
+        }
+    });
+    page->grid()->setFocus();
+    QTest::keyClick(page->grid(), Qt::Key_Menu);
+    EXPECT_TRUE(menu.contains("&Copy")) << menu.join(", ").toStdString();
 }
 
 // A 16-point system font: on every page each label, button and field still shows its whole

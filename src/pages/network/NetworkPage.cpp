@@ -784,6 +784,16 @@ bool NetworkPage::gridKeyDown(const QKeyEvent& key) {
         grid_->setColSel(kWholeRow);
         return true;
     }
+    // The menu key or Shift+F10 opens the list's menu at the keyboard's row, as a right-click
+    // on that row does.
+    if (key.key() == Qt::Key_Menu ||
+        (key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier)) {
+        const QRect cell = grid_->visualRect(grid_->model()->index(grid_->Row() - 1, 0));
+        const QPoint at = grid_->viewport()->mapTo(this, cell.center());
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, mapToGlobal(at));
+        contextMenuEvent(&menuEvent);
+        return true;
+    }
     if (key.key() == Qt::Key_Escape) {
         return true;
     }
