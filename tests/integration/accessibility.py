@@ -4,7 +4,7 @@ five simulated cameras, the window on a virtual display with its accessibility s
 inside a private network namespace with a session bus of its own.
 
 (a) On each of the four pages every input control (edit, list, grid, radio button, check box,
-    button, ...) has a name.
+    button, ...) has a name, and the status bar reads the count of cameras.
 (b) One camera's HTTP port is changed by the accessibility interface alone: its row is found
     and clicked where the bus says it is, the fields are found by their names and filled, OK is
     pressed through its action, and the result box's text is read. The simulator's next reply
@@ -194,6 +194,11 @@ def main():
             check(not unnamed, f"controls without a name: {unnamed}")
             grids = {v[2] for v in seen.values() if v[1] == "table"}
             check(grids == {"Cameras"}, f"the grids are called {grids}")
+            # The status bar is found by its name and read by its labels' text.
+            status = find(app, pyatspi.ROLE_STATUS_BAR, "Status")
+            check(status is not None, "no status bar named 'Status'")
+            counted = [n.name for n in descendants(status)]
+            check(f"{CAMERAS} cameras" in counted, f"the status bar reads {counted}")
 
             # (b) The first camera's HTTP port, changed through the bus alone.
             do_action(find(app, pyatspi.ROLE_PAGE_TAB, "Network"), "Press", "press", "click")
