@@ -1,6 +1,7 @@
 // The IPv4 address field: reading and writing addresses, and what typing into it does.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -53,6 +54,8 @@ TEST(Ipv4FieldTest, typingFillsTheOctets) {
     } cases[] = {
         {"dots move to the next box", "10.1.2.3", {10, 1, 2, 3}, false},
         {"three digits move to the next box", "192168001010", {192, 168, 1, 10}, false},
+        {"a dot after three digits moves no further", "192.168.0.20", {192, 168, 0, 20}, false},
+        {"a whole mask typed with its dots", "255.255.255.0", {255, 255, 255, 0}, false},
         {"a value over 255 is refused", "256", {25, 0, 0, 0}, false},
         {"a fourth digit in the last box is refused", "1.2.3.1234", {1, 2, 3, 123}, false},
         {"a dot in an empty box is ignored", ".7", {7, 0, 0, 0}, false},
@@ -81,6 +84,15 @@ TEST(Ipv4FieldTest, changedIsEmittedForUserEditsOnly) {
     field.setFocus();
     type(field, "12");
     EXPECT_EQ(changed.count(), 2);
+
+    // Text put in through the accessibility interface, as a screen reader's user does, is an
+    // edit too; the box is announced as its octet.
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(field.octetBox(1));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(QAccessible::Name), "octet 2 of 4");
+    box->editableTextInterface()->replaceText(0, 0, "7");
+    EXPECT_EQ(field.octet(1), 7);
+    EXPECT_EQ(changed.count(), 3);
 }
 
 TEST(Ipv4FieldTest, backspaceAtTheStartOfABoxGoesBackToThePreviousOne) {
