@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QKeySequence>
 #include <QRadioButton>
 
 #include "widgets/Ipv4Field.h"
@@ -31,6 +32,10 @@ class RadioAccessible final : public QAccessibleWidget {
         if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) {
             QString name = radio()->text();
             return name.remove(QLatin1Char('&'));
+        }
+        // The key a screen reader names with the radio: its letter, "Alt+U".
+        if (t == QAccessible::Accelerator) {
+            return QKeySequence::mnemonic(radio()->text()).toString(QKeySequence::NativeText);
         }
         return QAccessibleWidget::text(t);
     }

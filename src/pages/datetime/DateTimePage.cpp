@@ -1,8 +1,8 @@
 #include "pages/datetime/DateTimePage.h"
 
+#include <QAbstractItemView>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QAbstractItemView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
