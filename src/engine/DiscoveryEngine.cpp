@@ -72,7 +72,8 @@ std::optional<FatalSocketError> DiscoveryEngine::stop() {
     running_ = false;
     // The receive thread never writes, so it ends at once whatever the output's state.
     const bool closed = receiver_.stop();
-    drainDiagnostics();
+    // Nothing more will be posted: the counts the rate limit still holds are written now.
+    diagnostics_.drainTo(diagnosticsFd_, true);
     if (!closed) {
         return FatalSocketError::CloseSocket;
     }

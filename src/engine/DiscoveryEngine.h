@@ -53,8 +53,9 @@ class DiscoveryEngine {
     void enquiryTick();
     void agingTick();
 
-    // The stop handshake, then a last try at the diagnostic lines; CloseSocket when closing
-    // the socket failed. Never waits on the output.
+    // The stop handshake, then a last try at the diagnostic lines, with the counts of any
+    // held back by the rate limit; CloseSocket when closing the socket failed. Never waits on
+    // the output.
     std::optional<FatalSocketError> stop();
 
     // Writes the queued diagnostic lines as far as the output takes them without blocking.
