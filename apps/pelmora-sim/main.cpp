@@ -61,12 +61,16 @@ int main(int argc, char** argv) {
     app.footer(
         "Setting requests: one that carries IDPASS: must hold Base64 of NAME:PASSWORD; one "
         "without it is accepted only when it sets nothing but the date and time. SETBAND: must "
-        "be one of the camera's own bandwidth values. A refused request changes nothing.");
+        "be one of the camera's own bandwidth values. A refused request changes nothing.\n\n"
+        "Fault modes (--garbage, --flood, --stray-acks) send to the sender of the latest "
+        "discovery enquiry, never anywhere else, from the first enquiry on, paced at RATE "
+        "datagrams a second each, for --duration seconds.");
     app.set_version_flag("--version", "pelmora-sim " PELMORA_VERSION, "Print the version and exit");
     app.option_defaults()->always_capture_default();
-    app.add_option("--cameras", fleetOptions.cameraCount, "Number of simulated cameras (1 to 1024)")
+    app.add_option("--cameras", fleetOptions.cameraCount,
+                   "Number of simulated cameras (1 to 1024; 0 with a fault mode: only the faults)")
         ->type_name("N")
-        ->check(CLI::Range(1, kMaxCameras).description(""));
+        ->check(CLI::Range(0, kMaxCameras).description(""));
     app.add_option("--bind", serverOptions.bindAddress, "IPv4 address to bind the socket to")
         ->type_name("ADDRESS")
         ->check(CLI::ValidIPV4.description(""));
@@ -125,14 +129,49 @@ int main(int argc, char** argv) {
         ->type_name("IP/MASK[/GATEWAY]")
         ->default_str("")
         ->check(CLI::Validator(checkAddressing, ""));
-    app.add_option("--seed", serverOptions.seed, "Seed of the random reply delays of --jitter-ms")
+    app.add_option("--seed", serverOptions.seed,
+                   "Seed of the random reply delays of --jitter-ms and of the fault traffic")
         ->type_name("N");
+
+    // Fault modes: what a hostile LAN sends unasked.
+    auto& faults = serverOptions.faults;
+    const auto rate = CLI::Range(0, kMaxFaultRate).description("");
+    app.add_option("--garbage", faults.garbageRate,
+                   "Fault mode: RATE random datagrams a second, 1 to 1500 bytes "
+                   "long, one in four beginning like a real information reply")
+        ->type_name("RATE")
+        ->check(rate);
+    app.add_option("--flood", faults.floodRate,
+                   "Fault mode: RATE valid information replies a second, each from "
+                   "a MAC drawn at random from --flood-macs distinct ones")
+        ->type_name("RATE")
+        ->check(rate);
+    app.add_option("--flood-macs", faults.floodMacs,
+                   "Distinct MACs of the flood and of the stray acknowledgements: the MAC prefix, "
+                   "then 80:00:00 upwards (1 to 1000000)")
+        ->type_name("N")
+        ->check(CLI::Range(1, kMaxFloodMacs).description(""));
+    app.add_option("--stray-acks", faults.strayAckRate,
+                   "Fault mode: RATE acknowledgements and refusals a second for flood MACs, "
+                   "which have no request outstanding, half of them with a message text")
+        ->type_name("RATE")
+        ->check(rate);
+    app.add_option("--duration", faults.durationSeconds,
+                   "Seconds the fault modes last, counted from the first discovery enquiry; they "
+                   "then stop by themselves and one line, \"pelmora-sim faults over after S s: "
+                   "...\", says what was sent (0.1 to 86400)")
+        ->type_name("S")
+        ->check(CLI::Range(0.1, 86400.0).description(""));
 
     try {
         app.parse(argc, argv);
         if (fleetOptions.silentCameras + fleetOptions.refusingCameras > fleetOptions.cameraCount) {
             throw CLI::ValidationError(
                 "--silent-settings and --refusing-cameras together exceed --cameras");
+        }
+        if (fleetOptions.cameraCount == 0 && faults.garbageRate == 0 && faults.floodRate == 0 &&
+            faults.strayAckRate == 0) {
+            throw CLI::ValidationError("--cameras 0 needs a fault mode");
         }
         if (addresses.size() > static_cast<std::size_t>(fleetOptions.cameraCount)) {
             throw CLI::ValidationError("--address given more often than there are --cameras");
@@ -141,6 +180,8 @@ int main(int argc, char** argv) {
         const int status = app.exit(error);
         return status == 0 ? 0 : kUsageError;
     }
+    faults.macPrefix = fleetOptions.macPrefix;
+    faults.seed = serverOptions.seed;
     fleetOptions.policy.refuseMessage = refuseMessage;
     for (const auto& text : addresses) {
         fleetOptions.addresses.push_back(*parseFixedAddressing(text));

@@ -9,7 +9,7 @@
 namespace pelmora::sim {
 
 CameraFleet::CameraFleet(const FleetOptions& options) : policy_(options.policy) {
-    const int count = std::clamp(options.cameraCount, 1, kMaxCameras);
+    const int count = std::clamp(options.cameraCount, 0, kMaxCameras);
     cameras_.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         SimCamera camera = makeCamera(i, options.macPrefix);

@@ -16,7 +16,7 @@
 namespace pelmora::sim {
 
 struct FleetOptions {
-    int cameraCount = 8;  // 1 to kMaxCameras
+    int cameraCount = 8;  // 0 to kMaxCameras (0: only fault traffic)
     std::string macPrefix{kDefaultMacPrefix};
     int silentCameras = 0;    // the first K cameras never answer setting requests
     int refusingCameras = 0;  // the last K cameras refuse every setting request

@@ -9,6 +9,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <iostream>
 
 #include "protocol/Dispatch.h"
 #include "simulator/SimClock.h"
@@ -21,6 +22,9 @@ constexpr std::size_t kDelayedCapacity = 65536;
 // Datagrams taken per wake-up before timers get their turn again.
 constexpr int kReceiveBatch = 64;
 constexpr std::size_t kBurstBatch = 64;
+// Fault datagrams sent per turn of the loop, so that enquiries are still read in between; the
+// loop turns every millisecond while faults are due.
+constexpr std::size_t kFaultTurn = 256;
 
 std::string systemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -32,7 +36,9 @@ SimServer::SimServer(CameraFleet& fleet, ServerOptions options)
     : fleet_(fleet),
       options_(std::move(options)),
       delayed_(kDelayedCapacity),
-      random_(options_.seed) {}
+      random_(options_.seed),
+      faults_(options_.faults),
+      faultBatch_(kFaultTurn) {}
 
 SimServer::~SimServer() {
     if (socket_ >= 0) {
@@ -81,6 +87,11 @@ std::string SimServer::run(const volatile std::sig_atomic_t& stop, const sigset_
             wait.tv_nsec = static_cast<long>(ms % 1000 * 1'000'000);
             timeout = &wait;
         }
+        const bool faulting = faults_.started() && !faultsReported_;
+        if (faulting && (timeout == nullptr || wait.tv_sec > 0 || wait.tv_nsec > 1'000'000)) {
+            wait = {0, 1'000'000};
+            timeout = &wait;
+        }
         pollfd watch{socket_, POLLIN, 0};
         const int ready = ppoll(&watch, 1, timeout, waitMask);
         if (ready < 0) {
@@ -93,6 +104,9 @@ std::string SimServer::run(const volatile std::sig_atomic_t& stop, const sigset_
             receivePending();
         }
         sendDue();
+        if (faulting) {
+            sendFaults(currentSimTime().steadyMs);
+        }
     }
     return {};
 }
@@ -119,8 +133,13 @@ void SimServer::receivePending() {
 void SimServer::answer(const char* bytes, std::size_t length, const sockaddr_in& from) {
     const SimTime now = currentSimTime();
     const auto response = fleet_.respond(datagramText(bytes, length), now);
+    if (faults_.enabled() &&
+        std::string_view(bytes, length).find("ENQ:allinfo") != std::string_view::npos) {
+        faultTarget_ = from;
+        faults_.start(now.steadyMs);
+    }
     if (response.enquiry && options_.burst) {
-        sendBurst(response.datagrams, from);
+        sendBurst(response.datagrams.data(), response.datagrams.size(), from);
         return;
     }
     if (response.enquiry && options_.jitterMs > 0) {
@@ -141,12 +160,12 @@ void SimServer::sendOne(const std::string& bytes, const sockaddr_in& to) {
            sizeof to);
 }
 
-void SimServer::sendBurst(const std::vector<std::string>& datagrams, const sockaddr_in& to) {
+void SimServer::sendBurst(const std::string* datagrams, std::size_t count, const sockaddr_in& to) {
     std::array<iovec, kBurstBatch> parts{};
     std::array<mmsghdr, kBurstBatch> messages{};
     std::size_t next = 0;
-    while (next < datagrams.size()) {
-        const std::size_t batch = std::min(kBurstBatch, datagrams.size() - next);
+    while (next < count) {
+        const std::size_t batch = std::min(kBurstBatch, count - next);
         for (std::size_t i = 0; i < batch; ++i) {
             const auto& datagram = datagrams[next + i];
             parts[i] = {const_cast<char*>(datagram.data()), datagram.size()};
@@ -162,6 +181,24 @@ void SimServer::sendBurst(const std::vector<std::string>& datagrams, const socka
         }
         next += static_cast<std::size_t>(sent);
     }
+}
+
+void SimServer::sendFaults(std::int64_t nowMs) {
+    const std::size_t count = faults_.take(nowMs, faultBatch_.data(), faultBatch_.size());
+    // A full socket buffer loses the rest of this turn's datagrams, as a busy LAN would.
+    sendBurst(faultBatch_.data(), count, faultTarget_);
+    if (faults_.finished(nowMs)) {
+        reportFaultsOver();
+    }
+}
+
+// One line on standard output, so that a soak run knows when the faults ended.
+void SimServer::reportFaultsOver() {
+    faultsReported_ = true;
+    const auto& sent = faults_.sent();
+    std::cout << "pelmora-sim faults over after " << faults_.durationSeconds()
+              << " s: " << sent.garbage << " garbage, " << sent.flood << " flood, "
+              << sent.strayAcks << " stray acks sent" << std::endl;
 }
 
 void SimServer::sendDue() {

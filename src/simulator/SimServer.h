@@ -1,7 +1,8 @@
 #pragma once
 // The simulator's one UDP socket and its single-threaded loop: receive a datagram, let the fleet
 // answer it, send the answers to the datagram's sender (at once, after a random delay, or as one
-// sendmmsg burst). It never sends to any other address.
+// sendmmsg burst). It never sends to any other address: fault traffic, when switched on, goes to
+// the sender of the latest discovery enquiry, from the first one on.
 
 #include <signal.h>
 
@@ -13,6 +14,7 @@
 
 #include "protocol/Wire.h"
 #include "simulator/CameraFleet.h"
+#include "simulator/FaultTraffic.h"
 #include "simulator/TimerQueue.h"
 
 namespace pelmora::sim {
@@ -23,6 +25,7 @@ struct ServerOptions {
     int jitterMs = 0;                 // each reply to an enquiry waits a random 0 to jitterMs ms
     bool burst = false;  // replies to an enquiry go out back to back, in sendmmsg batches
     std::uint32_t seed = 1;
+    FaultOptions faults;
 };
 
 class SimServer {
@@ -46,8 +49,10 @@ class SimServer {
     void receivePending();
     void answer(const char* bytes, std::size_t length, const sockaddr_in& from);
     void sendOne(const std::string& bytes, const sockaddr_in& to);
-    void sendBurst(const std::vector<std::string>& datagrams, const sockaddr_in& to);
+    void sendBurst(const std::string* datagrams, std::size_t count, const sockaddr_in& to);
     void sendDue();
+    void sendFaults(std::int64_t nowMs);
+    void reportFaultsOver();
 
     CameraFleet& fleet_;
     ServerOptions options_;
@@ -55,6 +60,10 @@ class SimServer {
     std::uint16_t boundPort_ = 0;
     TimerQueue delayed_;
     std::mt19937 random_;
+    FaultTraffic faults_;
+    sockaddr_in faultTarget_{};
+    bool faultsReported_ = false;
+    std::vector<std::string> faultBatch_;
 };
 
 }  // namespace pelmora::sim

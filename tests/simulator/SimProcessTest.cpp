@@ -1,5 +1,5 @@
-// The simulator program end to end on 127.0.0.1: its ready line, its answers on the socket and
-// a clean exit on SIGTERM.
+// The simulator program end to end on 127.0.0.1: its ready line, its answers on the socket, its
+// fault traffic and a clean exit on SIGTERM.
 
 #include <arpa/inet.h>
 #include <poll.h>
@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <regex>
 #include <set>
 #include <string>
@@ -21,6 +23,8 @@
 #include "protocol/KeyReader.h"
 #include "protocol/SettingRequest.h"
 #include "protocol/Wire.h"
+#include "simulator/CameraFactory.h"
+#include "simulator/ReplyBuilder.h"
 
 extern char** environ;
 
@@ -52,8 +56,8 @@ class SimProcess {
         }
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
-        readyLine_ = readLine(out[0]);
-        close(out[0]);
+        out_ = out[0];
+        readyLine_ = readLine(out_, 5000);
     }
 
     ~SimProcess() {
@@ -61,9 +65,12 @@ class SimProcess {
             kill(pid_, SIGKILL);
             waitpid(pid_, nullptr, 0);
         }
+        close(out_);
     }
 
     const std::string& readyLine() const { return readyLine_; }
+    // The next line of standard output within `timeoutMs`, or what came of it.
+    std::string nextLine(int timeoutMs) { return readLine(out_, timeoutMs); }
 
     // Sends SIGTERM and returns the exit status, or −1 if the process did not exit normally.
     int terminate() {
@@ -75,17 +82,18 @@ class SimProcess {
     }
 
   private:
-    static std::string readLine(int fd) {
+    static std::string readLine(int fd, int timeoutMs) {
         std::string line;
         char c = 0;
         pollfd watch{fd, POLLIN, 0};
-        while (poll(&watch, 1, 5000) == 1 && read(fd, &c, 1) == 1 && c != '\n') {
+        while (poll(&watch, 1, timeoutMs) == 1 && read(fd, &c, 1) == 1 && c != '\n') {
             line += c;
         }
         return line;
     }
 
     pid_t pid_ = -1;
+    int out_ = -1;
     std::string readyLine_;
 };
 
@@ -179,6 +187,70 @@ TEST(SimProgram, acknowledgesASettingRequestToItsSender) {
                   SettingRequest(mac).credentials("op", "pw12").field("SETBAND:", "1.0").finish());
     const auto answer = client.receive();
     EXPECT_EQ(answer, std::string(1, kStx) + "ACK:" + mac + "\xFF\x03");
+    EXPECT_EQ(sim.terminate(), 0);
+}
+
+// The fault modes from the first enquiry: each kind at its rate, spread over the duration, of
+// the shapes promised, sent only to the enquirer, and then nothing more.
+TEST(SimProgram, sendsEachFaultKindAtItsRateToTheEnquirerUntilTheDurationEnds) {
+    SimProcess sim({"--cameras", "0", "--garbage", "400", "--flood", "400", "--flood-macs", "50",
+                    "--stray-acks", "200", "--duration", "2"});
+    const auto port = portOf(sim.readyLine());
+    ASSERT_NE(port, 0) << "ready line: " << sim.readyLine();
+    TestSocket client;
+    client.sendTo(port, buildEnquiry());
+
+    const std::string reply = buildInfoReply(makeCamera(0, kDefaultMacPrefix), 0);
+    const std::size_t macAt = reply.find("MAC:") + 4;
+    std::set<std::string> floodMacs;
+    int flood = 0, garbage = 0, garbageLikeReply = 0, garbageOversize = 0;
+    std::set<std::pair<char, bool>> ackShapes;  // ('A' or 'N', with text)
+    std::size_t longest = 0;
+    using Steady = std::chrono::steady_clock;
+    Steady::time_point first{}, last{};
+    for (;;) {
+        const auto datagram = client.receive(1500);
+        if (datagram.empty()) {
+            break;
+        }
+        last = Steady::now();
+        if (first == Steady::time_point{}) {
+            first = last;
+        }
+        const bool floodShape =
+            datagram.size() == reply.size() && datagram.compare(0, macAt, reply, 0, macAt) == 0 &&
+            datagram.compare(macAt + 17, std::string::npos, reply, macAt + 17) == 0;
+        const bool ackShape =
+            datagram.size() >= 24 && datagram[0] == kStx &&
+            (datagram.compare(1, 4, "ACK:") == 0 || datagram.compare(1, 4, "NAK:") == 0) &&
+            datagram[22] == '\xFF' && datagram.back() == kEtx;
+        if (floodShape) {
+            ++flood;
+            floodMacs.insert(datagram.substr(macAt, 17));
+        } else if (ackShape) {
+            ackShapes.insert({datagram[1], datagram.size() > 24});
+        } else {
+            ++garbage;
+            longest = std::max(longest, datagram.size());
+            garbageOversize += datagram.size() > kMaxDatagram;
+            garbageLikeReply += datagram.compare(0, 8, reply, 0, 8) == 0;
+        }
+    }
+    EXPECT_EQ(sim.nextLine(1000),
+              "pelmora-sim faults over after 2 s: 800 garbage, 800 flood, 400 stray acks sent");
+    // Loopback may lose a little to a busy machine, never gain.
+    EXPECT_GE(garbage, 720);
+    EXPECT_LE(garbage, 800);
+    EXPECT_GE(flood, 720);
+    EXPECT_LE(flood, 800);
+    EXPECT_GT(last - first, std::chrono::milliseconds(1600)) << "paced, not one burst";
+    EXPECT_EQ(floodMacs.size(), 50u);
+    EXPECT_EQ(*floodMacs.begin(), "02:50:4D:80:00:00");
+    EXPECT_EQ(ackShapes.size(), 4u) << "ACK and NAK, each with and without text";
+    EXPECT_LE(longest, 1500u);
+    EXPECT_GT(garbageOversize, 100) << "about 30% are longer than the tool accepts";
+    EXPECT_GT(garbageLikeReply, 80) << "about 25% begin like a reply";
+    EXPECT_TRUE(client.receive(300).empty()) << "nothing after the faults are over";
     EXPECT_EQ(sim.terminate(), 0);
 }
 
