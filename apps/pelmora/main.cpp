@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <cstdio>
 
+#include "app/CloseOnSignal.h"
+#include "app/EventLoopProbe.h"
 #include "app/MainDialog.h"
 #include "model/CalendarTime.h"
 
@@ -47,6 +49,10 @@ int main(int argc, char** argv) {
     }
     QObject::connect(&window, &pelmora::MainDialog::fatalError, &app, &QApplication::exit);
     QObject::connect(&window, &QDialog::finished, &app, [&app] { app.exit(0); });
+    const pelmora::CloseOnSignal closeOnSignal(&window);
+    // Soak runs only: the probe writes its figures when it goes, after the loop has ended.
+    const auto probe = pelmora::EventLoopProbe::fromEnvironment(
+        [&window] { return window.cameraCountLabel()->text().section(' ', 0, 0).toInt(); });
     window.show();
     return QApplication::exec();
 }
