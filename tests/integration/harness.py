@@ -2,6 +2,7 @@
 network namespaces for everything that broadcasts."""
 
 import argparse
+import errno
 import json
 import os
 import select
@@ -15,12 +16,15 @@ import time
 SKIP = 77
 
 
-def parse_programs(broadcasts=False):
+def parse_programs(broadcasts=False, window=False):
     """The programs under test from the command line. A test that broadcasts also gets the
-    namespace script and runs itself again inside a private namespace."""
+    namespace script and runs itself again inside a private namespace; one that runs the
+    window gets its program too."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--sim", required=True)
     parser.add_argument("--cli", required=True)
+    if window:
+        parser.add_argument("--window", required=True)
     if broadcasts:
         parser.add_argument("--netns", required=True)
     args = parser.parse_args()
@@ -107,16 +111,26 @@ class Capture:
 
     def payloads(self):
         """What has been seen since the last call."""
+        return [payload for _, payload in self.datagrams()]
+
+    def datagrams(self):
+        """(source port, payload) of each datagram seen since the last call."""
         seen = []
         while select.select([self.sock], [], [], 0.05)[0]:
-            frame = self.sock.recv(65535)
+            try:
+                frame = self.sock.recv(65535)
+            except OSError as error:
+                # The interface went down: said once, then the socket goes on.
+                if error.errno != errno.ENETDOWN:
+                    raise
+                continue
             if len(frame) < 14 + 20 or frame[12:14] != b"\x08\x00" or frame[14 + 9] != 17:
                 continue
             ip = frame[14:]
             udp = ip[(ip[0] & 0x0F) * 4:]
-            _, destination, length, _ = struct.unpack("!HHHH", udp[:8])
+            source, destination, length, _ = struct.unpack("!HHHH", udp[:8])
             if destination == self.port:
-                seen.append(bytes(udp[8:length]))
+                seen.append((source, bytes(udp[8:length])))
         return seen
 
     def close(self):
