@@ -50,6 +50,7 @@ def port_of(process):
 
 subprocess.run(["ip", "route", "del", "default"], check=False)
 holders = []
+programs = []
 config = tempfile.TemporaryDirectory()
 try:
     lan_a, enter_a = camera_lan("a", "10.77.1.1/24", "10.77.1.2/24")
@@ -62,6 +63,7 @@ try:
                                   stderr=subprocess.DEVNULL, text=True,
                                   env={**os.environ, "QT_QPA_PLATFORM": "offscreen",
                                        "XDG_CONFIG_HOME": config.name})
+        programs += [cli, window]
         ports = set()
         deadline = time.monotonic() + 15
         while time.monotonic() < deadline and len(ports) < 2:
@@ -101,9 +103,11 @@ try:
     capture_a.close()
     capture_b.close()
 finally:
-    for holder in holders:
-        holder.kill()
-        holder.wait()
+    # Nothing outlives a failed check: the window would keep this namespace alive.
+    for process in programs + holders:
+        if process.poll() is None:
+            process.kill()
+            process.wait()
     config.cleanup()
 
 check(status == 0, f"discover failed ({status}): {err}")
