@@ -81,7 +81,8 @@ std::optional<FatalSocketError> DiscoveryEngine::stop() {
 }
 
 void DiscoveryEngine::drainDiagnostics() {
-    diagnostics_.drainTo(diagnosticsFd_);
+    // Once stopped, nothing more is held back: any count still held goes out with the lines.
+    diagnostics_.drainTo(diagnosticsFd_, !running_);
 }
 
 void DiscoveryEngine::reportFatal(FatalSocketError error) {
