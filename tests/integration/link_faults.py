@@ -18,10 +18,11 @@ ENQUIRY = b"\x02ENQ:allinfo\xff\x03"
 args = parse_programs(broadcasts=True, window=True)
 
 
-def enquirers(capture, seen, deadline, wanted):
-    """Adds the source ports of enquiries seen on `capture` to `seen` until `wanted` ports
-    are in it or the deadline passes."""
-    while time.monotonic() < deadline and not wanted <= seen:
+def enquirers(capture, deadline, done):
+    """The source ports of the enquiries seen on `capture`, gathered until `done(ports)` holds
+    or the deadline passes."""
+    seen = set()
+    while time.monotonic() < deadline and not done(seen):
         seen.update(port for port, payload in capture.datagrams() if payload == ENQUIRY)
     return seen
 
@@ -33,21 +34,6 @@ def processor_seconds(process):
     return process.returncode, usage.ru_utime + usage.ru_stime
 
 
-def port_of(process):
-    """The local UDP port of `process`'s one socket, from its open descriptors."""
-    inodes = set()
-    for fd in os.listdir(f"/proc/{process.pid}/fd"):
-        target = os.readlink(f"/proc/{process.pid}/fd/{fd}")
-        if target.startswith("socket:["):
-            inodes.add(target[8:-1])
-    with open("/proc/net/udp") as table:
-        for line in table.readlines()[1:]:
-            fields = line.split()
-            if fields[9] in inodes:
-                return int(fields[1].split(":")[1], 16)
-    return None
-
-
 subprocess.run(["ip", "route", "del", "default"], check=False)
 holders = []
 programs = []
@@ -57,21 +43,21 @@ try:
     holders.append(lan_a)
     capture_a = Capture("tool-a")
     with Simulator(args.sim, "--cameras", "2", prefix=enter_a):
-        cli = subprocess.Popen([args.cli, "discover", "--json", "--wait", "30"],
-                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        # The window first (slow to start on a busy machine), then discover: the two are the
+        # only enquirers here, each known by its source port.
         window = subprocess.Popen([args.window], stdout=subprocess.PIPE,
                                   stderr=subprocess.DEVNULL, text=True,
                                   env={**os.environ, "QT_QPA_PLATFORM": "offscreen",
                                        "XDG_CONFIG_HOME": config.name})
-        programs += [cli, window]
-        ports = set()
-        deadline = time.monotonic() + 15
-        while time.monotonic() < deadline and len(ports) < 2:
-            ports = {p for p in (port_of(cli), port_of(window)) if p is not None}
-            time.sleep(0.05)
-        check(len(ports) == 2, "the window and discover did not both open their socket")
-        started = enquirers(capture_a, set(), time.monotonic() + 10, ports)
-        check(started >= ports, f"no first enquiry from each on tool-a: {started}")
+        programs.append(window)
+        ports = enquirers(capture_a, time.monotonic() + 40, lambda seen: len(seen) >= 1)
+        cli = subprocess.Popen([args.cli, "discover", "--json", "--wait", "30"],
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        programs.append(cli)
+        ports |= enquirers(capture_a, time.monotonic() + 10, lambda seen: len(ports | seen) >= 2)
+        check(len(ports) == 2 and cli.poll() is None and window.poll() is None,
+              f"not both running and enquiring on tool-a: ports {ports}, exit statuses "
+              f"{cli.poll()}, {window.poll()}")
 
         # Down for a whole enquiry period: each program's enquiries fail meanwhile.
         sh("ip", "link", "set", "tool-a", "down")
@@ -90,8 +76,8 @@ try:
         capture_b = Capture("tool-b")
         with Simulator(args.sim, "--cameras", "3", "--mac-prefix", "02:50:4E", prefix=enter_b):
             deadline = time.monotonic() + 12
-            resumed = enquirers(capture_a, set(), deadline, ports)
-            added = enquirers(capture_b, set(), deadline, ports)
+            resumed = enquirers(capture_a, deadline, lambda seen: seen >= ports)
+            added = enquirers(capture_b, deadline, lambda seen: seen >= ports)
             check(resumed >= ports, f"discovery did not resume on tool-a: {resumed} of {ports}")
             check(added >= ports, f"the new interface was not used: {added} of {ports}")
 
