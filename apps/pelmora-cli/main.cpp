@@ -64,5 +64,7 @@ int main(int argc, char** argv) {
     pelmora::addSetPppoeCommand(line);
     pelmora::addRebootCommand(line);
     pelmora::addSetTimeCommand(line);
+    pelmora::addHistoryCommand(line);
+    pelmora::addDiffCommand(line);
     return pelmora::finishStandardOutput(parseAndRun(app, line, argc, argv));
 }

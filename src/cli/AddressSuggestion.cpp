@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <chrono>
 
-#include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
 #include "engine/LocalInterfaces.h"
+#include "listing/CameraListing.h"
 #include "model/FixedText.h"
 
 namespace pelmora {

@@ -59,5 +59,8 @@ void addRebootCommand(CommandLine& line);
 void addSetTimeCommand(CommandLine& line);
 // "plan" and "apply-plan", registered beside set-network.
 void addPlanCommands(CommandLine& line);
+// "history": the change log read back; "diff": two lists of cameras compared.
+void addHistoryCommand(CommandLine& line);
+void addDiffCommand(CommandLine& line);
 
 }  // namespace pelmora

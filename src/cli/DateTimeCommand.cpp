@@ -1,9 +1,9 @@
 #include "cli/DateTimeCommand.h"
 
-#include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
 #include "cli/RequestWords.h"
 #include "cli/StandardStreams.h"
+#include "listing/CameraListing.h"
 
 namespace pelmora {
 namespace {

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
 #include "cli/StandardStreams.h"
 #include "engine/LocalInterfaces.h"
+#include "listing/CameraListing.h"
 
 namespace pelmora {
 

@@ -1,12 +1,23 @@
 #include "cli/HeadlessSession.h"
 
+#include <cstdio>
 #include <string>
+
+#include "changelog/StateDirectory.h"
 
 namespace pelmora {
 
 HeadlessSession::HeadlessSession(SendTarget target)
-    : engine_(table_, this, EngineOptions{target, STDERR_FILENO}), loop_(engine_) {
+    : journal_("pelmora-cli", ChangeLogFile(stateDirectory()),
+               // Either thread, once: the request goes out all the same.
+               [](const std::string& reason) {
+                   std::fprintf(stderr, "pelmora-cli: change log not written: %s\n",
+                                reason.c_str());
+               }),
+      engine_(table_, this, EngineOptions{target, STDERR_FILENO}),
+      loop_(engine_) {
     table_.setNotifier(this);
+    table_.setJournal(&journal_);
 }
 
 std::optional<int> HeadlessSession::start() {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "changelog/ChangeJournal.h"
 #include "engine/DiscoveryEngine.h"
 #include "engine/TickLoop.h"
 #include "model/CameraTable.h"
@@ -61,6 +62,8 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     void diagnosticsWaiting() override { loop_.wake(); }
 
   private:
+    // Before the table, which points to it: every setting request sent is recorded.
+    ChangeJournal journal_;
     CameraTable table_;
     DiscoveryEngine engine_;
     TickLoop loop_;

@@ -13,12 +13,12 @@
 #include <vector>
 
 #include "cli/AddressOption.h"
-#include "cli/CameraListing.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessSession.h"
 #include "cli/MacArgument.h"
 #include "cli/RequestWords.h"
 #include "cli/StandardStreams.h"
+#include "listing/CameraListing.h"
 #include "model/FixedText.h"
 #include "pages/SettingSender.h"
 #include "pages/network/NetworkRequest.h"

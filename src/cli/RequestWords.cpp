@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "cli/CameraListing.h"
+#include "listing/CameraListing.h"
 #include "protocol/Wire.h"
 
 namespace pelmora {

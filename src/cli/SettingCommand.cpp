@@ -1,8 +1,8 @@
 #include "cli/SettingCommand.h"
 
-#include "cli/CameraListing.h"
 #include "cli/HeadlessSession.h"
 #include "cli/StandardStreams.h"
+#include "listing/CameraListing.h"
 #include "pages/SettingSender.h"
 
 namespace pelmora {

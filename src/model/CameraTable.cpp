@@ -4,6 +4,8 @@
 #include <array>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "model/CalendarTime.h"
 #include "model/FixedText.h"
@@ -123,9 +125,12 @@ void CameraTable::settleReply(ReplyKind kind, std::string_view mac,
     }
     const bool accepted = kind == ReplyKind::Acknowledgement;
     int shown = 0;
+    // The slots this reply settled and how, for the journal once the lock is released.
+    std::vector<std::pair<int, RequestOutcome>> settled;
     {
         std::lock_guard lock(mutex_);
-        for (auto& slot : data_->pending) {
+        for (int i = 0; i < kTableSize; ++i) {
+            auto& slot = data_->pending[i];
             if (fieldText(slot.mac) != mac) {
                 continue;
             }
@@ -133,13 +138,23 @@ void CameraTable::settleReply(ReplyKind kind, std::string_view mac,
                 // The Date time page shows the result in its grid and frees the slot.
                 slot.state =
                     accepted ? PendingRequest::kDateTimeAccepted : PendingRequest::kDateTimeRefused;
+                settled.emplace_back(i,
+                                     accepted ? RequestOutcome::Accepted : RequestOutcome::Refused);
                 continue;
             }
+            settled.emplace_back(i, messageText ? RequestOutcome::Message
+                                    : accepted  ? RequestOutcome::Accepted
+                                                : RequestOutcome::Refused);
             slot.state = PendingRequest::kFree;
             if (accepted) {
                 std::memset(slot.mac, 0, sizeof slot.mac);
             }
             ++shown;
+        }
+    }
+    if (journal_ != nullptr) {
+        for (const auto& [slot, outcome] : settled) {
+            journal_->requestSettled(slot, outcome, messageText.value_or(std::string_view()));
         }
     }
     if (notifier_ == nullptr) {
@@ -151,21 +166,37 @@ void CameraTable::settleReply(ReplyKind kind, std::string_view mac,
 }
 
 int CameraTable::registerPending(std::string_view mac, std::string_view requestText) {
+    int taken = -1;
     // A request cut to fit would be sent cut on Retry; such a request goes untracked instead.
-    if (requestText.size() >= sizeof(PendingRequest::request)) {
-        return -1;
-    }
-    std::lock_guard lock(mutex_);
-    for (int i = 0; i < kTableSize; ++i) {
-        auto& slot = data_->pending[i];
-        if (slot.state == PendingRequest::kFree) {
-            copyField(slot.mac, mac);
-            copyField(slot.request, requestText);
-            slot.state = 1;
-            return i;
+    if (requestText.size() < sizeof(PendingRequest::request)) {
+        std::lock_guard lock(mutex_);
+        for (int i = 0; i < kTableSize; ++i) {
+            auto& slot = data_->pending[i];
+            if (slot.state == PendingRequest::kFree) {
+                copyField(slot.mac, mac);
+                copyField(slot.request, requestText);
+                slot.state = 1;
+                taken = i;
+                break;
+            }
         }
     }
-    return -1;
+    journalSent(taken, mac, requestText);
+    return taken;
+}
+
+void CameraTable::reportNotSent(int slot) {
+    if (journal_ != nullptr) {
+        journal_->requestSettled(slot, RequestOutcome::NotSent, {});
+    }
+}
+
+void CameraTable::journalSent(int slot, std::string_view mac, std::string_view requestText) {
+    if (journal_ == nullptr) {
+        return;
+    }
+    const auto listed = findByMac(mac);
+    journal_->requestSent(slot, mac, requestText, listed ? &*listed : nullptr);
 }
 
 void CameraTable::agingTick() {
@@ -201,6 +232,11 @@ void CameraTable::agingTick() {
             }
         }
     }
+    if (journal_ != nullptr) {
+        for (const auto& prompt : prompts) {
+            journal_->requestSettled(prompt.slot, RequestOutcome::NoResponse, {});
+        }
+    }
     // Asked after the pass, without the lock: the person may take their time, and the receive
     // thread and later ticks go on meanwhile.
     for (const auto& prompt : prompts) {
@@ -218,7 +254,9 @@ void CameraTable::agingTick() {
             }
         }
         // The slot was taken by another request while the person decided: track it anew.
-        if (!tracked) {
+        if (tracked) {
+            journalSent(prompt.slot, prompt.mac, prompt.request);
+        } else {
             registerPending(prompt.mac, prompt.request);
         }
         if (sender_) {

@@ -14,6 +14,7 @@
 
 #include "model/CameraRecord.h"
 #include "model/PendingRequest.h"
+#include "model/RequestJournal.h"
 #include "model/TableNotifier.h"
 #include "protocol/Dispatch.h"
 
@@ -59,6 +60,8 @@ class CameraTable final : public ReplyHandler {
     // Set before any thread uses the table.
     void setNotifier(TableNotifier* notifier) { notifier_ = notifier; }
     void setSender(DatagramSender sender) { sender_ = std::move(sender); }
+    // Told of every request registered (Retry included) and of its outcome; may be null.
+    void setJournal(RequestJournal* journal) { journal_ = journal; }
 
     // Zeroes both arrays and the flags; no sort has happened yet.
     void resetTable();
@@ -70,6 +73,8 @@ class CameraTable final : public ReplyHandler {
 
     // UI thread. Returns the slot used, or −1 when the request is not tracked.
     int registerPending(std::string_view mac, std::string_view requestText);
+    // The request registered in `slot` (−1: untracked) could not be sent: the journal is told.
+    void reportNotSent(int slot);
     void agingTick();
     void sortByColumn(int code);
     // The first sort after the visible page changes is ascending.
@@ -114,6 +119,8 @@ class CameraTable final : public ReplyHandler {
 
   private:
     void removeRecord(int index);
+    // Tells the journal, if any, of a request about to be sent; call without the lock.
+    void journalSent(int slot, std::string_view mac, std::string_view requestText);
 
     mutable std::mutex mutex_;
     std::unique_ptr<TableData> data_;
@@ -122,6 +129,7 @@ class CameraTable final : public ReplyHandler {
     std::unique_ptr<std::uint64_t[]> heardAtScratch_;
     TableNotifier* notifier_ = nullptr;
     DatagramSender sender_;
+    RequestJournal* journal_ = nullptr;
     int lastSortColumn_ = -1;
     int sortDirection_ = -1;
 };

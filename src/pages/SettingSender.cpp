@@ -4,8 +4,12 @@ namespace pelmora {
 
 int sendSettingRequest(CameraTable& table, const DatagramSender& send, std::string_view mac,
                        std::string_view request) {
-    table.registerPending(mac, request);
-    return send ? send(request) : -1;
+    const int slot = table.registerPending(mac, request);
+    const int result = send ? send(request) : -1;
+    if (result != 0) {
+        table.reportNotSent(slot);
+    }
+    return result;
 }
 
 }  // namespace pelmora

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/CameraListing.h"
 #include "csv/Csv.h"
+#include "listing/CameraListing.h"
 #include "model/CameraTable.h"
 #include "protocol/DatagramBuilder.h"
 

@@ -2,6 +2,7 @@
 network namespaces for everything that broadcasts."""
 
 import argparse
+import atexit
 import errno
 import json
 import os
@@ -11,9 +12,16 @@ import socket
 import struct
 import subprocess
 import sys
+import tempfile
 import time
 
 SKIP = 77
+
+# The tools record every setting request they send; a test's records stay out of the home of
+# whoever runs it.
+if "PELMORA_STATE_DIR" not in os.environ:
+    os.environ["PELMORA_STATE_DIR"] = tempfile.mkdtemp(prefix="pelmora-test-state-")
+    atexit.register(shutil.rmtree, os.environ["PELMORA_STATE_DIR"], True)
 
 
 def parse_programs(broadcasts=False, window=False):

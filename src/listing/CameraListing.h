@@ -1,7 +1,7 @@
 #pragma once
-// How the command-line tool prints the listed cameras: a readable table, or JSON whose keys are
-// the record's field names followed by what the LAN diagnosis says of the camera. Camera text is
-// untrusted bytes, read as Latin-1.
+// How the listed cameras are written out, by the command-line tool and by the window's export: a
+// readable table, CSV, or JSON whose keys are the record's field names followed by what the LAN
+// diagnosis says of the camera. Camera text is untrusted bytes, read as Latin-1.
 
 #include <span>
 #include <string>

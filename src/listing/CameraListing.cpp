@@ -1,4 +1,4 @@
-#include "cli/CameraListing.h"
+#include "listing/CameraListing.h"
 
 #include <algorithm>
 #include <cstdio>
