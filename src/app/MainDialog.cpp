@@ -9,6 +9,7 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTime>
 #include <QUrl>
@@ -17,6 +18,7 @@
 #include <chrono>
 
 #include "app/ProductVersion.h"
+#include "changelog/StateDirectory.h"
 #include "engine/LocalInterfaces.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/datetime/DateTimePage.h"
@@ -36,6 +38,17 @@ constexpr std::chrono::milliseconds kLiveRewriteDelay{100};
 
 MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     : QDialog(parent),
+      journal_("pelmora", ChangeLogFile(stateDirectory()),
+               // Either thread, once; the notice goes up on the UI thread.
+               [this](const std::string& reason) {
+                   QMetaObject::invokeMethod(
+                       this,
+                       [this, text = QString::fromStdString(reason)] {
+                           changeLogNotice_->setText("Change log not written");
+                           changeLogNotice_->setToolTip(text);
+                       },
+                       Qt::QueuedConnection);
+               }),
       ownMessages_(options.messages ? nullptr : std::make_unique<QtMessagePort>(this)),
       messages_(options.messages ? options.messages : ownMessages_.get()),
       bridge_(messages_),
@@ -47,6 +60,7 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
       status_(new QLabel(this)),
       cameraCount_(new QLabel(this)),
       lastEnquiry_(new QLabel(this)),
+      changeLogNotice_(new QLabel(this)),
       filterText_(new QLineEdit(this)),
       problemsOnly_(new QCheckBox("Problems onl&y", this)),
       settings_(options.settingsFile) {
@@ -58,7 +72,7 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     // Screen readers find the status bar by this name; each label in it is read by its text, and
     // a change of text is announced to them as a change of name.
     statusBar->setAccessibleName("Status");
-    for (QLabel* label : {cameraCount_, lastEnquiry_, status_}) {
+    for (QLabel* label : {cameraCount_, lastEnquiry_, status_, changeLogNotice_}) {
         label->setTextFormat(Qt::PlainText);
         statusBar->addWidget(label);
     }
@@ -80,6 +94,13 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     layout->addWidget(tabs_, 1);
     layout->addWidget(statusBar);
     table_.setNotifier(&bridge_);
+    table_.setJournal(&journal_);
+    // Ctrl+S exports the shown page's list.
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, [this] {
+        if (currentPage_ != nullptr) {
+            currentPage_->exportList();
+        }
+    });
     connect(&bridge_, &TableBridge::fatalError, this, &MainDialog::fatalError);
     connect(&bridge_, &TableBridge::diagnosticsToWrite, this,
             [this] { engine_->drainDiagnostics(); });

@@ -18,6 +18,7 @@
 
 #include "app/TableBridge.h"
 #include "app/WindowSettings.h"
+#include "changelog/ChangeJournal.h"
 #include "engine/DiscoveryEngine.h"
 #include "lan/LanSnapshot.h"
 #include "model/CameraTable.h"
@@ -68,6 +69,8 @@ class MainDialog final : public QDialog {
     QLabel* statusLine() const { return status_; }
     QLabel* cameraCountLabel() const { return cameraCount_; }
     QLabel* lastEnquiryLabel() const { return lastEnquiry_; }
+    // Empty until the change log could not be written; then says so, once.
+    QLabel* changeLogNotice() const { return changeLogNotice_; }
     QLineEdit* filterField() const { return filterText_; }
     QCheckBox* problemsOnlyBox() const { return problemsOnly_; }
     // Grid rewrites made for replies between the ticks, so far.
@@ -98,6 +101,8 @@ class MainDialog final : public QDialog {
     void selectTab(int index);
     void walkFocus(bool forward);
 
+    // Before the table, which points to it: every setting request sent is recorded.
+    ChangeJournal journal_;
     CameraTable table_;
     std::unique_ptr<MessagePort> ownMessages_;
     MessagePort* messages_;
@@ -108,6 +113,7 @@ class MainDialog final : public QDialog {
     QLabel* status_;
     QLabel* cameraCount_;
     QLabel* lastEnquiry_;
+    QLabel* changeLogNotice_;
     QLineEdit* filterText_;
     QCheckBox* problemsOnly_;
     LanSnapshot lan_;

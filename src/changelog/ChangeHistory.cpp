@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstring>
 #include <unordered_map>
 
 #include "changelog/ChangeLogFile.h"
+#include "listing/TextFile.h"
 
 namespace pelmora {
 namespace {
@@ -96,27 +97,22 @@ std::string fieldWords(const std::string& key, const Json& value) {
     return key + " " + text;
 }
 
-bool readFile(const std::string& path, std::string& text, std::string* trouble) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;  // missing: nothing recorded yet
+// Appends the file's bytes to `text`; a missing file adds nothing.
+void readFile(const std::string& path, std::string& text, std::string* trouble) {
+    std::string reason;
+    const auto contents = readTextFile(path, reason);
+    if (contents) {
+        text += *contents;
+    } else if (errno != ENOENT && trouble != nullptr) {
+        *trouble = reason;
     }
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    if (in.bad()) {
-        if (trouble != nullptr) {
-            *trouble = path + ": cannot be read";
-        }
-        return false;
-    }
-    text += contents.str();
-    return true;
 }
 
 }  // namespace
 
-std::string HistoryEntry::mac() const {
-    return stringOf(sent, "mac");
+Json HistoryEntry::sent() const {
+    auto parsed = Json::parse(sentLine, nullptr, false);
+    return parsed.is_object() ? parsed : Json::object();
 }
 
 History parseHistory(std::string_view text) {
@@ -140,7 +136,8 @@ History parseHistory(std::string_view text) {
         if (result == "sent") {
             byId[id] = oldestFirst.size();
             HistoryEntry sent;
-            sent.sent = entry;
+            sent.sentLine = line;
+            sent.mac = stringOf(entry, "mac");
             oldestFirst.push_back(std::move(sent));
             continue;
         }
@@ -154,7 +151,8 @@ History parseHistory(std::string_view text) {
         merged.text = stringOf(entry, "text");
         merged.settledAt = stringOf(entry, "time");
     }
-    history.entries.assign(oldestFirst.rbegin(), oldestFirst.rend());
+    std::reverse(oldestFirst.begin(), oldestFirst.end());
+    history.entries = std::move(oldestFirst);
     return history;
 }
 
@@ -175,7 +173,7 @@ void filterHistory(History& history, std::optional<std::string_view> mac,
     auto& entries = history.entries;
     if (mac) {
         const auto wanted = macKey(*mac);
-        std::erase_if(entries, [&](const HistoryEntry& e) { return macKey(e.mac()) != wanted; });
+        std::erase_if(entries, [&](const HistoryEntry& e) { return macKey(e.mac) != wanted; });
     }
     if (limit && entries.size() > *limit) {
         entries.resize(*limit);
@@ -194,7 +192,7 @@ std::string settingsWords(const Json& settings) {
 }
 
 std::string historyLine(const HistoryEntry& entry) {
-    const auto& sent = entry.sent;
+    const auto sent = entry.sent();
     std::string outcome = entry.result;
     if (entry.result == "message") {
         outcome = "message: " + entry.text;
@@ -203,25 +201,42 @@ std::string historyLine(const HistoryEntry& entry) {
     }
     const auto settings = sent.find("settings");
     const auto words = settings != sent.end() ? settingsWords(*settings) : std::string();
-    return terminalText(stringOf(sent, "time") + "  " + entry.mac() + "  " +
+    return terminalText(stringOf(sent, "time") + "  " + entry.mac + "  " +
                         stringOf(sent, "action") + "  " + (words.empty() ? "-" : words) + "  " +
                         outcome);
 }
 
-Json historyJson(const std::vector<HistoryEntry>& entries) {
-    Json list = Json::array();
-    for (const auto& entry : entries) {
-        Json merged = entry.sent;
-        merged["result"] = entry.result;
-        if (entry.result == "message") {
-            merged["text"] = entry.text;
-        }
-        if (!entry.settledAt.empty()) {
-            merged["settledAt"] = entry.settledAt;
-        }
-        list.push_back(std::move(merged));
+Json historyJson(const HistoryEntry& entry) {
+    Json merged = entry.sent();
+    merged["result"] = entry.result;
+    if (entry.result == "message") {
+        merged["text"] = entry.text;
     }
-    return list;
+    if (!entry.settledAt.empty()) {
+        merged["settledAt"] = entry.settledAt;
+    }
+    return merged;
+}
+
+std::string historyJsonText(const std::vector<HistoryEntry>& entries) {
+    if (entries.empty()) {
+        return "[]\n";
+    }
+    std::string out = "[\n";
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto text =
+            historyJson(entries[i]).dump(2, ' ', false, Json::error_handler_t::replace);
+        // Indented one level, as the element of an array.
+        out += "  ";
+        for (const char c : text) {
+            out += c;
+            if (c == '\n') {
+                out += "  ";
+            }
+        }
+        out += i + 1 < entries.size() ? ",\n" : "\n";
+    }
+    return out + "]\n";
 }
 
 std::string terminalText(std::string_view utf8) {

@@ -13,13 +13,16 @@
 
 namespace pelmora {
 
+// One request as recorded. The "sent" line is kept as written and parsed again only when the
+// entry is shown, so that a long log costs little more than its text.
 struct HistoryEntry {
-    nlohmann::ordered_json sent;  // the "sent" line as written
-    std::string result = "sent";  // "OK", "NG", "No Response", "message", or "sent" (no outcome)
+    std::string sentLine;  // the "sent" line as written
+    std::string mac;
+    std::string result = "sent";  // "OK", "NG", "No Response", "message", "Not Sent", or "sent"
     std::string text;             // the camera's words, for "message"
     std::string settledAt;        // the outcome's time, empty without one
 
-    std::string mac() const;
+    nlohmann::ordered_json sent() const;
 };
 
 struct History {
@@ -43,9 +46,11 @@ void filterHistory(History& history, std::optional<std::string_view> mac,
 std::string historyLine(const HistoryEntry& entry);
 // What was asked, in words: "DHCP off, IP address 10.1.0.4, HTTP port 80".
 std::string settingsWords(const nlohmann::ordered_json& settings);
-// The merged entries: each "sent" line's keys with "result" the outcome, then "text" and
+// One merged entry: the "sent" line's keys with "result" the outcome, then "text" and
 // "settledAt" where known.
-nlohmann::ordered_json historyJson(const std::vector<HistoryEntry>& entries);
+nlohmann::ordered_json historyJson(const HistoryEntry& entry);
+// The entries as one JSON array, pretty-printed, written entry by entry.
+std::string historyJsonText(const std::vector<HistoryEntry>& entries);
 
 // UTF-8 text safe for a terminal: C0 and C1 controls and DEL become "?".
 std::string terminalText(std::string_view utf8);

@@ -1,10 +1,8 @@
 // "history" and "diff" on the command line: the change log read back, and what changed between
 // two lists of cameras.
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "changelog/ChangeHistory.h"
@@ -13,6 +11,7 @@
 #include "cli/MacArgument.h"
 #include "cli/StandardStreams.h"
 #include "diff/CameraListDiff.h"
+#include "listing/TextFile.h"
 
 namespace pelmora {
 namespace {
@@ -26,9 +25,7 @@ int runHistory(const std::optional<std::string>& mac, bool json, std::optional<s
     }
     filterHistory(history, mac, limit);
     if (json) {
-        writeOutput(stdout, historyJson(history.entries)
-                                    .dump(2, ' ', false, nlohmann::json::error_handler_t::replace) +
-                                "\n");
+        writeOutput(stdout, historyJsonText(history.entries));
     } else {
         std::string out;
         for (const auto& entry : history.entries) {
@@ -46,16 +43,13 @@ int runHistory(const std::optional<std::string>& mac, bool json, std::optional<s
 }
 
 std::optional<CameraList> readListFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (in) {
-        text << in.rdbuf();
-    }
-    if (!in || in.bad()) {
-        std::fprintf(stderr, "pelmora-cli: %s: cannot be read\n", path.c_str());
+    std::string reason;
+    const auto text = readTextFile(path, reason);
+    if (!text) {
+        std::fprintf(stderr, "pelmora-cli: %s\n", reason.c_str());
         return std::nullopt;
     }
-    auto read = readCameraList(text.str(), path);
+    auto read = readCameraList(*text, path);
     if (!read.list) {
         std::fprintf(stderr, "pelmora-cli: %s\n", read.error.c_str());
     }

@@ -1,13 +1,19 @@
 #include "widgets/SettingsPage.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
+#include <QFileDialog>
+#include <QMessageBox>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "changelog/StateDirectory.h"
+#include "listing/TextFile.h"
 #include "model/FixedText.h"
 #include "pages/SettingSender.h"
 #include "widgets/AccessibleControls.h"
 #include "widgets/FormControls.h"
+#include "widgets/HistoryDialog.h"
 
 namespace pelmora {
 
@@ -307,6 +313,65 @@ void SettingsPage::headerClick(int column) {
     grid_->Clear();
     writeHeaders();
     refreshGrid();
+}
+
+std::vector<CameraRecord> SettingsPage::listedRecords() const {
+    std::vector<CameraRecord> listed;
+    if (table_ == nullptr) {
+        return listed;
+    }
+    for (const auto& record : table_->liveRecords()) {
+        if (listsCamera(record) && admittedByFilter(record)) {
+            listed.push_back(record);
+        }
+    }
+    return listed;
+}
+
+std::string SettingsPage::exportListTo(const QString& path, ListFormat format) const {
+    return writeFileAtomically(path.toStdString(),
+                               formatCameraList(exportedRecords(), lan_, format));
+}
+
+void SettingsPage::exportList() {
+    static const QString kCsv = "CSV (*.csv)";
+    static const QString kJson = "JSON (*.json)";
+    QString chosenFilter = kCsv;
+    QString path = QFileDialog::getSaveFileName(this, "Export list", "cameras.csv",
+                                                kCsv + ";;" + kJson, &chosenFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    // The name's extension decides, else the filter chosen.
+    const bool json = path.endsWith(".json", Qt::CaseInsensitive) ||
+                      (!path.endsWith(".csv", Qt::CaseInsensitive) && chosenFilter == kJson);
+    const auto trouble = exportListTo(path, json ? ListFormat::Json : ListFormat::Csv);
+    if (!trouble.empty()) {
+        QMessageBox box(QMessageBox::Warning, "Export list",
+                        "The list could not be saved.\n" + QString::fromStdString(trouble),
+                        QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+}
+
+void SettingsPage::showHistory() {
+    HistoryDialog dialog(QString::fromStdString(stateDirectory()), selectedMac(), this);
+    dialog.exec();
+}
+
+void SettingsPage::addRecordActions(QMenu& menu) {
+    connect(menu.addAction("&Export list…"), &QAction::triggered, this, &SettingsPage::exportList);
+    connect(menu.addAction("&History…"), &QAction::triggered, this, &SettingsPage::showHistory);
+}
+
+void SettingsPage::contextMenuEvent(QContextMenuEvent* event) {
+    if (!grid_->geometry().contains(event->pos())) {
+        return;
+    }
+    QMenu menu(this);
+    addRecordActions(menu);
+    menu.exec(event->globalPos());
 }
 
 QString SettingsPage::selectedMac() const {

@@ -5,6 +5,7 @@
 // Pages keyed by MAC derive from this class and add their form below the grid.
 
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "lan/LanSnapshot.h"
+#include "listing/ListExport.h"
 #include "model/CameraTable.h"
 #include "pages/PageRules.h"
 #include "widgets/Grid.h"
@@ -67,6 +69,19 @@ class SettingsPage : public QWidget {
     // highlight without filling the form again.
     const std::string& formCameraMac() const { return formCameraMac_; }
 
+    // The cameras the grid lists, the filter applied, in table order.
+    std::vector<CameraRecord> listedRecords() const;
+    // What "Export list…" writes: the listed cameras, unless a page narrows them.
+    virtual std::vector<CameraRecord> exportedRecords() const { return listedRecords(); }
+    // Writes the exported cameras to `path` as discover prints them; empty on success, else the
+    // system's reason.
+    std::string exportListTo(const QString& path, ListFormat format) const;
+    // "Export list…": asks where, writes, and says so in a box when the file could not be
+    // written.
+    void exportList();
+    // "History…": the selected camera's recorded setting requests, or every camera's.
+    void showHistory();
+
   signals:
     // A header click: the main window sorts the table by this grid column. `pppoe` is 1 for the
     // PPPoE page's address column.
@@ -112,6 +127,9 @@ class SettingsPage : public QWidget {
     // grows; the grid takes the rest.
     QVBoxLayout* formArea();
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The grid's context menu: "Export list…" and "History…", which every page offers.
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void addRecordActions(QMenu& menu);
 
     // The page's credential fields and OK button, if it has them (the base class applies the
     // rule that enables OK).

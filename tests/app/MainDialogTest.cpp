@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -14,11 +15,16 @@
 #include <stdexcept>
 
 #include "../engine/PeerSocket.h"
+#include "changelog/ChangeHistory.h"
+#include "diff/CameraListDiff.h"
+#include "pages/SettingSender.h"
+#include "pages/bandwidth/BandwidthForm.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/network/NetworkPage.h"
 #include "pages/network/NetworkRequest.h"
 #include "protocol/DatagramBuilder.h"
 #include "protocol/Wire.h"
+#include "widgets/HistoryDialog.h"
 #include "widgets/PageTestSupport.h"
 #include "widgets/RecordingMessagePort.h"
 #include "widgets/SettingsPage.h"
@@ -418,6 +424,118 @@ TEST(MainDialogSettings, theWindowComesBackWhereItWasUnlessNoScreenShowsThatPlac
     EXPECT_EQ(settings.lastPage(4), 0);
     QSettings raw(file, QSettings::IniFormat);
     EXPECT_EQ(raw.allKeys(), (QStringList{"window/geometry", "window/maximized", "window/page"}));
+}
+
+}  // namespace
+}  // namespace pelmora
+
+namespace pelmora {
+namespace {
+
+// The window's record of a site: requests sent from it, a Retry among them, leave their lines
+// in the change log and read back in "History…"; its export reads back as the same list in
+// either form; and a log that cannot be written only puts up a notice.
+TEST(MainDialogRecord, requestsAndARetryAreRecordedAndTheExportReadsBack) {
+    QTemporaryDir state;
+    const QByteArray earlierState = qgetenv("PELMORA_STATE_DIR");
+    qputenv("PELMORA_STATE_DIR", state.path().toLocal8Bit());
+    test::PeerSocket camera;
+    SendTarget target;
+    target.address.s_addr = htonl(INADDR_LOOPBACK);
+    target.port = camera.port();
+    RecordingMessagePort messages;
+    MainDialog dialog(MainDialogOptions{target, &messages, {}, STDOUT_FILENO, freshSettings()});
+    ASSERT_FALSE(dialog.start());
+    ASSERT_TRUE(camera.receive(2s));  // the first enquiry
+    for (int i = 1; i <= 3; ++i) {
+        test::addCamera(dialog.table(), i);
+    }
+    const auto mac = test::macOf(1);
+    const auto send = [&](std::string_view text) { return dialog.engine().sendDatagram(text); };
+    const auto answer = [&](std::size_t shown) {
+        ASSERT_TRUE(camera.receive(2s));
+        camera.sendTo(dialog.engine().localPort(),
+                      "\x02"
+                      "ACK:" +
+                          mac + "\xFF\x03");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return messages.count() == shown; }, 5000));
+    };
+    NetworkSettings network;
+    network.dhcp = true;
+    sendSettingRequest(dialog.table(), send, mac,
+                       buildNetworkRequest(mac, "admin", "Adm1nSecret", network));
+    answer(1);
+    // Unanswered, then sent again from the "No Response" prompt and answered.
+    sendSettingRequest(dialog.table(), send, mac,
+                       buildBandwidthRequest(mac, "admin", "Adm1nSecret", "2.0"));
+    ASSERT_TRUE(camera.receive(2s));
+    messages.setNextAnswer(true);
+    for (int tick = 0; tick < PendingRequest::kNoResponseAt; ++tick) {
+        dialog.engine().agingTick();
+    }
+    answer(3);
+
+    QFile log(state.filePath("changes.jsonl"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const std::string bytes = log.readAll().toStdString();
+    EXPECT_EQ(bytes.find("Adm1nSecret"), std::string::npos);
+    const auto history = parseHistory(bytes);
+    ASSERT_EQ(history.entries.size(), 3u);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"bandwidth", "OK"}, {"bandwidth", "No Response"}, {"network", "OK"}};
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const auto sent = history.entries[i].sent();
+        EXPECT_EQ(std::pair(sent["action"].get<std::string>(), history.entries[i].result),
+                  expected[i]);
+        EXPECT_EQ(sent["program"], "pelmora");
+        EXPECT_EQ(sent["model"], "PM-C110");
+        EXPECT_EQ(sent["ipAddress"], "192.168.0.99");
+    }
+    HistoryDialog shown(state.path(), QString::fromStdString(mac));
+    const auto lines = shown.text()->toPlainText().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(
+        lines[0].endsWith(QString::fromStdString(mac) + "  bandwidth  bandwidth limit 2.0  OK"))
+        << lines[0].toStdString();
+
+    // The export: every listed camera as JSON and as CSV, which read back alike; two rows
+    // selected on the Network page narrow it to those two.
+    auto* page = dialog.page(0);
+    page->refreshGrid();
+    const auto read = [](const QString& path) {
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        auto list = readCameraList(file.readAll().toStdString(), path.toStdString());
+        EXPECT_TRUE(list.list) << list.error;
+        return list.list.value_or(CameraList{});
+    };
+    const QString json = state.filePath("cameras.json");
+    const QString csv = state.filePath("cameras.csv");
+    ASSERT_EQ(page->exportListTo(json, ListFormat::Json), "");
+    ASSERT_EQ(page->exportListTo(csv, ListFormat::Csv), "");
+    const auto fromJson = read(json);
+    EXPECT_EQ(fromJson.cameras.size(), 3u);
+    EXPECT_TRUE(diffCameraLists(fromJson, read(csv)).empty());
+    page->grid()->setHighLight(1);
+    page->grid()->setRow(1);
+    page->grid()->setRowSel(2);
+    EXPECT_EQ(page->exportedRecords().size(), 2u);
+    EXPECT_NE(page->exportListTo(state.filePath("no/such/dir/list.csv"), ListFormat::Csv), "");
+
+    // A log that cannot be written: the request still leaves, a notice says so once.
+    qputenv("PELMORA_STATE_DIR", "/dev/null/pelmora");
+    MainDialog unlogged(MainDialogOptions{target, &messages, {}, STDOUT_FILENO, freshSettings()});
+    ASSERT_FALSE(unlogged.start());
+    ASSERT_TRUE(camera.receive(2s));
+    EXPECT_EQ(
+        sendSettingRequest(
+            unlogged.table(), [&](std::string_view t) { return unlogged.engine().sendDatagram(t); },
+            mac, buildRebootRequest(mac, "admin", "Adm1nSecret")),
+        0);
+    EXPECT_TRUE(camera.receive(2s));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return unlogged.changeLogNotice()->text() == "Change log not written"; }, 2000));
+    qputenv("PELMORA_STATE_DIR", earlierState);
 }
 
 }  // namespace

@@ -175,26 +175,27 @@ TEST(ChangeLog, EveryKindOfRequestLeavesSentAndOutcomeLinesWithoutSecrets) {
     const auto history = parseHistory(bytes);
     EXPECT_EQ(history.skippedLines, 0u);
     ASSERT_EQ(history.entries.size(), cases.size() + 1);
-    const auto& retry = history.entries.front().sent;
+    const auto retry = history.entries.front().sent();
     EXPECT_EQ(retry["action"], "pppoe");
     EXPECT_EQ(history.entries.front().result, "OK");
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const auto& entry = history.entries[cases.size() - i];
+        const auto sent = entry.sent();
         SCOPED_TRACE(cases[i].action);
-        EXPECT_EQ(entry.sent["program"], "pelmora");
-        EXPECT_EQ(entry.sent["mac"], mac);
-        EXPECT_EQ(entry.sent["ipAddress"], "10.1.0.9");
-        EXPECT_EQ(entry.sent["model"], "PM-NP244");
-        EXPECT_EQ(entry.sent["action"], cases[i].action);
-        EXPECT_EQ(Json(entry.sent["settings"]), cases[i].settings);
+        EXPECT_EQ(sent["program"], "pelmora");
+        EXPECT_EQ(sent["mac"], mac);
+        EXPECT_EQ(sent["ipAddress"], "10.1.0.9");
+        EXPECT_EQ(sent["model"], "PM-NP244");
+        EXPECT_EQ(sent["action"], cases[i].action);
+        EXPECT_EQ(Json(sent["settings"]), cases[i].settings);
         EXPECT_EQ(entry.result, cases[i].result);
-        EXPECT_NE(entry.sent["id"], retry["id"]);
-        EXPECT_TRUE(entry.sent["time"].get<std::string>().ends_with("+00:00"));
+        EXPECT_NE(sent["id"], retry["id"]);
+        EXPECT_TRUE(sent["time"].get<std::string>().ends_with("+00:00"));
     }
     EXPECT_EQ(history.entries[3].text, "Busy, try later");
     EXPECT_EQ(historyLine(history.entries[3]).substr(25),
               "  " + mac + "  bandwidth  bandwidth limit unlimited  message: Busy, try later");
-    EXPECT_EQ(settingsWords(history.entries[5].sent["settings"]),
+    EXPECT_EQ(settingsWords(history.entries[5].sent()["settings"]),
               "DHCP off, IP address 10.1.0.4, subnet mask 255.255.255.0, DNS automatic, HTTP port "
               "8080");
 }
@@ -239,14 +240,14 @@ TEST(ChangeLog, RotatesBeforePassingItsLimitAndReadsBothFilesSkippingDamage) {
     auto history = readHistory(dir.path());
     EXPECT_EQ(history.skippedLines, 2u);
     ASSERT_FALSE(history.entries.empty());
-    EXPECT_EQ(history.entries.front().sent["id"], "39");
+    EXPECT_EQ(history.entries.front().sent()["id"], "39");
     EXPECT_EQ(history.entries.front().result, "OK");
     EXPECT_EQ(history.entries.front().settledAt, "t");
-    const auto oldest = std::stoi(history.entries.back().sent["id"].get<std::string>());
+    const auto oldest = std::stoi(history.entries.back().sent()["id"].get<std::string>());
     EXPECT_EQ(history.entries.size(), static_cast<std::size_t>(40 - oldest));
     filterHistory(history, "02-50-4d-00-00-27", std::nullopt);  // camera 39, written otherwise
     ASSERT_EQ(history.entries.size(), 1u);
-    EXPECT_EQ(history.entries[0].sent["id"], "39");
+    EXPECT_EQ(history.entries[0].sent()["id"], "39");
 }
 
 TEST(ChangeLog, TwoProcessesAppendingAtOnceNeverBreakALine) {

@@ -838,9 +838,11 @@ void NetworkPage::copyRows(int lo, int hi) {
 void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     const QPoint at = grid_->mapFromGlobal(event->globalPos());
     const int bottom = std::min(rowHeightPx_ * nextRow_, grid_->height());
-    // Only over a listed camera's row inside the grid.
+    // The row actions only over a listed camera's row inside the grid; elsewhere on the grid,
+    // what every page offers.
     if (grid_->HighLight() < 1 || at.x() <= 0 || at.x() >= grid_->width() ||
         at.y() <= rowHeightPx_ || at.y() >= bottom) {
+        SettingsPage::contextMenuEvent(event);
         return;
     }
     QMenu menu(this);
@@ -850,6 +852,8 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     suggest->setEnabled(clicked > 0 && canSuggestAddress(clicked));
     QAction* assign = menu.addAction("&Assign addresses…");
     assign->setEnabled(selectedKeys().size() > 1);
+    menu.addSeparator();
+    addRecordActions(menu);
     QAction* chosen = menu.exec(event->globalPos());
     const auto [lo, hi] = selectionRange();
     QString text;
@@ -883,6 +887,22 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     grid_->setRowSel(hi);
     grid_->setColSel(kWholeRow);
     grid_->viewport()->update();
+}
+
+std::vector<CameraRecord> NetworkPage::exportedRecords() const {
+    auto records = listedRecords();
+    if (selectedKeys().size() < 2) {
+        return records;
+    }
+    QStringList macs;
+    const auto [lo, hi] = selectionRange();
+    for (int row = lo; row <= hi && row < grid_->Rows(); ++row) {
+        macs << grid_->TextMatrix(row, 0);
+    }
+    std::erase_if(records, [&](const CameraRecord& r) {
+        return !macs.contains(cameraText(std::string(fieldText(r.mac))));
+    });
+    return records;
 }
 
 // ---- A free address for a camera out of reach ----

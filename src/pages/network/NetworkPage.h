@@ -60,6 +60,9 @@ class NetworkPage final : public SettingsPage {
     void resetForm();
     void clearCredentials();
 
+    // With several rows selected, "Export list…" writes only those cameras.
+    std::vector<CameraRecord> exportedRecords() const override;
+
   protected:
     void clearSelection() override;
     void fillForm(const CameraRecord& record) override;

@@ -1,0 +1,102 @@
+#include "listing/TextFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace pelmora {
+
+std::optional<std::string> readTextFile(const std::string& path, std::string& reason) {
+    const auto fail = [&](int error) {
+        reason = path + ": " + std::strerror(error);
+        errno = error;
+        return std::nullopt;
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return fail(errno);
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return fail(error);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return fail(EISDIR);
+    }
+    std::string text;
+    char buffer[65536];
+    for (;;) {
+        const auto n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return fail(error);
+        }
+        if (n == 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+std::string writeFileAtomically(const std::string& path, std::string_view bytes) {
+    const auto slash = path.rfind('/');
+    const std::string directory = slash == std::string::npos ? "."
+                                  : slash == 0               ? ""
+                                                             : path.substr(0, slash);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temporary = directory + "/." + name + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return (directory.empty() ? "/" : directory) + ": " + std::strerror(errno);
+    }
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return path + ": " + std::strerror(error);
+    };
+    // mkstemp makes the file private; an exported list is an ordinary file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    if (::fchmod(fd, 0666 & ~mask) != 0) {
+        return fail(errno);
+    }
+    while (!bytes.empty()) {
+        const auto n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return fail(errno);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if (::fsync(fd) != 0) {
+        return fail(errno);
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return path + ": " + std::strerror(error);
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return path + ": " + std::strerror(error);
+    }
+    return {};
+}
+
+}  // namespace pelmora

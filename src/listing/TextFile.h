@@ -1,0 +1,19 @@
+#pragma once
+// Whole files read and written safely: a read that names the system's reason for a file that
+// cannot be read (a directory included), and a write that never leaves half a file under the
+// chosen name.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pelmora {
+
+// The file's bytes, or nothing with `reason` set to "PATH: reason" and errno to its cause.
+std::optional<std::string> readTextFile(const std::string& path, std::string& reason);
+
+// Writes `bytes` to a new file in the target's directory, flushes it to the disk and renames it
+// over `path`. Empty on success, else the system's reason; the target is untouched on failure.
+std::string writeFileAtomically(const std::string& path, std::string_view bytes);
+
+}  // namespace pelmora
