@@ -96,6 +96,9 @@ CameraListRead readJsonList(std::string_view text, std::string_view name) {
     } catch (const Json::parse_error& e) {
         return {std::nullopt,
                 located(name, lineAt(text, e.byte == 0 ? 0 : e.byte - 1), "not valid JSON")};
+    } catch (const Json::exception&) {
+        // A number too large for a double, for one: the parser says not where.
+        return {std::nullopt, located(name, 1, "not a list of cameras: a value out of range")};
     }
     if (!parsed.is_array()) {
         return {std::nullopt, located(name, 1, "not a list of cameras (a JSON array)")};
@@ -135,6 +138,13 @@ CameraListRead readCsvList(std::string_view text, std::string_view name) {
         return {std::nullopt, located(name, 1, "empty: neither JSON nor CSV with a header")};
     }
     const auto& header = parsed.rows.front();
+    // A field is found by its name: a name twice would compare one column with the other.
+    std::unordered_set<std::string> names;
+    for (const auto& column : header) {
+        if (!names.insert(column).second) {
+            return {std::nullopt, located(name, 1, "the column \"" + column + "\" is named twice")};
+        }
+    }
     const auto macColumn = std::find(header.begin(), header.end(), "mac");
     if (macColumn == header.end()) {
         return {std::nullopt, located(name, 1, "no \"mac\" column in the header")};
@@ -233,11 +243,12 @@ CameraListDiff diffCameraLists(const CameraList& before, const CameraList& after
                 diff.changed.push_back({camera.mac, key, was.field(key), value});
             }
         }
-        for (const auto& [key, value] : was.fields) {
+        for (const auto& field : was.fields) {
+            const auto& key = field.first;
             const bool inNew = std::any_of(camera.fields.begin(), camera.fields.end(),
-                                           [&](const auto& f) { return f.first == key; });
-            if (!ignored(key) && !inNew && !value.empty()) {
-                diff.changed.push_back({camera.mac, key, value, {}});
+                                           [&key](const auto& f) { return f.first == key; });
+            if (!ignored(key) && !inNew && !field.second.empty()) {
+                diff.changed.push_back({camera.mac, key, field.second, {}});
             }
         }
     }

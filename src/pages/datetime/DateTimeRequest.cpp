@@ -151,8 +151,8 @@ std::vector<int> sendDateTimeRequests(CameraTable& table, const DatagramSender& 
         // Registered just before the send, as every setting request is; the slot is kept so
         // that a caller can follow this request's answer.
         slots.push_back(table.registerPending(mac, request));
-        if (send) {
-            send(request);
+        if (!send || send(request) != 0) {
+            table.reportNotSent(slots.back());
         }
         if (button == DateTimeButton::PcClock && pause) {
             pause(kPcClockPause);
