@@ -87,5 +87,8 @@ echo "lists: $(grep -c '"mac"' "$work/old.json") and $(grep -c '"mac"' "$work/ne
 measure "diff JSON CSV (same cameras)" "$cli" diff "$work/old.json" "$work/old.csv"
 measure "diff JSON JSON (116 changes)" "$cli" diff "$work/old.json" "$work/new.json"
 measure "diff --json CSV JSON" "$cli" diff --json "$work/old.csv" "$work/new.json"
-"$cli" diff "$work/old.json" "$work/new.json" | cut -c1 | sort | uniq -c | tr '\n' ' '
-echo
+status=0
+"$cli" diff "$work/old.json" "$work/old.csv" >/dev/null || status=$?
+echo "JSON against CSV of the same cameras: exit $status (0: no difference)"
+echo "JSON against the changed list, lines by kind:" \
+    "$("$cli" diff "$work/old.json" "$work/new.json" | cut -c1 | sort | uniq -c | tr -s ' \n' ' ')"
