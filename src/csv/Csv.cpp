@@ -3,6 +3,8 @@
 namespace pelmora {
 namespace {
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 bool startsFormula(std::string_view text) {
     if (text.empty()) {
         return false;
@@ -23,7 +25,10 @@ bool startsFormula(std::string_view text) {
 }  // namespace
 
 std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    // A leading byte order mark is quoted too: as a file's first bytes it would be taken for
+    // the file's own mark and dropped on reading.
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos &&
+        !text.starts_with(kByteOrderMark)) {
         return std::string(text);
     }
     std::string out = "\"";
@@ -62,7 +67,7 @@ std::string formatCsvRow(const CsvRow& fields) {
 
 CsvParse parseCsv(std::string_view text) {
     CsvParse result;
-    if (text.starts_with("\xEF\xBB\xBF")) {
+    if (text.starts_with(kByteOrderMark)) {
         text.remove_prefix(3);
     }
     std::size_t line = 1;

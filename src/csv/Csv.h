@@ -1,6 +1,6 @@
 #pragma once
 // RFC 4180 comma-separated values: fields quoted when they hold a comma, a quote or a line
-// break, quotes doubled, "\n" line ends on output; CRLF or LF and a leading UTF-8 byte order
+// break or begin with a byte order mark, quotes doubled, "\n" line ends on output; CRLF or LF and a leading UTF-8 byte order
 // mark accepted on input.
 
 #include <optional>
