@@ -43,11 +43,68 @@ void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum) {
         ->transform(latin1Argument())
         ->check(length)
         ->check(fieldTextValidator());
-    command->add_option("--password", password_, "Administrator password")
-        ->required()
-        ->transform(latin1Argument())
-        ->check(length)
-        ->check(fieldTextValidator());
+    auto password = std::make_shared<PasswordOption>(
+        command, PasswordNames{"--password", "PELMORA_PASSWORD", "Administrator password"},
+        "Administrator password (required: this, one of the next two or PELMORA_PASSWORD)",
+        latin1Argument(), std::vector<CLI::Validator>{length, fieldTextValidator()});
+    addVisiblePasswordOption(password->textOption(), password->advice());
+    adminPasswords_.emplace_back(command, std::move(password));
+}
+
+std::shared_ptr<PasswordOption> CommandLine::addPasswordOption(CLI::App* command,
+                                                               PasswordNames names,
+                                                               const std::string& help,
+                                                               CLI::Validator conversion,
+                                                               std::vector<CLI::Validator> checks) {
+    auto password = std::make_shared<PasswordOption>(command, std::move(names), help,
+                                                     std::move(conversion), std::move(checks));
+    addVisiblePasswordOption(password->textOption(), password->advice());
+    otherPasswords_.emplace_back(command, password);
+    return password;
+}
+
+void CommandLine::warnAboutVisiblePasswords() const {
+    std::string given;
+    std::string advice;
+    for (const auto& [option, instead] : visiblePasswords_) {
+        if (option->count() > 0) {
+            given += (given.empty() ? "" : ", ") + option->get_name();
+            advice += (advice.empty() ? "" : "; ") + instead;
+        }
+    }
+    // One line, however many were given.
+    if (!given.empty()) {
+        std::fprintf(stderr,
+                     "Warning: other users of this machine can read a password given on the "
+                     "command line (%s): %s\n",
+                     given.c_str(), advice.c_str());
+    }
+}
+
+int CommandLine::readPasswords() {
+    StandardInputLines input;
+    // The administrator password first: it takes the first line of standard input.
+    for (const auto* passwords : {&adminPasswords_, &otherPasswords_}) {
+        for (const auto& [command, password] : *passwords) {
+            if (!command->parsed()) {
+                continue;
+            }
+            if (const auto error = password->resolve(input); !error.empty()) {
+                std::fprintf(stderr, "%s\n", error.c_str());
+                return 2;
+            }
+            if (passwords == &adminPasswords_) {
+                if (!password->given()) {
+                    std::fprintf(stderr,
+                                 "--password is required: give it with --password-file FILE, "
+                                 "--password-stdin, PELMORA_PASSWORD or --password\n");
+                    return 2;
+                }
+                password_ = password->value();
+            }
+        }
+    }
+    return 0;
 }
 
 void CommandLine::addDryRunOption(CLI::App* command) {
@@ -57,6 +114,10 @@ void CommandLine::addDryRunOption(CLI::App* command) {
 }
 
 int CommandLine::run() {
+    warnAboutVisiblePasswords();
+    if (const int code = readPasswords()) {
+        return code;
+    }
     // Given but empty is no target at all: it must not fall back to broadcasting.
     const bool targetGiven = std::any_of(targetOptions_.begin(), targetOptions_.end(),
                                          [](const CLI::Option* o) { return o->count() > 0; });

@@ -5,8 +5,11 @@
 #include <CLI/CLI.hpp>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "cli/PasswordOption.h"
 
 #include "engine/SendTarget.h"
 #include "pages/PageRules.h"
@@ -21,15 +24,28 @@ class CommandLine {
 
     // Adds --target to a command; the parsed value is `target()`.
     void addTargetOption(CLI::App* command);
-    // Adds --user and --password to a command: converted to 8-bit text, `minimum` to 16
-    // characters, no framing bytes.
+    // Adds --user and the administrator password (--password, --password-file,
+    // --password-stdin or PELMORA_PASSWORD; one is required) to a command: converted to 8-bit
+    // text, `minimum` to 16 characters, no framing bytes.
     void addCredentialOptions(CLI::App* command, std::size_t minimum = kMinCredentialLength);
+    // Adds another password of a command (PasswordOption), read after the administrator's.
+    std::shared_ptr<PasswordOption> addPasswordOption(CLI::App* command, PasswordNames names,
+                                                      const std::string& help,
+                                                      CLI::Validator conversion,
+                                                      std::vector<CLI::Validator> checks);
+    // An option whose value is a password, besides those of PasswordOption: given, it earns the
+    // warning that others can read it, with `advice` on what to do instead.
+    void addVisiblePasswordOption(CLI::Option* option, std::string advice) {
+        visiblePasswords_.emplace_back(option, std::move(advice));
+    }
     // Adds --dry-run to a setting command; the parsed value is `dryRun()`.
     void addDryRunOption(CLI::App* command);
     // The action of the command that parsed.
     void setAction(std::function<int()> action) { action_ = std::move(action); }
 
-    // After parsing: resolves --target (exit code 2 on a bad value) and runs the action.
+    // After parsing: warns once on standard error when a password was given on the command
+    // line, reads the passwords, resolves --target (exit code 2 on a bad value or an unreadable
+    // or missing password) and runs the action.
     int run();
 
     SendTarget target() const { return target_; }
@@ -38,12 +54,20 @@ class CommandLine {
     bool dryRun() const { return dryRun_; }
 
   private:
+    void warnAboutVisiblePasswords() const;
+    // Exit code 2, with the reason on standard error, when a password cannot be read.
+    int readPasswords();
+
     CLI::App& app_;
     std::string targetText_;
     std::vector<CLI::Option*> targetOptions_;
     SendTarget target_ = SendTarget::broadcast();
     std::string user_;
     std::string password_;
+    // Per command: the administrator password, then the command's other passwords.
+    std::vector<std::pair<CLI::App*, std::shared_ptr<PasswordOption>>> adminPasswords_;
+    std::vector<std::pair<CLI::App*, std::shared_ptr<PasswordOption>>> otherPasswords_;
+    std::vector<std::pair<CLI::Option*, std::string>> visiblePasswords_;
     bool dryRun_ = false;
     std::function<int()> action_;
 };

@@ -33,7 +33,7 @@ CLI::Validator accountLengthValidator() {
 struct PppoeOptions {
     std::string mac;
     std::string userId;
-    std::string password;
+    std::shared_ptr<PasswordOption> password;
     std::string retyped;
     std::string dns1;
     std::string dns2;
@@ -58,7 +58,7 @@ struct PppoeOptions {
             return s;
         }
         s.userId = userId;
-        s.password = password;
+        s.password = password->value();
         s.dnsAuto = !given(dns1Option) && !given(dns2Option);
         if (!s.dnsAuto) {
             s.primaryDns = parseAddress(dns1).value_or(Ipv4{});
@@ -68,7 +68,9 @@ struct PppoeOptions {
     }
 
     // Without --pppoe-retype the password counts as typed twice.
-    std::string_view retypedPassword() const { return given(retype) ? retyped : password; }
+    std::string_view retypedPassword() const {
+        return given(retype) ? std::string_view(retyped) : password->value();
+    }
 };
 
 }  // namespace
@@ -107,18 +109,20 @@ void addSetPppoeCommand(CommandLine& line) {
                          "PPPoE user ID (with --on; empty if not given, which the check refuses)")
             ->transform(latin1Argument())
             ->check(accountLengthValidator());
-    auto* password =
-        command
-            ->add_option("--pppoe-password", values->password,
-                         "PPPoE password (with --on; empty if not given, which the check refuses)")
-            ->transform(latin1Argument())
-            ->check(accountLengthValidator());
+    values->password = line.addPasswordOption(
+        command, {"--pppoe-password", "PELMORA_PPPOE_PASSWORD", "PPPoE password"},
+        "PPPoE password (with --on; empty if given nowhere, which the check refuses)",
+        latin1Argument(), {accountLengthValidator()});
     values->retype = command
                          ->add_option("--pppoe-retype", values->retyped,
                                       "The PPPoE password typed again, compared exactly (with "
-                                      "--on; default: --pppoe-password itself)")
+                                      "--on; default: the PPPoE password itself, from wherever "
+                                      "it came, so it is best left out)")
                          ->transform(latin1Argument())
                          ->check(accountLengthValidator());
+    line.addVisiblePasswordOption(values->retype,
+                                  "leave --pppoe-retype out, the PPPoE password then counts as "
+                                  "typed twice");
     auto* dnsAuto = command->add_flag("--dns-auto", values->dnsAutoFlag,
                                       "Obtain DNS server addresses automatically (with --on; the "
                                       "default when neither --dns1 nor --dns2 is given)");
@@ -133,9 +137,11 @@ void addSetPppoeCommand(CommandLine& line) {
                                           "0.0.0.0 when only --dns1 is given)")
                              ->check(addressValidator());
     values->on->excludes(values->off);
-    for (auto* onOnly :
-         {user, password, values->retype, dnsAuto, values->dns1Option, values->dns2Option}) {
-        values->off->excludes(onOnly);
+    auto onOnly = values->password->options();
+    onOnly.insert(onOnly.end(),
+                  {user, values->retype, dnsAuto, values->dns1Option, values->dns2Option});
+    for (auto* option : onOnly) {
+        values->off->excludes(option);
     }
     dnsAuto->excludes(values->dns1Option)->excludes(values->dns2Option);
     line.addCredentialOptions(command, kMinPppoeCredentialLength);
