@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "cli/PasswordOption.h"
-
 #include "engine/SendTarget.h"
 #include "pages/PageRules.h"
 
