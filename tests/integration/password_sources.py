@@ -2,8 +2,9 @@
 """Where pelmora-cli takes its passwords from, against pelmora-sim on 127.0.0.1: an option's
 value (with one warning line), a private file, a line of standard input, the environment; which
 one wins; what is refused, and that then nothing is sent; and that no password ever shows in
-any output, a dry run or a message."""
+any output, a dry run, a message or the change log."""
 
+import base64
 import os
 import socket
 import subprocess
@@ -22,6 +23,7 @@ PPPOE_MAC = "02:50:4D:00:00:03"  # has PPPoE
 WARNING = "Warning: other users of this machine can read a password"
 
 directory = tempfile.mkdtemp()
+state = tempfile.mkdtemp()  # the change log of the requests sent here
 
 
 def secret_file(name, text, mode=0o600):
@@ -43,6 +45,7 @@ missing = os.path.join(directory, "missing")
 
 def run(*command, stdin="", env=None):
     environment = {k: v for k, v in os.environ.items() if not k.startswith("PELMORA_")}
+    environment["PELMORA_STATE_DIR"] = state
     environment.update(env or {})
     return subprocess.run([args.cli, *command], input=stdin, capture_output=True, text=True,
                           timeout=60, env=environment)
@@ -161,7 +164,18 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "4",
         check(result.stdout.startswith(("Would send", MAC)),
               f"{command[0]} --dry-run: {result.stdout!r}")
 
+    result = run("history")
+    expect("history", result, 0, None)
+    check(MAC in result.stdout and PPPOE_MAC in result.stdout, f"history: {result.stdout!r}")
+    for root, _, files in os.walk(state):
+        for file in files:
+            with open(os.path.join(root, file), encoding="latin-1") as f:
+                outputs.append((f"change log {file}", f.read()))
+
+    # Neither as typed nor as the Base64 a request carries.
+    encoded = [base64.b64encode(f"{name}:{secret}".encode()).decode()
+               for name in ("admin", "someone") for secret in ALL_SECRETS]
     for name, text in outputs:
-        for secret in ALL_SECRETS:
+        for secret in (*ALL_SECRETS, *encoded):
             check(secret not in text, f"{name}: a password was shown: {text!r}")
 listener.close()
