@@ -94,6 +94,11 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     layout->addWidget(tabs_, 1);
     layout->addWidget(statusBar);
     table_.setNotifier(&bridge_);
+    // An answer's log line is written on the UI thread, not on the receive thread.
+    journal_.setWake([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { journal_.flush(); }, Qt::QueuedConnection);
+    });
     table_.setJournal(&journal_);
     // Ctrl+S exports the shown page's list.
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this, [this] {
@@ -386,6 +391,7 @@ void MainDialog::stopEngine() {
             engine_->reportFatal(*error);
         }
     }
+    journal_.flush();
 }
 
 }  // namespace pelmora

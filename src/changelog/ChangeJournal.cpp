@@ -70,6 +70,10 @@ ChangeJournal::ChangeJournal(std::string program, ChangeLogFile file, FailureRep
       clock_(std::move(clock)),
       idPrefix_(runPrefix()) {}
 
+ChangeJournal::~ChangeJournal() {
+    flush();
+}
+
 std::string ChangeJournal::nextId() {
     return idPrefix_ + "-" + std::to_string(++sequence_);
 }
@@ -77,44 +81,65 @@ std::string ChangeJournal::nextId() {
 void ChangeJournal::requestSent(int slot, std::string_view mac, std::string_view request,
                                 const CameraRecord* listed) {
     const auto summary = summariseRequest(request);
-    std::lock_guard lock(mutex_);
-    const auto id = nextId();
-    if (slot >= 0 && slot < kTableSize) {
-        awaited_[slot] = id;
+    {
+        std::lock_guard lock(mutex_);
+        const auto id = nextId();
+        if (slot >= 0 && slot < kTableSize) {
+            awaited_[slot] = id;
+        }
+        Json entry{
+            {"time", isoLocalTime(clock_())},
+            {"id", id},
+            {"program", program_},
+            {"action", summary.action},
+            {"mac", latin1ToUtf8(mac)},
+            {"ipAddress", listed != nullptr ? formatIpv4(listed->ipAddress) : std::string()},
+            {"model", listed != nullptr ? latin1ToUtf8(fieldText(listed->model)) : std::string()},
+            {"settings", summary.settings},
+            {"result", "sent"},
+        };
+        queued_.push_back(lineOf(entry));
     }
-    Json entry{
-        {"time", isoLocalTime(clock_())},
-        {"id", id},
-        {"program", program_},
-        {"action", summary.action},
-        {"mac", latin1ToUtf8(mac)},
-        {"ipAddress", listed != nullptr ? formatIpv4(listed->ipAddress) : std::string()},
-        {"model", listed != nullptr ? latin1ToUtf8(fieldText(listed->model)) : std::string()},
-        {"settings", summary.settings},
-        {"result", "sent"},
-    };
-    write(lineOf(entry));
+    // Sent on the owner's thread: its line, and any answer's waiting before it, go out now.
+    flush();
 }
 
 void ChangeJournal::requestSettled(int slot, RequestOutcome outcome, std::string_view text) {
     if (slot < 0 || slot >= kTableSize) {
         return;
     }
-    std::lock_guard lock(mutex_);
-    // A slot settled twice (a second reply, or a reply after "No Response") is recorded once.
-    if (awaited_[slot].empty()) {
-        return;
+    {
+        std::lock_guard lock(mutex_);
+        // A slot settled twice (a second reply, or a reply after "No Response") is recorded once.
+        if (awaited_[slot].empty()) {
+            return;
+        }
+        Json entry{
+            {"time", isoLocalTime(clock_())},
+            {"id", awaited_[slot]},
+            {"result", outcomeWord(outcome)},
+        };
+        if (outcome == RequestOutcome::Message) {
+            entry["text"] = latin1ToUtf8(text);
+        }
+        awaited_[slot].clear();
+        queued_.push_back(lineOf(entry));
     }
-    Json entry{
-        {"time", isoLocalTime(clock_())},
-        {"id", awaited_[slot]},
-        {"result", outcomeWord(outcome)},
-    };
-    if (outcome == RequestOutcome::Message) {
-        entry["text"] = latin1ToUtf8(text);
+    if (wake_) {
+        wake_();
     }
-    awaited_[slot].clear();
-    write(lineOf(entry));
+}
+
+void ChangeJournal::flush() {
+    std::lock_guard writing(writeMutex_);
+    std::vector<std::string> lines;
+    {
+        std::lock_guard lock(mutex_);
+        lines.swap(queued_);
+    }
+    for (const auto& line : lines) {
+        write(line);
+    }
 }
 
 void ChangeJournal::write(const std::string& line) {

@@ -2,7 +2,9 @@
 // The change log's writer: every setting request the camera table registers is recorded as one
 // line when it is sent and one when its outcome is known, the two sharing an "id". Writing never
 // stands in a request's way: a line that cannot be written is dropped, and the first failure is
-// handed to `onFailure` so that the person is told once.
+// handed to `onFailure` so that the person is told once. Lines are written only by `flush`, on
+// the thread that owns the journal: an answer's line, made on the receive thread, waits in a
+// queue (at most one per pending slot) so that that thread never waits on the disk.
 
 #include <array>
 #include <cstdint>
@@ -10,6 +12,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "changelog/ChangeLogFile.h"
 #include "model/CameraTable.h"
@@ -24,6 +27,7 @@ class ChangeJournal final : public RequestJournal {
   public:
     using Clock = std::function<std::time_t()>;
     using FailureReport = std::function<void(const std::string& reason)>;
+    using Wake = std::function<void()>;
 
     // `program`: "pelmora" or "pelmora-cli". `onFailure` may be called from either thread.
     ChangeJournal(
@@ -33,6 +37,14 @@ class ChangeJournal final : public RequestJournal {
     void requestSent(int slot, std::string_view mac, std::string_view request,
                      const CameraRecord* listed) override;
     void requestSettled(int slot, RequestOutcome outcome, std::string_view text) override;
+
+    // Called, on any thread, when a line waits to be written: the owner calls `flush` soon. Set
+    // before the table is used.
+    void setWake(Wake wake) { wake_ = std::move(wake); }
+    // Writes the waiting lines in the order they were made. The owner's thread; also when the
+    // journal goes, by which time the receive thread has stopped.
+    void flush();
+    ~ChangeJournal() override;
 
     const ChangeLogFile& file() const { return file_; }
 
@@ -45,7 +57,12 @@ class ChangeJournal final : public RequestJournal {
     FailureReport onFailure_;
     Clock clock_;
     std::string idPrefix_;
+    Wake wake_;
+    // Guards the ids and the queue; held only for moments, never while writing.
     std::mutex mutex_;
+    std::vector<std::string> queued_;
+    // Keeps flushes in order and guards the failure flag.
+    std::mutex writeMutex_;
     std::uint64_t sequence_ = 0;
     // The id of the request each pending slot tracks, empty when none is awaited.
     std::array<std::string, kTableSize> awaited_;

@@ -17,6 +17,8 @@ HeadlessSession::HeadlessSession(SendTarget target)
       engine_(table_, this, EngineOptions{target, STDERR_FILENO}),
       loop_(engine_) {
     table_.setNotifier(this);
+    // An answer's log line is written from the tick loop, not on the receive thread.
+    journal_.setWake([this] { loop_.wake(); });
     table_.setJournal(&journal_);
 }
 
@@ -30,12 +32,17 @@ std::optional<int> HeadlessSession::start() {
 
 bool HeadlessSession::runFor(std::chrono::milliseconds duration,
                              const std::function<bool()>& done) {
-    return loop_.runUntil(TickLoop::Clock::now() + duration,
-                          [&] { return receiveFailed_ || (done && done()); });
+    return loop_.runUntil(TickLoop::Clock::now() + duration, [&] {
+        journal_.flush();
+        return receiveFailed_ || (done && done());
+    });
 }
 
 std::optional<int> HeadlessSession::stop() {
-    if (const auto error = engine_.stop()) {
+    const auto error = engine_.stop();
+    // The receive thread has ended: the last answers' lines are written now.
+    journal_.flush();
+    if (error) {
         engine_.reportFatal(*error);
         return exitCodeOf(*error);
     }

@@ -81,6 +81,8 @@ TEST(ChangeLog, EveryKindOfRequestLeavesSentAndOutcomeLinesWithoutSecrets) {
     std::vector<std::string> failures;
     ChangeJournal journal("pelmora", ChangeLogFile(stateDir),
                           [&](const std::string& r) { failures.push_back(r); });
+    int wakes = 0;
+    journal.setWake([&] { ++wakes; });
     test::RecordingNotifier notifier;
     notifier.queueAnswer(RetryAnswer::Retry);
     CameraTable table;
@@ -154,6 +156,11 @@ TEST(ChangeLog, EveryKindOfRequestLeavesSentAndOutcomeLinesWithoutSecrets) {
     }
     // The retried request is answered this time.
     dispatchDatagram(test::settlement("ACK:", mac), table);
+    // An answer's line is not written where the answer arrives (the receive thread): it waits,
+    // with a wake for the owner, until the owner's thread flushes.
+    EXPECT_EQ(linesOf(readAll(stateDir + "/changes.jsonl")).size(), 11u);
+    EXPECT_GE(wakes, 1);
+    journal.flush();
 
     const auto bytes = readAll(stateDir + "/changes.jsonl");
     for (const std::string& secret :
