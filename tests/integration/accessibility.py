@@ -11,6 +11,7 @@ inside a private network namespace with a session bus of its own.
     must carry the new port."""
 
 import argparse
+import fcntl
 import os
 import shutil
 import subprocess
@@ -68,17 +69,39 @@ def enter_private_session(args):
     sys.exit(result.returncode)
 
 
+# Display numbers this run holds, kept open until it ends.
+_claims = []
+
+
 def start_display():
-    """Xvfb on the first free display number; returns the process and the DISPLAY value."""
-    read_end, write_end = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-screen", "0", "1280x900x24", "-nolisten", "tcp",
-                             "-displayfd", str(write_end)], pass_fds=(write_end,),
-                            stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as numbers:
-        number = numbers.readline().strip()
-    check(number != "", "Xvfb did not start")
-    return xvfb, ":" + number
+    """Xvfb on a display number no other run holds; returns the process and the DISPLAY value.
+
+    An X server started in a network namespace of its own leaves no lock that a server in
+    another namespace heeds (two such servers both take :0), so the number is claimed here with
+    a lock file that every run of this test, in whatever namespace, sees."""
+    for number in range(120, 220):
+        claim = open(f"/tmp/pelmora-display-{number}.lock", "w")
+        try:
+            fcntl.flock(claim, fcntl.LOCK_EX | fcntl.LOCK_NB)
+        except OSError:
+            claim.close()
+            continue
+        if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            claim.close()
+            continue
+        read_end, write_end = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", f":{number}", "-screen", "0", "1280x900x24", "-nolisten",
+                                 "tcp", "-displayfd", str(write_end)], pass_fds=(write_end,),
+                                stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as numbers:
+            ready = numbers.readline().strip()
+        if ready == str(number):
+            _claims.append(claim)
+            return xvfb, f":{number}"
+        xvfb.wait(timeout=10)
+        claim.close()
+    check(False, "Xvfb did not start on any free display")
 
 
 def wait_for(what, probe, timeout=20.0):
