@@ -180,8 +180,17 @@ def main():
                    "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_ACCESSIBILITY": "1",
                    "XDG_CONFIG_HOME": config}
             window = subprocess.Popen([args.window, *target], env=env)
+            starts = 1
 
             def application():
+                nonlocal window, starts
+                # Now and then, on a busy machine, the window's first connection to the new
+                # display is refused and Qt gives up at once: start it again, twice at most.
+                if window.poll() is not None and starts < 3:
+                    print(f"the window ended with {window.returncode} at start; starting it again",
+                          flush=True)
+                    window = subprocess.Popen([args.window, *target], env=env)
+                    starts += 1
                 desktop = pyatspi.Registry.getDesktop(0)
                 for app in desktop:
                     if app is not None and app.name == "pelmora" and app.childCount > 0:
