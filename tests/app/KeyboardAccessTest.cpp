@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include "../engine/PeerSocket.h"
+#include "WindowOnLoopback.h"
 #include "app/MainDialog.h"
 #include "pages/network/NetworkPage.h"
 #include "pages/network/NetworkRequest.h"
@@ -33,12 +34,6 @@ namespace pelmora {
 namespace {
 
 using namespace std::chrono_literals;
-
-QString freshSettings() {
-    static QTemporaryDir dir;
-    static int made = 0;
-    return dir.filePath(QString("keyboard-%1.conf").arg(++made));
-}
 
 QString accessibleName(QWidget* widget) {
     QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
@@ -58,11 +53,9 @@ bool isInputControl(QWidget* widget) {
 class KeyboardAccessTest : public ::testing::Test {
   protected:
     void open() {
-        SendTarget target;
-        target.address.s_addr = htonl(INADDR_LOOPBACK);
-        target.port = camera.port();
+        const SendTarget target = test::loopbackTarget(camera.port());
         dialog = std::make_unique<MainDialog>(
-            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, freshSettings()});
+            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
         ASSERT_FALSE(dialog->start());
         dialog->show();
         dialog->activateWindow();
@@ -271,10 +264,9 @@ TEST(LargerTextTest, formsNeitherClipNorOverlapWithASixteenPointFont) {
     {
         test::PeerSocket camera;
         RecordingMessagePort messages;
-        SendTarget target;
-        target.address.s_addr = htonl(INADDR_LOOPBACK);
-        target.port = camera.port();
-        MainDialog dialog(MainDialogOptions{target, &messages, {}, STDOUT_FILENO, freshSettings()});
+        const SendTarget target = test::loopbackTarget(camera.port());
+        MainDialog dialog(
+            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
         ASSERT_FALSE(dialog.start());
         dialog.show();
         QApplication::processEvents();

@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "../engine/PeerSocket.h"
+#include "WindowOnLoopback.h"
 #include "changelog/ChangeHistory.h"
 #include "diff/CameraListDiff.h"
 #include "pages/SettingSender.h"
@@ -34,21 +35,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A settings file no earlier window wrote: every test opens the window as on its first start.
-QString freshSettings() {
-    static QTemporaryDir dir;
-    static int made = 0;
-    return dir.filePath(QString("pelmora-%1.conf").arg(++made));
-}
-
 class MainDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        SendTarget target;
-        target.address.s_addr = htonl(INADDR_LOOPBACK);
-        target.port = camera.port();
+        const SendTarget target = test::loopbackTarget(camera.port());
         dialog = std::make_unique<MainDialog>(
-            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, freshSettings()});
+            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
         ASSERT_FALSE(dialog->start());
         dialog->show();
         QApplication::processEvents();
@@ -313,10 +305,9 @@ TEST_F(MainDialogTest, aRoutedCamerasAnswersGoToThePlanInsteadOfABox) {
 
 TEST(MainDialogNetwork, aFailedSendShowsAQuietNoticeInsteadOfABox) {
     RecordingMessagePort messages;
-    SendTarget unreachable;  // port 0 cannot be sent to
-    unreachable.address.s_addr = htonl(INADDR_LOOPBACK);
+    const SendTarget unreachable = test::loopbackTarget(0);  // port 0 cannot be sent to
     MainDialog dialog(
-        MainDialogOptions{unreachable, &messages, {}, STDOUT_FILENO, freshSettings()});
+        MainDialogOptions{unreachable, &messages, {}, STDOUT_FILENO, test::freshSettings()});
     ASSERT_FALSE(dialog.start());
     EXPECT_EQ(dialog.statusLine()->text(), "Network unreachable — retrying");
     EXPECT_EQ(messages.count(), 0u);
@@ -353,10 +344,9 @@ TEST(MainDialogDiagnostics, anUnreadOutputStopsNeitherDiscoveryNorClosing) {
     UnreadPipe output;
     test::PeerSocket camera;
     RecordingMessagePort messages;
-    SendTarget target;
-    target.address.s_addr = htonl(INADDR_LOOPBACK);
-    target.port = camera.port();
-    MainDialog dialog(MainDialogOptions{target, &messages, {}, output.fds[1], freshSettings()});
+    const SendTarget target = test::loopbackTarget(camera.port());
+    MainDialog dialog(
+        MainDialogOptions{target, &messages, {}, output.fds[1], test::freshSettings()});
     ASSERT_FALSE(dialog.start());
     dialog.show();
     output.fill();
@@ -392,9 +382,7 @@ TEST(MainDialogSettings, theWindowComesBackWhereItWasUnlessNoScreenShowsThatPlac
     QTemporaryDir dir;
     const QString file = dir.filePath("pelmora.conf");
     test::PeerSocket camera;
-    SendTarget target;
-    target.address.s_addr = htonl(INADDR_LOOPBACK);
-    target.port = camera.port();
+    const SendTarget target = test::loopbackTarget(camera.port());
     QRect saved;
     {
         MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, file});
@@ -440,11 +428,10 @@ TEST(MainDialogRecord, requestsAndARetryAreRecordedAndTheExportReadsBack) {
     const QByteArray earlierState = qgetenv("PELMORA_STATE_DIR");
     qputenv("PELMORA_STATE_DIR", state.path().toLocal8Bit());
     test::PeerSocket camera;
-    SendTarget target;
-    target.address.s_addr = htonl(INADDR_LOOPBACK);
-    target.port = camera.port();
+    const SendTarget target = test::loopbackTarget(camera.port());
     RecordingMessagePort messages;
-    MainDialog dialog(MainDialogOptions{target, &messages, {}, STDOUT_FILENO, freshSettings()});
+    MainDialog dialog(
+        MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
     ASSERT_FALSE(dialog.start());
     ASSERT_TRUE(camera.receive(2s));  // the first enquiry
     for (int i = 1; i <= 3; ++i) {
@@ -524,7 +511,8 @@ TEST(MainDialogRecord, requestsAndARetryAreRecordedAndTheExportReadsBack) {
 
     // A log that cannot be written: the request still leaves, a notice says so once.
     qputenv("PELMORA_STATE_DIR", "/dev/null/pelmora");
-    MainDialog unlogged(MainDialogOptions{target, &messages, {}, STDOUT_FILENO, freshSettings()});
+    MainDialog unlogged(
+        MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
     ASSERT_FALSE(unlogged.start());
     ASSERT_TRUE(camera.receive(2s));
     EXPECT_EQ(
