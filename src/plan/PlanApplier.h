@@ -58,6 +58,7 @@ class PlanApplier {
     // One result per step, "" for a step not reached: "verified", "not confirmed", "NG", "No
     // Response" or the camera's own text.
     const std::vector<std::string>& results() const { return results_; }
+    const std::vector<Step>& steps() const { return steps_; }
 
   private:
     void finishCurrent(std::string result);

@@ -21,7 +21,6 @@ PlanRun::PlanRun(CameraTable& table, Hooks hooks, std::vector<PlanApplier::Step>
                  Clock::duration verifyTimeout)
     : table_(table),
       hooks_(std::move(hooks)),
-      steps_(steps),
       applier_(std::move(steps), kPlanAnswerWait, verifyTimeout) {}
 
 void PlanRun::advance(Clock::time_point now) {

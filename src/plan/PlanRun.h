@@ -57,12 +57,11 @@ class PlanRun {
     bool confirmationWaiting() const;
 
     const PlanApplier& applier() const { return applier_; }
-    const std::vector<PlanApplier::Step>& steps() const { return steps_; }
+    const std::vector<PlanApplier::Step>& steps() const { return applier_.steps(); }
 
   private:
     CameraTable& table_;
     Hooks hooks_;
-    std::vector<PlanApplier::Step> steps_;
     PlanApplier applier_;
     // The table's count of replies when the answer came: only later ones confirm.
     std::uint64_t repliesAtAnswer_ = 0;

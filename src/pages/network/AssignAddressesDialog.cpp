@@ -322,6 +322,10 @@ void AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
                 services_.enquireNow();
             }
         }};
+    stepRows_.clear();
+    for (const auto& step : steps) {
+        stepRows_.push_back(static_cast<std::size_t>(rowOf(step.mac)));
+    }
     run_ = std::make_unique<PlanRun>(table_, std::move(hooks), std::move(steps),
                                      std::chrono::seconds(confirmSeconds_->value()));
     advanceTimer_.start(kAdvancePeriodMs);
@@ -342,11 +346,9 @@ void AssignAddressesDialog::advance() {
 
 void AssignAddressesDialog::showResults() {
     const auto& applier = run_->applier();
-    const auto& steps = run_->steps();
-    for (std::size_t k = 0; k < steps.size(); ++k) {
-        const int row = rowOf(steps[k].mac);
+    for (std::size_t k = 0; k < stepRows_.size(); ++k) {
         if (!applier.results()[k].empty()) {
-            results_[static_cast<std::size_t>(row)] = applier.results()[k];
+            results_[stepRows_[k]] = applier.results()[k];
         }
     }
     const auto* current = applier.current();
@@ -359,7 +361,11 @@ void AssignAddressesDialog::showResults() {
                        : "awaiting the new settings";
         }
         done += results_[i].empty() ? 0 : 1;
-        preview_->item(static_cast<int>(i), kResultColumn)->setText(text);
+        // Ten times a second over up to 1,024 rows: only a changed cell is redrawn.
+        auto* item = preview_->item(static_cast<int>(i), kResultColumn);
+        if (item->text() != text) {
+            item->setText(text);
+        }
     }
     if (!applier.finished() && stop_->isEnabled()) {
         progress_->setText(QString("Applying: %1 of %2 cameras done").arg(done).arg(macs_.size()));
@@ -373,9 +379,9 @@ void AssignAddressesDialog::finishRun() {
     }
     // Cameras a stop left out were never sent anything.
     const auto& applier = run_->applier();
-    for (std::size_t k = 0; k < run_->steps().size(); ++k) {
+    for (std::size_t k = 0; k < stepRows_.size(); ++k) {
         if (applier.results()[k].empty()) {
-            results_[static_cast<std::size_t>(rowOf(run_->steps()[k].mac))] = "stopped";
+            results_[stepRows_[k]] = "stopped";
         }
     }
     run_.reset();

@@ -103,6 +103,8 @@ class AssignAddressesDialog final : public QDialog {
     // One per camera of the dialog, "" until known: "verified", "unchanged", "NG", …
     std::vector<std::string> results_;
     std::unique_ptr<PlanRun> run_;
+    // The dialog's row of each of the run's steps, in sending order.
+    std::vector<std::size_t> stepRows_;
     QTimer advanceTimer_;
 };
 
