@@ -15,9 +15,36 @@ PlanApplier::PlanApplier(std::vector<Step> steps, Clock::duration answerTimeout,
     }
 }
 
-const PlanApplier::Step* PlanApplier::nextSend(Clock::time_point now) {
+namespace {
+
+constexpr char kHeldBack[] = "held back";
+constexpr char kVerified[] = "verified";
+
+}  // namespace
+
+bool PlanApplier::heldInPlan(std::size_t k) const {
+    const auto& planned = steps_[k].planned;
+    if (planned.dhcp) {
+        return false;
+    }
+    const auto address = ipv4ToNumber(planned.ipAddress);
+    for (std::size_t j = 0; j < steps_.size(); ++j) {
+        // A camera not yet sent, or whose move failed in any way, may be there still.
+        if (j != k && results_[j] != kVerified && address != 0 &&
+            ipv4ToNumber(steps_[j].heldAddress) == address) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const PlanApplier::Step* PlanApplier::nextSend(Clock::time_point now, const AddressTaken& taken) {
     if (state_ != State::Idle) {
         return nullptr;
+    }
+    while (!stopAsked_ && next_ < steps_.size() &&
+           (heldInPlan(next_) || (taken && !steps_[next_].planned.dhcp && taken(steps_[next_])))) {
+        results_[next_++] = kHeldBack;
     }
     if (stopAsked_ || next_ >= steps_.size()) {
         state_ = State::Finished;
@@ -40,10 +67,13 @@ void PlanApplier::answered(const Answer& answer, Clock::time_point now) {
     finishCurrent(answer.words == "Setting NG" ? "NG" : answer.words);
 }
 
-void PlanApplier::replied(const std::string& mac, const NetworkSettings& reported) {
+void PlanApplier::replied(const std::string& mac, const NetworkSettings& reported,
+                          std::string_view sharedWith) {
     if (state_ == State::AwaitingReply && mac == steps_[next_].mac &&
         reportsPlanned(reported, steps_[next_].planned)) {
-        finishCurrent("verified");
+        finishCurrent(sharedWith.empty() ? std::string(kVerified)
+                                         : "not confirmed: " + std::string(sharedWith) +
+                                               " reports the same address");
     }
 }
 

@@ -1,9 +1,28 @@
 #include "plan/PlanRun.h"
 
 #include "model/CameraTable.h"
+#include "model/FixedText.h"
 #include "pages/network/NetworkRequest.h"
 
 namespace pelmora {
+namespace {
+
+// A listed camera other than `mac` that reports `address`: its MAC as it reports it, "" when
+// none. Cameras are told apart by their MAC, as the table keeps them.
+std::string otherCameraAt(const CameraTable& table, const Ipv4& address, std::string_view mac) {
+    if (ipv4ToNumber(address) == 0) {
+        return {};
+    }
+    for (const auto& record : table.liveRecords()) {
+        if (isListed(record) && fieldText(record.mac) != mac &&
+            ipv4ToNumber(record.ipAddress) == ipv4ToNumber(address)) {
+            return std::string(fieldText(record.mac));
+        }
+    }
+    return {};
+}
+
+}  // namespace
 
 std::vector<PlanApplier::Step> planSteps(const PlanCheck& check, std::string_view user,
                                          std::string_view password) {
@@ -12,7 +31,7 @@ std::vector<PlanApplier::Step> planSteps(const PlanCheck& check, std::string_vie
         const auto& camera = check.cameras[i];
         steps.push_back({camera.mac,
                          buildNetworkRequest(camera.mac, user, password, camera.planned),
-                         camera.planned});
+                         camera.planned, camera.current.ipAddress});
     }
     return steps;
 }
@@ -24,14 +43,24 @@ PlanRun::PlanRun(CameraTable& table, Hooks hooks, std::vector<PlanApplier::Step>
       applier_(std::move(steps), kPlanAnswerWait, verifyTimeout) {}
 
 void PlanRun::advance(Clock::time_point now) {
-    if (const auto* step = applier_.nextSend(now)) {
+    // Checked again just before each camera is sent: one outside the plan may have taken the
+    // address meanwhile, or one of the plan may not have left it.
+    const auto taken = [this](const PlanApplier::Step& step) {
+        return !otherCameraAt(table_, step.planned.ipAddress, step.mac).empty();
+    };
+    if (const auto* step = applier_.nextSend(now, taken)) {
         if (!hooks_.send(*step)) {
             applier_.answered({false, "Not Sent"}, now);
         }
     } else if (applier_.state() == PlanApplier::State::AwaitingReply) {
         const auto& mac = applier_.current()->mac;
         if (const auto record = table_.findHeardSince(mac, repliesAtAnswer_)) {
-            applier_.replied(mac, currentSettings(*record));
+            const auto reported = currentSettings(*record);
+            // Looked for only once the planned settings are reported: the whole table is read.
+            applier_.replied(mac, reported,
+                             reportsPlanned(reported, applier_.current()->planned)
+                                 ? otherCameraAt(table_, reported.ipAddress, mac)
+                                 : std::string());
         }
         if (applier_.state() == PlanApplier::State::AwaitingReply &&
             now - lastEnquiry_ >= kPlanEnquiryPeriod) {

@@ -2,8 +2,11 @@
 // A checked plan applied against the live camera table, shared by the window and the
 // command-line tool: each camera's request goes out through the caller's sending (the Network
 // page's path), its answer is handed in by the caller, and the camera is then heard through
-// enquiries until a reply taken in after the answer reports the planned settings. All calls come
-// from one thread; waiting is the caller's (timers in the window, the tick loop in the CLI).
+// enquiries until a reply taken in after the answer reports the planned settings. Before each
+// camera is sent its planned address is looked for among the cameras listed at that moment, and
+// a confirmed address is looked for again: a camera found there holds the move back, or leaves
+// it "not confirmed". All calls come from one thread; waiting is the caller's (timers in the
+// window, the tick loop in the CLI).
 
 #include <chrono>
 #include <cstdint>
