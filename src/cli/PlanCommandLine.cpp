@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "changelog/PlanLock.h"
+#include "changelog/StateDirectory.h"
 #include "cli/AddressOption.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessSession.h"
@@ -111,6 +113,16 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     const auto read = readPlan(text);
     if (!read.errors.empty()) {
         return refuse(read.errors);
+    }
+    // One plan at a time on this PC, the window's included: the lock is taken before anything
+    // is sent and held until this process ends. A dry run sends no setting and needs none.
+    PlanLock lock;
+    if (!options.dryRun) {
+        lock = PlanLock(stateDirectory());
+        if (!lock.held()) {
+            writeOutput(stderr, "Error : " + lock.trouble() + "\n");
+            return 1;
+        }
     }
     HeadlessSession session(line.target());
     if (const auto code = session.start()) {
@@ -327,10 +339,16 @@ void addPlanCommands(CommandLine& line) {
         "such as a swap, is refused). A refused plan prints \"Plan refused:\" and each reason, "
         "sends nothing and exits 1. Otherwise each changed camera in turn gets the request "
         "set-network would send it; once it accepts, its next reply must report the planned "
-        "settings. Prints one line per row: MAC and \"verified\", \"unchanged\" (nothing "
-        "sent), \"not confirmed\", \"NG\", \"No Response\", \"Not Sent\" or the camera's own "
-        "text; after Ctrl-C, the camera under way is finished and the rest are \"stopped\" "
-        "(nothing sent). "
+        "settings. Just before each camera is sent, its planned address is looked for again: "
+        "while a camera of the plan whose own move was not verified, or any other camera now "
+        "heard, holds it, the row is \"held back\" (nothing sent). Prints one line per row: MAC "
+        "and \"verified\", \"unchanged\" (nothing sent), \"not confirmed\" (\"not confirmed: "
+        "MAC reports the same address\" when another camera is heard at the confirmed address), "
+        "\"NG\", \"No Response\", \"Not Sent\", \"held back\" or the camera's own text; after "
+        "Ctrl-C, the camera under way is finished and the rest are \"stopped\" (nothing sent). "
+        "Only one plan is applied at a time on this PC: while another runs (here or in the "
+        "window), or when the lock file plan.lock in the state directory cannot be taken, "
+        "apply-plan says so on stderr, sends nothing and exits 1 (--dry-run takes no lock). "
         "Exits 0 only when every row is verified or unchanged.");
     apply->add_option("FILE", options->file, "The plan, CSV")->required();
     apply

@@ -9,9 +9,12 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "changelog/PlanLock.h"
+#include "changelog/StateDirectory.h"
 #include "lan/LanSnapshot.h"
 #include "pages/network/AssignAddressesDialog.h"
 #include "pages/network/NetworkRequest.h"
@@ -589,6 +592,35 @@ TEST_F(NetworkPageLanTest, anAppliedPlanGoesOneCameraAtATimeStopsBetweenCamerasA
     EXPECT_EQ(messages.count(), 0u);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+// The window's run is the plan's run: Apply waits for a plan applied elsewhere on this PC, and
+// a camera that failed its move holds back the camera planned onto its address.
+TEST_F(NetworkPageLanTest, aFailedMoveHoldsBackTheMoveOntoItsAddressAndOnePlanRunsAtATime) {
+    addCamera(table, 9);   // 192.168.0.91, planned .89
+    addCamera(table, 10);  // 192.168.0.90, planned .91
+    AssignAddressesDialog dialog({macOf(9), macOf(10)}, table, services(), &lan, {});
+    dialog.startField()->setAddress({192, 168, 0, 89});
+    dialog.stepBox()->setValue(2);
+    dialog.nameEdit()->setText("admin");
+    dialog.passwordEdit()->setText("password");
+    auto elsewhere = std::make_unique<PlanLock>(stateDirectory());
+    QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+    ASSERT_EQ(messages.count(), 1u);
+    EXPECT_EQ(messages.last().caption, "caution");
+    EXPECT_EQ(messages.last().text,
+              "Another plan is being applied on this PC; try again when it has finished.");
+    EXPECT_TRUE(sent.empty());
+    elsewhere.reset();
+    QTest::mouseClick(dialog.applyButton(), Qt::LeftButton);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(routedMac, macOf(9));
+    EXPECT_TRUE(PlanLock(stateDirectory()).busy()) << "held while the plan runs";
+    routed(false, "No Response");
+    EXPECT_EQ(dialog.preview()->item(0, 5)->text(), "No Response");
+    EXPECT_EQ(dialog.preview()->item(1, 5)->text(), "held back");
+    EXPECT_EQ(sent.size(), 1u) << "nothing for …0A";
+    EXPECT_TRUE(PlanLock(stateDirectory()).held()) << "released when the run ends";
 }
 
 }  // namespace

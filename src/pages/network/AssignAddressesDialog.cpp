@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "changelog/StateDirectory.h"
 #include "model/FixedText.h"
 #include "pages/PageRules.h"
 #include "pages/SettingSender.h"
@@ -259,7 +260,11 @@ void AssignAddressesDialog::applyPlan() {
         return;
     }
     planFixed_ = true;
-    startRun(macs_);
+    if (!startRun(macs_)) {
+        // Nothing was sent: the plan may still be edited.
+        planFixed_ = false;
+        updateButtons();
+    }
 }
 
 void AssignAddressesDialog::retryFailed() {
@@ -274,7 +279,7 @@ void AssignAddressesDialog::retryFailed() {
 
 // The plan is checked again against the cameras listed now (one may have gone, or another taken
 // a planned address meanwhile); a camera that already reports its planned settings is unchanged.
-void AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
+bool AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
     const auto check = checkAgainstListing(rows_);
     if (!check.refusals.empty()) {
         QStringList problems;
@@ -283,8 +288,20 @@ void AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
         }
         reasons_->setText("Plan refused:\n" + problems.join('\n'));
         updateButtons();
-        return;
+        return false;
     }
+    // One plan at a time on this PC, pelmora-cli apply-plan's included.
+    PlanLock lock(stateDirectory());
+    if (!lock.held()) {
+        if (services_.messages != nullptr) {
+            QString text = QString::fromLocal8Bit(lock.trouble().data(),
+                                                  static_cast<qsizetype>(lock.trouble().size()));
+            text[0] = text[0].toUpper();
+            caution(*services_.messages, text + '.');
+        }
+        return false;
+    }
+    lock_ = std::move(lock);
     reasons_->clear();
     PlanCheck chosen;
     for (const auto& camera : check.cameras) {
@@ -331,6 +348,7 @@ void AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
     advanceTimer_.start(kAdvancePeriodMs);
     updateButtons();
     advance();
+    return true;
 }
 
 void AssignAddressesDialog::advance() {
@@ -385,6 +403,7 @@ void AssignAddressesDialog::finishRun() {
         }
     }
     run_.reset();
+    lock_.release();
     int good = 0;
     int failed = 0;
     for (std::size_t i = 0; i < macs_.size(); ++i) {

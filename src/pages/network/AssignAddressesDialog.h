@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "changelog/PlanLock.h"
 #include "lan/LanSnapshot.h"
 #include "model/CameraTable.h"
 #include "plan/NetworkPlan.h"
@@ -69,8 +70,8 @@ class AssignAddressesDialog final : public QDialog {
     void retryFailed();
     void requestStop();
     // Starts sending to `macs` (a subset of the plan's cameras), checked again against what is
-    // listed now.
-    void startRun(const std::vector<std::string>& macs);
+    // listed now; false when nothing was started.
+    bool startRun(const std::vector<std::string>& macs);
     void finishRun();
     void showResults();
     void updateButtons();
@@ -103,6 +104,8 @@ class AssignAddressesDialog final : public QDialog {
     // One per camera of the dialog, "" until known: "verified", "unchanged", "NG", …
     std::vector<std::string> results_;
     std::unique_ptr<PlanRun> run_;
+    // Held while run_ is: one plan at a time on this PC.
+    PlanLock lock_;
     // The dialog's row of each of the run's steps, in sending order.
     std::vector<std::size_t> stepRows_;
     QTimer advanceTimer_;
