@@ -1,15 +1,18 @@
 #!/usr/bin/env python3
 """apply-plan against cameras that do not accept: a silent one is "No Response", a refusal
 with text shows the camera's text, a bare refusal is "NG"; each marks its row, the plan goes
-on with the next camera, and the exit code is 1. A camera that answers late is waited for."""
+on with the next camera, and the exit code is 1. A camera that answers late is waited for. A move
+onto the address of a camera that failed is held back. One plan runs at a time on this PC."""
 
+import fcntl
 import os
 import socket
 import subprocess
 import tempfile
 import time
 
-from harness import Simulator, check, discover_json, parse_programs, run_cli
+from harness import (Simulator, bare_listener, check, discover_json, nothing_arrives,
+                     parse_programs, run_cli)
 
 args = parse_programs()
 
@@ -63,3 +66,27 @@ try:
           f"late camera: {applying.returncode} {out!r} {err!r}")
 finally:
     os.unlink(plan_path)
+
+# The second camera is planned onto the silent first one's address, the third onto the refusing
+# last one's: both are held back, sent nothing, and nobody moves.
+fixed = [a for n in range(1, 5) for a in ("--address", f"10.7.0.{n}/255.255.255.0")]
+with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "4",
+               "--silent-settings", "1", "--refusing-cameras", "1", *fixed) as sim:
+    target = ["--target", f"127.0.0.1:{sim.port}"]
+    a, b, c, d = sorted(x["mac"] for x in discover_json(args.cli, "--wait", "0.5", *target))
+    plan = f"mac,ipAddress\n{a},10.7.0.30\n{b},10.7.0.1\n{c},10.7.0.4\n{d},10.7.0.40\n"
+    result = apply_plan(plan, target)
+    left = sorted(x["ipAddress"] for x in discover_json(args.cli, "--wait", "0.5", *target))
+    check((result.returncode, result.stdout, left) ==
+          (1, f"{a} No Response\n{b} held back\n{d} NG\n{c} held back\n",
+           ["10.7.0.1", "10.7.0.2", "10.7.0.3", "10.7.0.4"]), f"chain: {result} {left}")
+
+# While plan.lock in the state directory is held, apply-plan is refused at once and sends nothing.
+listener, quiet_target = bare_listener()
+with open(os.path.join(os.environ["PELMORA_STATE_DIR"], "plan.lock"), "a") as lock:
+    fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    started = time.monotonic()
+    result = apply_plan("mac,webPort\n02:50:4D:00:00:01,8081\n", quiet_target)
+    check((result.returncode, result.stdout) == (1, "") and time.monotonic() - started < 2 and
+          "Error : another plan is being applied on this PC; try again when it has finished\n"
+          in result.stderr and nothing_arrives(listener), f"lock held: {result}")
