@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -75,6 +76,54 @@ std::vector<std::pair<std::string, Ipv4>> parseDefaultGateways(std::string_view 
     return out;
 }
 
+std::vector<std::pair<std::string, Neighbour>> parseNeighbourTable(std::string_view arpTable) {
+    // The kernel's flags: ATF_COM, the entry is complete; ATF_PERM, it was set by hand.
+    constexpr std::uint32_t kComplete = 0x2;
+    constexpr std::uint32_t kPermanent = 0x4;
+    std::vector<std::pair<std::string, Neighbour>> found;
+    std::istringstream lines{std::string(arpTable)};
+    std::string line;
+    std::getline(lines, line);  // the column titles
+    while (std::getline(lines, line)) {
+        std::istringstream fields(line);
+        std::string address, type, flags, hardware, mask, device;
+        if (!(fields >> address >> type >> flags >> hardware >> mask >> device)) {
+            continue;
+        }
+        std::uint32_t flagBits = 0;
+        const auto ip = parseIpv4(address);
+        if (!ip || !flags.starts_with("0x") ||
+            !readHex(std::string_view(flags).substr(2), flagBits) ||
+            (flagBits & (kComplete | kPermanent)) == 0) {
+            continue;
+        }
+        for (auto& c : hardware) {
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        }
+        found.emplace_back(std::move(device), Neighbour{*ip, std::move(hardware)});
+    }
+    return found;
+}
+
+void addRoutesAndNeighbours(std::vector<LocalInterface>& interfaces, std::string_view routeTable,
+                            std::string_view arpTable) {
+    // Lowest metric first: the first default route through an interface is the one it uses.
+    for (const auto& [name, gateway] : parseDefaultGateways(routeTable)) {
+        for (auto& interface : interfaces) {
+            if (interface.name == name && !interface.defaultGateway) {
+                interface.defaultGateway = gateway;
+            }
+        }
+    }
+    for (const auto& [name, neighbour] : parseNeighbourTable(arpTable)) {
+        for (auto& interface : interfaces) {
+            if (interface.name == name) {
+                interface.neighbours.push_back(neighbour);
+            }
+        }
+    }
+}
+
 std::vector<LocalInterface> readLocalInterfaces() {
     std::vector<LocalInterface> found;
     ifaddrs* list = nullptr;
@@ -100,14 +149,9 @@ std::vector<LocalInterface> readLocalInterfaces() {
 
     std::ifstream routeFile("/proc/net/route");
     const std::string routes{std::istreambuf_iterator<char>(routeFile), {}};
-    // Lowest metric first: the first default route through an interface is the one it uses.
-    for (const auto& [name, gateway] : parseDefaultGateways(routes)) {
-        for (auto& interface : found) {
-            if (interface.name == name && !interface.defaultGateway) {
-                interface.defaultGateway = gateway;
-            }
-        }
-    }
+    std::ifstream arpFile("/proc/net/arp");
+    const std::string neighbours{std::istreambuf_iterator<char>(arpFile), {}};
+    addRoutesAndNeighbours(found, routes, neighbours);
     return found;
 }
 

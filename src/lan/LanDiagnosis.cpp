@@ -194,6 +194,14 @@ std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& inte
     for (const auto& c : cameras) {
         used.insert(ipv4ToNumber(c.ipAddress));
     }
+    // The router: a camera on its address would take the LAN's way out. It is also the gateway
+    // suggested, and no camera may be its own gateway. A device in the neighbour table answered
+    // this PC lately, whether or not it is a camera.
+    const Ipv4 gateway = interface.defaultGateway.value_or(Ipv4{});
+    used.insert(ipv4ToNumber(gateway));
+    for (const auto& n : interface.neighbours) {
+        used.insert(ipv4ToNumber(n.address));
+    }
     // Hosts run from network + 1 to broadcast − 1; start above this PC and wrap round. At most
     // as many steps as there are used addresses, plus one.
     const std::uint32_t hosts = broadcast - network - 1;
@@ -204,8 +212,7 @@ std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& inte
         // Network page refuses .0 and people read either as a network's own address.
         const std::uint32_t lastOctet = candidate & 0xFF;
         if (lastOctet != 0 && lastOctet != 255 && !used.contains(candidate)) {
-            return SuggestedAddressing{ipv4FromNumber(candidate), ipv4FromNumber(mask),
-                                       interface.defaultGateway.value_or(Ipv4{})};
+            return SuggestedAddressing{ipv4FromNumber(candidate), ipv4FromNumber(mask), gateway};
         }
     }
     return std::nullopt;

@@ -15,6 +15,13 @@
 
 namespace pelmora {
 
+// A device this PC has lately exchanged packets with on a link: a complete (or permanent) entry
+// of its neighbour (ARP) table. Its address is in use even when no camera reports it.
+struct Neighbour {
+    Ipv4 address{};
+    std::string mac;  // as the table prints it, upper case: "AA:BB:CC:00:00:01"
+};
+
 // One IPv4 address of one of this PC's interfaces.
 struct LocalInterface {
     std::string name;  // "eth1"
@@ -24,6 +31,8 @@ struct LocalInterface {
     bool loopback = false;
     // The default route's gateway when it goes out through this interface.
     std::optional<Ipv4> defaultGateway;
+    // The neighbour table's entries on this interface.
+    std::vector<Neighbour> neighbours = {};
 };
 
 // A listed camera's addressing as it reports it, with the interface its reply came in on.
@@ -79,8 +88,9 @@ Ipv4 maskOfPrefix(int prefixLength);
 
 // Addressing that puts a camera into the network of `interface`: the lowest free address above
 // this PC's own there (wrapping round), never the network or broadcast address, one ending in
-// .0 or .255, an address of this PC or one a listed camera reports; the interface's mask; its
-// default gateway, else 0.0.0.0. None when the network has no free address.
+// .0 or .255, an address of this PC, one a listed camera reports, the interface's default
+// gateway (which is also the gateway suggested) or one in its neighbour table; the interface's
+// mask; its default gateway, else 0.0.0.0. None when the network has no free address.
 struct SuggestedAddressing {
     Ipv4 ipAddress{};
     Ipv4 subnetMask{};
