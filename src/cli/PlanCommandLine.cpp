@@ -20,6 +20,7 @@
 #include "cli/MacArgument.h"
 #include "cli/RequestWords.h"
 #include "cli/StandardStreams.h"
+#include "engine/LocalInterfaces.h"
 #include "listing/CameraListing.h"
 #include "model/FixedText.h"
 #include "pages/SettingSender.h"
@@ -76,12 +77,13 @@ bool readFile(const std::string& path, std::string& text) {
     return !in.bad();
 }
 
-int refuse(const std::vector<std::string>& reasons) {
+// `plan` says it on stderr: its standard output is the plan, often sent to a file.
+int refuse(const std::vector<std::string>& reasons, std::FILE* stream = stdout) {
     std::string out = "Plan refused:\n";
     for (const auto& reason : reasons) {
         out += "  " + printableText(reason) + "\n";
     }
-    writeOutput(stdout, out);
+    writeOutput(stream, out);
     return 1;
 }
 
@@ -267,8 +269,13 @@ void addPlanCommands(CommandLine& line) {
         "addresses from --start on, --step apart, skipping the subnet's own and broadcast "
         "addresses and any ending in .0 or .255, each with the mask and manual DNS; the gateway, "
         "DNS servers and port are "
-        "set only when given (otherwise each camera keeps its own). Sends nothing; exits 1 "
-        "when the subnet has no room for them all.");
+        "set only when given (otherwise each camera keeps its own). Addresses in use are "
+        "skipped too, each named on stderr (\"Skipped 10.1.0.254: the gateway\"): the "
+        "--gateway, this PC's own addresses and default gateways, and devices in its neighbour "
+        "(ARP) table other than the cameras given. Sends nothing. The plan is checked as "
+        "apply-plan checks it, as far as it can be without the cameras: a refused plan prints "
+        "\"Plan refused:\" and each reason on stderr, is not written and exits 1, as when the "
+        "subnet has no room for them all.");
     plan->add_option("MAC", values->macs, "The cameras' MAC addresses, in the order to number them")
         ->required()
         ->transform(macArgument());
@@ -312,12 +319,23 @@ void addPlanCommands(CommandLine& line) {
             if (values->portOption->count() > 0) {
                 port = values->port;
             }
+            // This PC's addresses, default gateways and neighbours: read from the kernel, nothing
+            // is sent.
+            const auto interfaces = readLocalInterfaces();
             const auto made = makeAddressPlan(
                 values->macs, parseAddress(values->start).value_or(Ipv4{}), values->step,
-                parseAddress(values->mask).value_or(Ipv4{}), gateway, dns, port);
+                parseAddress(values->mask).value_or(Ipv4{}), gateway, dns, port, interfaces);
             if (!made.error.empty()) {
                 writeOutput(stderr, "Error : " + made.error + "\n");
                 return 1;
+            }
+            // What apply-plan would refuse is not written.
+            const auto check = checkPlanBeforeListing(made.rows, interfaces);
+            if (!check.refusals.empty()) {
+                return refuse(check.refusals, stderr);
+            }
+            for (const auto& skipped : made.skipped) {
+                writeOutput(stderr, "Skipped " + printableText(skipped) + "\n");
             }
             writeOutput(stdout, formatPlan(made.rows));
             return 0;

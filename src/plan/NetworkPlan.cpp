@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <iterator>
 #include <map>
+#include <set>
 
 #include "csv/Csv.h"
 #include "model/FixedText.h"
@@ -50,6 +52,24 @@ bool isZero(const Ipv4& a) {
     return a == Ipv4{};
 }
 
+// A carriage return not followed by a line feed.
+bool hasCrAlone(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The columns readPlan reads.
+bool isPlanKey(std::string_view name) {
+    static constexpr std::string_view kKeys[] = {"mac",     "dhcp",    "ipAddress", "subnetMask",
+                                                 "gateway", "dnsAuto", "dns1",      "dns2",
+                                                 "dns3",    "dns4",    "webPort"};
+    return std::find(std::begin(kKeys), std::end(kKeys), name) != std::end(kKeys);
+}
+
 std::uint32_t maskOf(int prefixLength) {
     return prefixLength <= 0 ? 0 : ~std::uint32_t{0} << (32 - prefixLength);
 }
@@ -67,9 +87,27 @@ PlanRead readPlan(std::string_view csvText) {
         read.errors.push_back("the plan is empty");
         return read;
     }
+    if (parsed.rows.size() == 1) {
+        // Carriage returns alone end no line here (nor in the other CSV readers): such a file
+        // reads as one long header. Nothing would be sent, and an exit status of 0 would say
+        // the plan was applied.
+        read.errors.push_back(hasCrAlone(csvText)
+                                  ? "the plan has no rows (its lines end in a carriage "
+                                    "return alone: save it with LF or CRLF line ends)"
+                                  : "the plan has no rows");
+        return read;
+    }
     std::map<std::string, std::size_t> columns;
     for (std::size_t i = 0; i < parsed.rows[0].size(); ++i) {
-        columns.emplace(trimmed(parsed.rows[0][i]), i);
+        const auto name = trimmed(parsed.rows[0][i]);
+        // Only the first of two like-named columns would be read: an edit in the other would be
+        // dropped without a word. Columns the plan does not read may repeat (blank titles do).
+        if (!columns.emplace(name, i).second && isPlanKey(name)) {
+            read.errors.push_back("row 1: the column \"" + name + "\" is named twice");
+        }
+    }
+    if (!read.errors.empty()) {
+        return read;
     }
     if (!columns.contains("mac")) {
         read.errors.push_back("the plan has no \"mac\" column");
@@ -87,6 +125,7 @@ PlanRead readPlan(std::string_view csvText) {
             return trimmed(unguardFormula(cells[found->second]));
         };
         PlanRow row;
+        row.rowNumber = r + 1;
         const auto mac = normalMac(cell("mac").value_or(""));
         if (!mac) {
             read.errors.push_back(where + "\"" + cell("mac").value_or("") + "\" is not a MAC");
@@ -158,8 +197,13 @@ std::string formatPlan(const std::vector<PlanRow>& rows) {
         dns[n] = any([n](const PlanRow& r) { return r.dns[n].has_value(); });
     }
     const bool port = any([](const PlanRow& r) { return r.webPort.has_value(); });
+    // An empty gateway or DNS cell is the blank address, 0.0.0.0; an empty address or mask cell
+    // is "as now", so 0.0.0.0 there is written out.
     const auto text = [](const std::optional<Ipv4>& a) {
         return a && !isZero(*a) ? formatIpv4(*a) : std::string();
+    };
+    const auto kept = [](const std::optional<Ipv4>& a) {
+        return a ? formatIpv4(*a) : std::string();
     };
     const auto bit = [](const std::optional<bool>& b) {
         return b ? std::string(*b ? "1" : "0") : std::string();
@@ -183,13 +227,13 @@ std::string formatPlan(const std::vector<PlanRow>& rows) {
     for (const auto& r : rows) {
         CsvRow cells = {r.mac};
         if (ip) {
-            cells.push_back(text(r.ipAddress));
+            cells.push_back(kept(r.ipAddress));
         }
         if (dhcp) {
             cells.push_back(bit(r.dhcp));
         }
         if (mask) {
-            cells.push_back(text(r.subnetMask));
+            cells.push_back(kept(r.subnetMask));
         }
         if (gateway) {
             cells.push_back(text(r.gateway));
@@ -249,9 +293,14 @@ NetworkSettings plannedSettings(const CameraRecord& record, const PlanRow& row) 
         s.dnsAuto = *row.dnsAuto;
     }
     s.dnsAuto = s.dnsAuto && s.dhcp;
+    // A camera obtaining its DNS servers automatically reports them too, but the current
+    // settings leave them out (the page greys them). Turned to manual DNS, it keeps them.
+    const Ipv4* reported[] = {&record.dns1, &record.dns2, &record.dns3, &record.dns4};
     for (std::size_t n = 0; n < kDnsServers; ++n) {
         if (row.dns[n]) {
             s.dns[n] = {*row.dns[n], isZero(*row.dns[n])};
+        } else if (!s.dnsAuto) {
+            s.dns[n] = {*reported[n], isZero(*reported[n])};
         }
     }
     if (s.dnsAuto) {
@@ -319,6 +368,19 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
             check.refusals.push_back(row.mac + ": " + std::string(refusal->message));
             camera.refused = true;
         }
+        // A DHCP request carries no address and no mask: an edited one would be dropped. The
+        // camera's own (as discover --csv writes them) is no edit.
+        const auto& record = *found->second;
+        const bool editedAddress = row.ipAddress && *row.ipAddress != record.ipAddress;
+        if (camera.planned.dhcp &&
+            (editedAddress || (row.subnetMask && *row.subnetMask != record.subnetMask))) {
+            const std::string edited = editedAddress ? formatIpv4(*row.ipAddress)
+                                                     : "subnet mask " + formatIpv4(*row.subnetMask);
+            check.refusals.push_back(
+                (row.rowNumber != 0 ? "row " + std::to_string(row.rowNumber) + ": " : "") +
+                "an address on a DHCP row (" + row.mac + ": " + edited + " is not sent with DHCP)");
+            camera.refused = true;
+        }
         check.cameras.push_back(std::move(camera));
     }
     // Who holds each address now: the plan's cameras by index, and every listed camera by MAC.
@@ -346,7 +408,13 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
         if (c.unchanged || c.refused || c.planned.dhcp) {
             continue;
         }
+        // One interface may have several addresses, each listed with its gateway and neighbours.
+        std::set<std::string_view> interfacesSeen;
         const auto planned = ipv4ToNumber(c.planned.ipAddress);
+        const std::string at = c.mac + ": " + formatIpv4(c.planned.ipAddress);
+        if (!c.planned.gatewayBlank && c.planned.gateway == c.planned.ipAddress) {
+            check.refusals.push_back(at + " is also its gateway");
+        }
         for (const auto& record : listed) {
             const auto mac = normalMac(fieldText(record.mac)).value_or("");
             if (!rowOf.contains(mac) && !isZero(record.ipAddress) &&
@@ -371,6 +439,22 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
                                          " is the network or broadcast address of " + local.name +
                                          "'s subnet");
             }
+            if (!interfacesSeen.insert(local.name).second) {
+                continue;
+            }
+            if (local.defaultGateway && ipv4ToNumber(*local.defaultGateway) == planned) {
+                check.refusals.push_back(at + " is this PC's default gateway on " + local.name);
+            }
+            // A camera's entry says only where it was: the listing says where it is now.
+            for (const auto& neighbour : local.neighbours) {
+                const auto mac = normalMac(neighbour.mac).value_or(neighbour.mac);
+                if (ipv4ToNumber(neighbour.address) == planned && !byMac.contains(mac) &&
+                    !rowOf.contains(mac)) {
+                    check.refusals.push_back(at + " is used by " + neighbour.mac +
+                                             " (in this PC's neighbour table on " + local.name +
+                                             "), which is not in the plan");
+                }
+            }
         }
     }
     // A camera moving onto an address another camera of the plan holds now goes after it.
@@ -388,13 +472,17 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
                 continue;
             }
             const auto& other = check.cameras[holder->second];
-            if (!other.unchanged) {
+            if (other.planned.dhcp) {
+                // A fixed address planned twice is refused above; a lease kept is caught here.
+                // A camera switched to DHCP does not give its address up: its server may well
+                // lease it the same one.
+                check.refusals.push_back(
+                    c.mac + ": " + formatIpv4(c.planned.ipAddress) + " is used by " + other.mac +
+                    (other.current.dhcp ? ", which keeps it"
+                                        : ", which is switched to DHCP and may keep it"));
+            } else if (!other.unchanged) {
                 after[holder->second].push_back(i);
                 ++waitsFor[i];
-            } else if (other.planned.dhcp) {
-                // A fixed address planned twice is refused above; a lease kept is caught here.
-                check.refusals.push_back(c.mac + ": " + formatIpv4(c.planned.ipAddress) +
-                                         " is used by " + other.mac + ", which keeps it");
             }
         }
     }
@@ -427,10 +515,24 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
     return check;
 }
 
+PlanCheck checkPlanBeforeListing(const std::vector<PlanRow>& rows,
+                                 std::span<const LocalInterface> interfaces) {
+    std::vector<CameraRecord> cameras;
+    cameras.reserve(rows.size());
+    for (const auto& row : rows) {
+        CameraRecord record{};
+        copyField(record.mac, row.mac);
+        record.webPort = 80;
+        cameras.push_back(record);
+    }
+    return checkPlan(rows, cameras, interfaces);
+}
+
 AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, unsigned step,
                             Ipv4 mask, std::optional<Ipv4> gateway,
                             const std::array<std::optional<Ipv4>, kDnsServers>& dns,
-                            std::optional<std::string> port) {
+                            std::optional<std::string> port,
+                            std::span<const LocalInterface> interfaces) {
     AddressPlan plan;
     const std::uint32_t m = ipv4ToNumber(mask);
     const std::uint32_t network = ipv4ToNumber(start) & m;
@@ -438,22 +540,62 @@ AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, un
         plan.error = "the step must be at least 1";
         return plan;
     }
-    std::uint64_t next = ipv4ToNumber(start);
+    // Addresses in use, with why: skipped while numbering, where checkPlan would refuse them.
+    std::map<std::uint32_t, std::string> inUse;
+    std::set<std::string> numbered;
     for (const auto& mac : macs) {
-        // Past the subnet's own address and its broadcast address, and past any address ending
-        // in .0 (which the page refuses) or .255 (which reads as a broadcast).
-        const auto skipped = [m](std::uint64_t a) {
-            return (a & ~m) == 0 || (a & ~m) == (~m & 0xFFFFFFFFu) || (a & 0xFF) == 0 ||
-                   (a & 0xFF) == 0xFF;
-        };
-        while (next <= 0xFFFFFFFFu && skipped(next)) {
-            next += step;
+        numbered.insert(normalMac(mac).value_or(mac));
+    }
+    for (const auto& local : interfaces) {
+        inUse.emplace(ipv4ToNumber(local.address), "this PC's address on " + local.name);
+        if (local.defaultGateway) {
+            inUse.emplace(ipv4ToNumber(*local.defaultGateway),
+                          "this PC's default gateway on " + local.name);
         }
-        if (next > 0xFFFFFFFFu || (static_cast<std::uint32_t>(next) & m) != network) {
+        // A camera being numbered leaves its address; any other device keeps its own.
+        for (const auto& neighbour : local.neighbours) {
+            if (!numbered.contains(normalMac(neighbour.mac).value_or(neighbour.mac))) {
+                inUse.emplace(ipv4ToNumber(neighbour.address),
+                              "used by " + neighbour.mac + " (in this PC's neighbour table on " +
+                                  local.name + ")");
+            }
+        }
+    }
+    if (gateway) {
+        // No camera may be its own gateway. Said first: a router is why the address is taken.
+        inUse.insert_or_assign(ipv4ToNumber(*gateway), std::string("the gateway"));
+    }
+    std::uint64_t next = ipv4ToNumber(start);
+    // Past the subnet's own address and its broadcast address, and past any address ending in
+    // .0 (which the page refuses) or .255 (which reads as a broadcast).
+    const auto skipped = [m](std::uint64_t a) {
+        return (a & ~m) == 0 || (a & ~m) == (~m & 0xFFFFFFFFu) || (a & 0xFF) == 0 ||
+               (a & 0xFF) == 0xFF;
+    };
+    const auto inSubnet = [m, network](std::uint64_t a) {
+        return a <= 0xFFFFFFFFu && (static_cast<std::uint32_t>(a) & m) == network;
+    };
+    for (const auto& mac : macs) {
+        // Within the subnet only: a mask of all ones would otherwise be walked to the end of
+        // the address space.
+        while (inSubnet(next)) {
+            if (skipped(next)) {
+                next += step;
+            } else if (const auto used = inUse.find(static_cast<std::uint32_t>(next));
+                       used != inUse.end()) {
+                plan.skipped.push_back(formatIpv4(ipv4FromNumber(used->first)) + ": " +
+                                       used->second);
+                next += step;
+            } else {
+                break;
+            }
+        }
+        if (!inSubnet(next)) {
             plan.error = "the subnet of " + formatIpv4(start) + " has no room for " +
                          std::to_string(macs.size()) + " cameras " + std::to_string(step) +
                          " apart";
             plan.rows.clear();
+            plan.skipped.clear();
             return plan;
         }
         PlanRow row;

@@ -27,6 +27,7 @@ struct PlanRow {
     std::optional<bool> dnsAuto;
     std::array<std::optional<Ipv4>, kDnsServers> dns;  // 0.0.0.0 or empty: blank
     std::optional<std::string> webPort;                // digits as written
+    std::size_t rowNumber = 0;  // its row in the file, the header being row 1; 0 when made
 };
 
 struct PlanRead {
@@ -35,16 +36,19 @@ struct PlanRead {
 };
 
 // The plan in a CSV text: `mac` is required, other columns are ignored. A leading "'" that
-// guarded text against spreadsheet formulas is dropped.
+// guarded text against spreadsheet formulas is dropped. A column the plan reads named twice, and
+// a header without rows, are errors.
 PlanRead readPlan(std::string_view csvText);
 
-// The plan as CSV with the columns it sets, in the order the JSON keys stand.
+// The plan as CSV with the columns it sets, in the order the JSON keys stand. An address or
+// mask of 0.0.0.0 is written out, as an empty cell there means "as the camera reports".
 std::string formatPlan(const std::vector<PlanRow>& rows);
 
 // The Network page's form as it would be filled from this record.
 NetworkSettings currentSettings(const CameraRecord& record);
 // The current settings with the row's columns put in their place. A fixed address always goes
-// with manual DNS, as on the page.
+// with manual DNS, as on the page; servers the row does not set are those the camera reports,
+// even when it obtained them automatically.
 NetworkSettings plannedSettings(const CameraRecord& record, const PlanRow& row);
 // Whether a camera holding `a` would hold `b`: the same request would be sent for both.
 bool sameSettings(const NetworkSettings& a, const NetworkSettings& b);
@@ -67,21 +71,34 @@ struct PlanCheck {
     std::vector<std::string> refusals;   // every reason the plan is refused; empty when it is not
 };
 
-// `listed`: every camera found (the plan's and the others); `interfaces`: this PC's.
+// `listed`: every camera found (the plan's and the others); `interfaces`: this PC's, with their
+// default gateways and neighbour tables. An address a camera keeps under DHCP (planned DHCP,
+// whether or not it changes) is not free for another row; no fixed address may be its own
+// gateway, a default gateway of this PC or a neighbour's that is not a listed camera.
 PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraRecord> listed,
                     std::span<const LocalInterface> interfaces);
 
+// The same checks before any camera is heard, as a plan is written: each row against a camera
+// that reports no address, gateway or DNS server and port 80, so that what the row sets is
+// checked now and what it leaves to the camera is checked when the plan is applied.
+PlanCheck checkPlanBeforeListing(const std::vector<PlanRow>& rows,
+                                 std::span<const LocalInterface> interfaces);
+
 // Consecutive addresses from `start`, `step` apart, skipping the subnet's own and broadcast
 // addresses and any ending in .0 or .255, one per MAC in the order given, all fixed with manual DNS
-// and the mask. The gateway, the DNS servers and the port are set only when given. An error when
-// the start is not on a usable host address or the subnet has no room for them all.
+// and the mask. The gateway, the DNS servers and the port are set only when given. Addresses in
+// use are skipped too, each said in `skipped`: the gateway given, this PC's addresses and default
+// gateways on `interfaces`, and its neighbours' but for those of the MACs being numbered. An
+// error when the start is not on a usable host address or the subnet has no room for them all.
 struct AddressPlan {
     std::vector<PlanRow> rows;
     std::string error;
+    std::vector<std::string> skipped;  // "10.1.0.254: the gateway", one per address in use
 };
 AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, unsigned step,
                             Ipv4 mask, std::optional<Ipv4> gateway,
                             const std::array<std::optional<Ipv4>, kDnsServers>& dns,
-                            std::optional<std::string> port);
+                            std::optional<std::string> port,
+                            std::span<const LocalInterface> interfaces = {});
 
 }  // namespace pelmora

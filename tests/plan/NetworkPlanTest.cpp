@@ -33,9 +33,16 @@ const std::vector<CameraRecord> kListed = {
     camera("02:50:4D:00:00:99", {192, 168, 0, 99}),  // never in a plan below
 };
 
+// On eth0's neighbour table: a printer, and a camera that the listing places elsewhere.
 const std::vector<LocalInterface> kPc = {
     {"lo", 1, {127, 0, 0, 1}, 8, true, std::nullopt},
-    {"eth0", 2, {192, 168, 0, 2}, 24, false, Ipv4{192, 168, 0, 1}},
+    {"eth0",
+     2,
+     {192, 168, 0, 2},
+     24,
+     false,
+     Ipv4{192, 168, 0, 1},
+     {{{192, 168, 0, 150}, "AA:BB:CC:00:01:50"}, {{192, 168, 0, 111}, "02:50:4D:00:00:99"}}},
 };
 
 struct PlanCase {
@@ -93,6 +100,21 @@ const std::vector<PlanCase> kCases = {
     {"aLeaseKeptByAnUnchangedCamera",
      "mac,ipAddress,dhcp\n02:50:4D:00:00:01,192.168.0.14,\n02:50:4D:00:00:04,,1\n",
      {"02:50:4D:00:00:01: 192.168.0.14 is used by 02:50:4D:00:00:04, which keeps it"}},
+    {"aCameraSwitchedToDhcpKeepsItsAddress",
+     "mac,dhcp,ipAddress\n02:50:4D:00:00:01,1,\n02:50:4D:00:00:02,0,192.168.0.11\n",
+     {"02:50:4D:00:00:02: 192.168.0.11 is used by 02:50:4D:00:00:01, which is switched to DHCP "
+      "and may keep it"}},
+    {"gatewaysAndNeighboursAreTaken",
+     "mac,ipAddress,gateway\n02:50:4D:00:00:01,192.168.0.1,192.168.0.254\n"
+     "02:50:4D:00:00:02,192.168.0.60,192.168.0.60\n02:50:4D:00:00:03,192.168.0.150,\n"
+     "02:50:4D:00:00:06,192.168.0.111,\n",
+     {"02:50:4D:00:00:01: 192.168.0.1 is this PC's default gateway on eth0",
+      "02:50:4D:00:00:02: 192.168.0.60 is also its gateway",
+      "02:50:4D:00:00:03: 192.168.0.150 is used by AA:BB:CC:00:01:50 (in this PC's neighbour "
+      "table on eth0), which is not in the plan"}},
+    {"anAddressOnADhcpRowUnlessItIsTheCamerasOwn",
+     "mac,dhcp,ipAddress\n02:50:4D:00:00:04,1,192.168.0.14\n02:50:4D:00:00:01,1,192.168.0.61\n",
+     {"row 3: an address on a DHCP row (02:50:4D:00:00:01: 192.168.0.61 is not sent with DHCP)"}},
     {"aMacNotFoundAndAMacTwice",
      kHead + "02:50:4D:00:00:77,192.168.0.77,\n02:50:4D:00:00:01,192.168.0.51,\n"
              "02:50:4D:00:00:01,192.168.0.52,\n",
@@ -140,6 +162,26 @@ TEST(NetworkPlan, unreadableCellsAreReportedWithTheirRow) {
               std::vector<std::string>{"the plan has no \"mac\" column"});
 }
 
+// Plans that would drop an edit without a word, or do nothing and exit 0.
+TEST(NetworkPlan, plansThatWouldSayNothingAreRefusedWhenRead) {
+    const struct {
+        std::string csv;
+        std::vector<std::string> errors;
+    } cases[] = {
+        {"mac,ipAddress, ipAddress\n02:50:4D:00:00:01,192.168.0.60,192.168.0.61\n",
+         {"row 1: the column \"ipAddress\" is named twice"}},
+        {"model,,mac,,model\nPM,,02:50:4D:00:00:01,,PM\n", {}},
+        {"mac,ipAddress\r\n", {"the plan has no rows"}},
+        {"mac,ipAddress\r02:50:4D:00:00:01,192.168.0.60\r",
+         {"the plan has no rows (its lines end in a carriage return alone: save it with LF or "
+          "CRLF line ends)"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.csv);
+        EXPECT_EQ(readPlan(c.csv).errors, c.errors);
+    }
+}
+
 TEST(NetworkPlan, missingColumnsKeepWhatTheCameraReports) {
     const auto read = readPlan("mac,ipAddress\n02:50:4D:00:00:01,192.168.0.60\n");
     const auto planned = plannedSettings(kListed[0], read.rows.at(0));
@@ -149,6 +191,66 @@ TEST(NetworkPlan, missingColumnsKeepWhatTheCameraReports) {
     EXPECT_FALSE(sameSettings(planned, currentSettings(kListed[0])));
     EXPECT_FALSE(planned.gatewayBlank);
     EXPECT_FALSE(planned.dns[0].blank);
+    // Given a fixed address, a camera that obtained its DNS servers keeps those it reports.
+    auto leased = kListed[3];
+    leased.dnsAuto = 1;
+    const auto fixed =
+        plannedSettings(leased, readPlan("mac,dhcp\n02:50:4D:00:00:04,0\n").rows.at(0));
+    EXPECT_EQ(fixed.dns[0].address, (Ipv4{192, 168, 0, 1}));
+    EXPECT_FALSE(fixed.dns[0].blank);
+}
+
+// What plan writes is checked as apply-plan would check it, before any camera is heard.
+TEST(NetworkPlan, aPlanIsCheckedBeforeItIsWritten) {
+    const Ipv4 mask{255, 255, 255, 0};
+    const std::vector<std::string> one = {"02:50:4D:00:00:01"};
+    const struct {
+        std::vector<std::string> macs;
+        Ipv4 mask;
+        std::optional<Ipv4> gateway;
+        std::optional<std::string> port;
+        std::string refusal;
+    } cases[] = {
+        {{"02:50:4D:00:00:01", "02-50-4d-00-00-01"},
+         mask,
+         {},
+         {},
+         "02:50:4D:00:00:01: listed more than once in the plan"},
+        {one, {255, 0, 255, 0}, {}, {}, "02:50:4D:00:00:01: Subnetmask Error"},
+        {one, {}, {}, {}, "02:50:4D:00:00:01: Subnetmask Error"},
+        {one, mask, {}, "0080", "02:50:4D:00:00:01: HTTP port No. Error"},
+        {one, mask, Ipv4{10, 9, 9, 9}, {}, "02:50:4D:00:00:01: Gateway address Error"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        const auto plan =
+            makeAddressPlan(c.macs, {192, 168, 0, 10}, 1, c.mask, c.gateway, {}, c.port, kPc);
+        ASSERT_EQ(plan.error, "");
+        EXPECT_EQ(checkPlanBeforeListing(plan.rows, kPc).refusals,
+                  std::vector<std::string>{c.refusal});
+        // Written and read back, a mask of 0.0.0.0 is not "as the camera reports".
+        EXPECT_EQ(readPlan(formatPlan(plan.rows)).rows.at(0).subnetMask, c.mask);
+    }
+    // Numbering passes over addresses in use, but not over a numbered camera's own.
+    const auto numbered = [](std::vector<std::string> macs, Ipv4 start) {
+        const auto plan = makeAddressPlan(macs, start, 1, {255, 255, 255, 0},
+                                          Ipv4{192, 168, 0, 151}, {}, {}, kPc);
+        EXPECT_TRUE(checkPlanBeforeListing(plan.rows, kPc).refusals.empty());
+        std::vector<std::string> out = plan.skipped;
+        for (const auto& row : plan.rows) {
+            out.push_back(formatIpv4(*row.ipAddress));
+        }
+        return out;
+    };
+    EXPECT_EQ(numbered(one, {192, 168, 0, 1}),
+              (std::vector<std::string>{"192.168.0.1: this PC's default gateway on eth0",
+                                        "192.168.0.2: this PC's address on eth0", "192.168.0.3"}));
+    EXPECT_EQ(numbered({"02:50:4D:00:00:01", "02:50:4D:00:00:03"}, {192, 168, 0, 149}),
+              (std::vector<std::string>{
+                  "192.168.0.150: used by AA:BB:CC:00:01:50 (in this PC's neighbour table on eth0)",
+                  "192.168.0.151: the gateway", "192.168.0.149", "192.168.0.152"}));
+    EXPECT_EQ(numbered({"02:50:4D:00:00:99"}, {192, 168, 0, 111}),
+              std::vector<std::string>{"192.168.0.111"});
 }
 
 TEST(NetworkPlan, addressPlanSkipsNetworkAndBroadcastAndReadsBack) {

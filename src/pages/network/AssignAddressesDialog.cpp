@@ -179,8 +179,10 @@ void AssignAddressesDialog::updatePreview() {
         }
         const auto gateway =
             gateway_->isBlank() ? std::nullopt : std::optional<Ipv4>(gateway_->address());
-        auto plan = makeAddressPlan(macs_, start_->address(), static_cast<unsigned>(step_->value()),
-                                    mask_->address(), gateway, dns, std::nullopt);
+        auto plan = makeAddressPlan(
+            macs_, start_->address(), static_cast<unsigned>(step_->value()), mask_->address(),
+            gateway, dns, std::nullopt,
+            lan_ != nullptr ? lan_->interfaces() : std::span<const LocalInterface>());
         if (!plan.error.empty()) {
             problems << QString::fromLatin1(plan.error.data(),
                                             static_cast<qsizetype>(plan.error.size()));
