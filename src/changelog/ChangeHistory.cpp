@@ -97,10 +97,11 @@ std::string fieldWords(const std::string& key, const Json& value) {
     return key + " " + text;
 }
 
-// Appends the file's bytes to `text`; a missing file adds nothing.
+// Appends the file's bytes to `text`; a missing file adds nothing. Anything but a regular file
+// (a FIFO would hang the read) is trouble.
 void readFile(const std::string& path, std::string& text, std::string* trouble) {
     std::string reason;
-    const auto contents = readTextFile(path, reason);
+    const auto contents = readTextFile(path, reason, FileKinds::RegularOnly);
     if (contents) {
         text += *contents;
     } else if (errno != ENOENT && trouble != nullptr) {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "changelog/StateDirectory.h"
+#include "listing/TextFile.h"
 
 namespace pelmora {
 namespace {
@@ -35,12 +36,36 @@ class Descriptor {
     int fd_;
 };
 
+// Without blocking: a FIFO put in the file's place must not hold a setting request back (with
+// no reader the open fails at once, ENXIO); a regular file writes the same either way.
 int openForAppend(const std::string& path) {
-    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    return ::open(path.c_str(),
+                  O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY,
+                  0600);
 }
 
 std::string reason(const std::string& path) {
     return path + ": " + std::strerror(errno);
+}
+
+// Why `path` could not be opened: that it is no regular file (a FIFO, a device, a socket, a
+// symbolic link) rather than the system's less telling ENXIO or ELOOP.
+std::string openFailure(const std::string& path) {
+    const int error = errno;
+    struct stat named {};
+    if (::lstat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+        return notRegularFileReason(path);
+    }
+    errno = error;
+    return reason(path);
+}
+
+// Only a regular file is appended to: a FIFO with a reader opens all the same.
+std::string checkRegular(int fd, const std::string& path, struct stat& opened) {
+    if (::fstat(fd, &opened) != 0) {
+        return reason(path);
+    }
+    return S_ISREG(opened.st_mode) ? std::string() : notRegularFileReason(path);
 }
 
 }  // namespace
@@ -55,11 +80,11 @@ std::string ChangeLogFile::append(std::string_view line) {
     const auto name = path();
     Descriptor fd(openForAppend(name));
     if (fd.get() < 0) {
-        return reason(name);
+        return openFailure(name);
     }
     struct stat opened {};
-    if (::fstat(fd.get(), &opened) != 0) {
-        return reason(name);
+    if (auto trouble = checkRegular(fd.get(), name, opened); !trouble.empty()) {
+        return trouble;
     }
     if (opened.st_size > 0 &&
         static_cast<std::uint64_t>(opened.st_size) + line.size() > rotateAt_) {
@@ -74,7 +99,10 @@ std::string ChangeLogFile::append(std::string_view line) {
         }
         fd.reset(openForAppend(name));
         if (fd.get() < 0) {
-            return reason(name);
+            return openFailure(name);
+        }
+        if (auto trouble = checkRegular(fd.get(), name, opened); !trouble.empty()) {
+            return trouble;
         }
     }
     const auto written = ::write(fd.get(), line.data(), line.size());

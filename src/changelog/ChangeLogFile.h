@@ -17,8 +17,10 @@ class ChangeLogFile {
   public:
     explicit ChangeLogFile(std::string directory, std::uint64_t rotateAt = kChangeLogRotateAt);
 
-    // Appends `line`, which ends in "\n". Empty on success, else the system's reason. The file
-    // is opened afresh for each line, so a rotation by another process is followed at once.
+    // Appends `line`, which ends in "\n". Empty on success, else the system's reason, or "PATH:
+    // not a regular file" for a FIFO, device, socket or symbolic link in the file's place (found
+    // at once, never waiting for a reader). The file is opened afresh for each line, so a
+    // rotation by another process is followed at once.
     std::string append(std::string_view line);
 
     const std::string& directory() const { return directory_; }

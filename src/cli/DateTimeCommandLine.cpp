@@ -22,6 +22,25 @@ std::vector<std::string> distinct(const std::vector<std::string>& macs) {
     return out;
 }
 
+// The other setting commands' credentials, given to set-time by habit: refused in words, where
+// otherwise a value would be read as one more MAC. Not listed in the help.
+void refuseCredentials(CLI::App* command) {
+    const std::string password =
+        "set-time takes no password: the cameras' clocks are set without one";
+    const std::string user =
+        "set-time takes no --user: the cameras' clocks are set without an administrator name";
+    const auto refuse = [](const std::string& message) {
+        return [message](const CLI::results_t&) -> bool { throw CLI::ValidationError(message); };
+    };
+    command->add_option("--user", refuse(user))->group("");
+    command->add_option("--password", refuse(password))->group("");
+    command->add_option("--password-file", refuse(password))->group("");
+    command
+        ->add_flag_callback("--password-stdin",
+                            [password] { throw CLI::ValidationError(password); })
+        ->group("");
+}
+
 }  // namespace
 
 void addSetTimeCommand(CommandLine& line) {
@@ -56,6 +75,7 @@ void addSetTimeCommand(CommandLine& line) {
     source->require_option(1);
     line.addTargetOption(command);
     line.addDryRunOption(command);
+    refuseCredentials(command);
     command->callback([&line, values] {
         values->macs = distinct(values->macs);
         // Each request waits in a pending slot of its own until answered.

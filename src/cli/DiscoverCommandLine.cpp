@@ -1,38 +1,16 @@
 // "discover" on the command line.
-#include <charconv>
-#include <cmath>
 #include <memory>
 #include <string>
-#include <system_error>
 
 #include "cli/CommandLine.h"
 #include "cli/DiscoverCommand.h"
+#include "cli/NumberOption.h"
 
 namespace pelmora {
 namespace {
 
 constexpr double kShortestWait = 0.1;
 constexpr double kLongestWait = 3600.0;
-
-// A decimal number of seconds, read whole. "nan" and "inf" are no number of seconds: a
-// comparison with them is always false, so a range check alone would let them through.
-CLI::Validator waitValidator() {
-    return CLI::Validator(
-        [](const std::string& text) {
-            double seconds = 0;
-            const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-            const bool whole = end == text.data() + text.size();
-            if (!whole || (ec != std::errc{} && ec != std::errc::result_out_of_range) ||
-                !std::isfinite(seconds)) {
-                return "not a number: '" + text + "'";
-            }
-            if (ec != std::errc{} || seconds < kShortestWait || seconds > kLongestWait) {
-                return std::string("must be from 0.1 to 3600 seconds");
-            }
-            return std::string();
-        },
-        "SECONDS");
-}
 
 }  // namespace
 
@@ -52,7 +30,8 @@ void addDiscoverCommand(CommandLine& line) {
         "\"interfaceAddress\", \"reachability\" and \"problems\"). When not one enquiry "
         "could be sent (no route), prints nothing and exits 1.");
     command->add_option("--wait", values->waitSeconds, "Seconds to listen, 0.1 to 3600 (default 3)")
-        ->check(waitValidator());
+        ->check(numberValidator(kShortestWait, kLongestWait, "must be from 0.1 to 3600 seconds",
+                                "SECONDS"));
     auto* json =
         command->add_flag("--json", values->json, "Print one JSON array, one object per camera");
     command

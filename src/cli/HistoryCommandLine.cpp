@@ -1,6 +1,7 @@
 // "history" and "diff" on the command line: the change log read back, and what changed between
 // two lists of cameras.
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,6 +10,7 @@
 #include "changelog/StateDirectory.h"
 #include "cli/CommandLine.h"
 #include "cli/MacArgument.h"
+#include "cli/NumberOption.h"
 #include "cli/StandardStreams.h"
 #include "diff/CameraListDiff.h"
 #include "listing/TextFile.h"
@@ -95,8 +97,13 @@ void addHistoryCommand(CommandLine& line) {
                       "Print one JSON array: each request's recorded fields with \"result\" its "
                       "outcome (\"sent\" when none is recorded)");
     auto* limit = command->add_option("--limit", values->limit, "At most N requests")
-                      ->check(CLI::PositiveNumber);
+                      ->check(wholeNumberValidator(0, std::numeric_limits<std::size_t>::max(),
+                                                   "must be 1 or more", "N"));
     command->callback([&line, values, mac, limit] {
+        // Zero would print nothing at all, as if the log were empty.
+        if (limit->count() > 0 && values->limit == 0) {
+            throw CLI::ValidationError("--limit must be 1 or more");
+        }
         line.setAction([values, mac, limit] {
             return runHistory(mac->count() > 0 ? std::optional(values->mac) : std::nullopt,
                               values->json,

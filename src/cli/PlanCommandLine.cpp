@@ -18,6 +18,7 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessSession.h"
 #include "cli/MacArgument.h"
+#include "cli/NumberOption.h"
 #include "cli/RequestWords.h"
 #include "cli/StandardStreams.h"
 #include "engine/LocalInterfaces.h"
@@ -283,7 +284,7 @@ void addPlanCommands(CommandLine& line) {
         ->required()
         ->check(addressValidator());
     plan->add_option("--step", values->step, "Distance between addresses (default 1)")
-        ->check(CLI::Range(1u, 65535u));
+        ->check(wholeNumberValidator(1, 65535, "must be from 1 to 65535", "UINT"));
     plan->add_option("--mask", values->mask, "Subnet mask (default 255.255.255.0)")
         ->check(addressValidator());
     values->gatewayOption = plan->add_option("--gateway", values->gateway, "Default gateway")
@@ -373,13 +374,13 @@ void addPlanCommands(CommandLine& line) {
         ->add_option("--verify-timeout", options->verifyTimeout,
                      "Seconds to wait for a camera to report its new settings after accepting "
                      "them (default 60)")
-        ->check(CLI::Range(1.0, 3600.0));
+        ->check(numberValidator(1, 3600, "must be from 1 to 3600 seconds", "SECONDS"));
     apply
         ->add_option("--wait", options->waitSeconds,
                      "Longest time, 3 to 3600 s, to listen for the plan's cameras before the plan "
                      "is checked (default 10; listening ends once every one has answered, after "
                      "3 s)")
-        ->check(CLI::Range(3.0, 3600.0));
+        ->check(numberValidator(3, 3600, "must be from 3 to 3600 seconds", "SECONDS"));
     line.addCredentialOptions(apply);
     line.addTargetOption(apply);
     apply->add_flag(

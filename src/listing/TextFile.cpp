@@ -10,13 +10,21 @@
 
 namespace pelmora {
 
-std::optional<std::string> readTextFile(const std::string& path, std::string& reason) {
+std::string notRegularFileReason(const std::string& path) {
+    return path + ": not a regular file";
+}
+
+std::optional<std::string> readTextFile(const std::string& path, std::string& reason,
+                                        FileKinds kinds) {
     const auto fail = [&](int error) {
         reason = path + ": " + std::strerror(error);
         errno = error;
         return std::nullopt;
     };
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool regularOnly = kinds == FileKinds::RegularOnly;
+    // Opening a FIFO for reading waits for a writer, unless without blocking; a regular file
+    // reads the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (regularOnly ? O_NONBLOCK : 0));
     if (fd < 0) {
         return fail(errno);
     }
@@ -29,6 +37,12 @@ std::optional<std::string> readTextFile(const std::string& path, std::string& re
     if (S_ISDIR(info.st_mode)) {
         ::close(fd);
         return fail(EISDIR);
+    }
+    if (regularOnly && !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        fail(EINVAL);
+        reason = notRegularFileReason(path);
+        return std::nullopt;
     }
     std::string text;
     char buffer[65536];

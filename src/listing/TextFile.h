@@ -9,8 +9,18 @@
 
 namespace pelmora {
 
-// The file's bytes, or nothing with `reason` set to "PATH: reason" and errno to its cause.
-std::optional<std::string> readTextFile(const std::string& path, std::string& reason);
+// Which files a read takes. A list given by name may come from a pipe (a process
+// substitution); a file the tools keep for themselves must be a regular file, since a FIFO
+// or a device put in its place would hang the read or never end.
+enum class FileKinds { Any, RegularOnly };
+
+// The file's bytes, or nothing with `reason` set to "PATH: reason" and errno to its cause
+// ("PATH: not a regular file" and EINVAL for one that `kinds` refuses, found without waiting).
+std::optional<std::string> readTextFile(const std::string& path, std::string& reason,
+                                        FileKinds kinds = FileKinds::Any);
+
+// "PATH: not a regular file".
+std::string notRegularFileReason(const std::string& path);
 
 // Writes `bytes` to a new file in the target's directory, flushes it to the disk and renames it
 // over `path`. Empty on success, else the system's reason; the target is untouched on failure.
