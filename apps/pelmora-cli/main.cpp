@@ -29,6 +29,13 @@ int parseAndRun(CLI::App& app, pelmora::CommandLine& line, int argc, char** argv
                          left.front().c_str());
             return 2;
         }
+        // CLI11 would list the arguments themselves, and a mistyped option's value may be a
+        // password: only the unknown options are named.
+        if (dynamic_cast<const CLI::ExtrasError*>(&e) != nullptr) {
+            std::fprintf(stderr, "%s\nRun with --help for more information.\n",
+                         pelmora::unexpectedArgumentsMessage(app.remaining(true)).c_str());
+            return 2;
+        }
         // Any other parse error is a usage error.
         return app.exit(e) == 0 ? 0 : 2;
     }

@@ -1,10 +1,12 @@
 #include "cli/CommandLine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
 
 #include "cli/LocaleText.h"
+#include "listing/CameraListing.h"
 #include "pages/PageRules.h"
 
 namespace pelmora {
@@ -20,6 +22,35 @@ CLI::Validator fieldTextValidator() {
             return std::string();
         },
         "");
+}
+
+std::string unexpectedArgumentsMessage(const std::vector<std::string>& arguments) {
+    std::vector<std::string> options;
+    std::size_t values = 0;
+    for (const auto& argument : arguments) {
+        // "--" ends the options; "-5" is a value.
+        const bool option = argument.size() > 1 && argument[0] == '-' && argument != "--" &&
+                            !std::isdigit(static_cast<unsigned char>(argument[1]));
+        if (!option) {
+            values += argument == "--" ? 0 : 1;
+            continue;
+        }
+        // "--name=value" and "-xvalue" carry a value of their own.
+        const auto name =
+            argument[1] == '-' ? argument.substr(0, argument.find('=')) : argument.substr(0, 2);
+        if (std::find(options.begin(), options.end(), name) == options.end()) {
+            options.push_back(name);
+        }
+    }
+    if (!options.empty()) {
+        std::string out = options.size() == 1 ? "Unknown option: " : "Unknown options: ";
+        for (std::size_t i = 0; i < options.size(); ++i) {
+            out += (i == 0 ? "" : ", ") + printableText(options[i]);
+        }
+        return out;
+    }
+    return std::to_string(values) +
+           (values == 1 ? " unexpected argument" : " unexpected arguments");
 }
 
 void CommandLine::addTargetOption(CLI::App* command) {

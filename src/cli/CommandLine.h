@@ -74,6 +74,12 @@ class CommandLine {
 // Text that goes into a datagram field: the framing bytes cannot be part of it.
 CLI::Validator fieldTextValidator();
 
+// What to say of arguments no command takes, never repeating a value: a mistyped option's value
+// may be a password. "Unknown option: --pasword" names each unknown option (without any
+// "=VALUE" part, a short one by its letter); a value that belongs to no option is only counted,
+// "1 unexpected argument", and only when no unknown option could have taken it.
+std::string unexpectedArgumentsMessage(const std::vector<std::string>& arguments);
+
 void addDiscoverCommand(CommandLine& line);
 void addSetBandwidthCommand(CommandLine& line);
 void addSetNetworkCommand(CommandLine& line);

@@ -6,9 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
+
+#include "protocol/CoreDumps.h"
 
 namespace pelmora {
 namespace {
@@ -53,20 +57,66 @@ std::optional<std::string> readLine(int fd, std::string* error) {
     return line;
 }
 
-// Turns the terminal's echo off for as long as it lives.
+// The terminal whose echo is off and its settings before, for a signal handler to put back:
+// the descriptor is set only once the settings are saved.
+volatile std::sig_atomic_t hiddenTerminal = -1;
+termios savedTerminal{};
+
+// The signals that end the process while it waits at the prompt (Ctrl-C, kill, a closed
+// terminal, Ctrl-\). Each puts the terminal back, then ends the process as it would have.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+extern "C" void restoreTerminalAndEnd(int signal) {
+    // Only async-signal-safe calls: tcsetattr, sigaction, raise.
+    if (const int fd = hiddenTerminal; fd >= 0) {
+        tcsetattr(fd, TCSANOW, &savedTerminal);
+    }
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(signal, &fallback, nullptr);
+    // Blocked while this handler runs; delivered with its default action as it returns.
+    raise(signal);
+}
+
+// Turns the terminal's echo off for as long as it lives, and puts it back should the process
+// be ended by a signal meanwhile.
 class HiddenTyping {
   public:
     explicit HiddenTyping(int fd) : fd_(fd) {
-        if (tcgetattr(fd_, &saved_) == 0) {
-            termios quiet = saved_;
-            quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
-            hidden_ = tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
+        if (tcgetattr(fd_, &saved_) != 0) {
+            return;
         }
+        savedTerminal = saved_;
+        hiddenTerminal = fd_;
+        struct sigaction restore {};
+        restore.sa_handler = restoreTerminalAndEnd;
+        sigemptyset(&restore.sa_mask);
+        for (const int signal : kEndingSignals) {
+            sigaddset(&restore.sa_mask, signal);
+        }
+        for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+            struct sigaction& previous = previous_[i];
+            // A signal the process was told to ignore (nohup) stays ignored.
+            if (sigaction(kEndingSignals[i], nullptr, &previous) == 0 &&
+                previous.sa_handler != SIG_IGN) {
+                handled_[i] = sigaction(kEndingSignals[i], &restore, nullptr) == 0;
+            }
+        }
+        termios quiet = saved_;
+        quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
+        hidden_ = tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
     }
     ~HiddenTyping() {
         if (hidden_) {
             tcsetattr(fd_, TCSAFLUSH, &saved_);
         }
+        for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+            if (handled_[i]) {
+                sigaction(kEndingSignals[i], &previous_[i], nullptr);
+            }
+        }
+        hiddenTerminal = -1;
     }
     HiddenTyping(const HiddenTyping&) = delete;
     HiddenTyping& operator=(const HiddenTyping&) = delete;
@@ -75,6 +125,8 @@ class HiddenTyping {
     int fd_;
     termios saved_{};
     bool hidden_ = false;
+    struct sigaction previous_[std::size(kEndingSignals)]{};
+    bool handled_[std::size(kEndingSignals)] = {};
 };
 
 }  // namespace
@@ -155,6 +207,7 @@ std::string PasswordOption::resolve(StandardInputLines& input) {
     if (text_->count() > 0) {
         // Converted and checked while parsing already.
         value_ = textValue_;
+        keepSecretsOutOfCoreDumps();
         return {};
     }
     std::string source;
@@ -179,6 +232,8 @@ std::string PasswordOption::resolve(StandardInputLines& input) {
     } else {
         return {};
     }
+    // From here on the password is in this process's memory, however the checks end.
+    keepSecretsOutOfCoreDumps();
     if (auto message = conversion_(*read); !message.empty()) {
         return source + ": " + message;
     }
