@@ -99,6 +99,12 @@ if(PELMORA_MAN_PAGES)
     endforeach()
     add_custom_target(pelmora_man_pages ALL DEPENDS ${man_pages})
     install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    find_program(GROFF groff)
+    if(BUILD_TESTING AND GROFF)
+        add_test(NAME man_pages_hyphenate_no_word
+                 COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/check-man-hyphenation.sh ${man_pages})
+        set_tests_properties(man_pages_hyphenate_no_word PROPERTIES TIMEOUT 60)
+    endif()
 endif()
 
 if(BUILD_TESTING)
