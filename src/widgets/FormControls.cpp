@@ -6,6 +6,8 @@
 #include <QToolTip>
 #include <QValidator>
 
+#include "protocol/CoreDumps.h"
+
 namespace pelmora {
 
 QLabel* plainLabel(const QString& text, QWidget* parent) {
@@ -78,6 +80,16 @@ class Latin1Validator final : public QValidator {
 
 void acceptLatin1Only(QLineEdit* edit) {
     edit->setValidator(new Latin1Validator(edit));
+}
+
+void makePasswordField(QLineEdit* edit) {
+    edit->setEchoMode(QLineEdit::Password);
+    // Typed, pasted or set through the accessibility interface alike.
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [](const QString& text) {
+        if (!text.isEmpty()) {
+            keepSecretsOutOfCoreDumps();
+        }
+    });
 }
 
 void noEnterButtons(QWidget* parent) {

@@ -30,6 +30,10 @@ void acceptLatin1Only(QLineEdit* edit);
 inline const QString kLatin1OnlyExplanation =
     QStringLiteral("Only Latin-1 characters can be sent to a camera; this character was left out.");
 
+// A field for a password: typing is not shown, and once anything is in it the process can no
+// longer be dumped, so that the password never reaches a core file.
+void makePasswordField(QLineEdit* edit);
+
 // No push button below `parent` presses on Enter or is drawn as the default: inside a dialog
 // every button would otherwise be auto-default. Space still presses the focused button.
 void noEnterButtons(QWidget* parent);

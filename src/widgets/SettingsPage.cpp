@@ -438,7 +438,7 @@ void SettingsPage::setCredentialControls(QLineEdit* name, QLineEdit* password, Q
             }
         });
     }
-    password->setEchoMode(QLineEdit::Password);
+    makePasswordField(password);
     ok->setEnabled(false);
 }
 

@@ -5,13 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/prctl.h>
+
 #include <QKeyEvent>
 #include <QTest>
 #include <QToolTip>
 #include <string>
 #include <vector>
 
+#include "pages/network/AssignAddressesDialog.h"
 #include "protocol/Base64.h"
+#include "protocol/CoreDumps.h"
 #include "widgets/FormControls.h"
 #include "widgets/PageFixture.h"
 #include "widgets/PageTestSupport.h"
@@ -324,6 +328,18 @@ TEST_F(PppoePageTest, fieldsRefuseCharactersTheCameraCannotReceive) {
                                                     "admin")),
               std::string::npos);
     EXPECT_NE(sent[0].find("PPPOEIDPASS:" + base64Encode("z\xE9:z\xE9")), std::string::npos);
+}
+
+// A password in any of the window's password fields (a page's administrator password, the PPPoE
+// account's two, Assign addresses') leaves the process unable to write a core file.
+TEST_F(PppoePageTest, aPasswordInAnyFieldKeepsTheProcessOutOfCoreDumps) {
+    AssignAddressesDialog assign({macOf(1)}, table, services(), nullptr, {});
+    for (QLineEdit* edit : {page.passwordEdit(), page.pppoePasswordEdit(), page.retypedEdit(),
+                            assign.passwordEdit()}) {
+        ASSERT_EQ(prctl(PR_SET_DUMPABLE, 1, 0, 0, 0), 0);
+        edit->insert("Xy9Secret1");
+        EXPECT_FALSE(coreDumpsAllowed()) << edit->accessibleName().toStdString();
+    }
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
     confirmSeconds_->setRange(1, 3600);
     confirmSeconds_->setValue(60);
     confirmSeconds_->setSuffix(" s");
-    password_->setEchoMode(QLineEdit::Password);
+    makePasswordField(password_);
     for (QLineEdit* edit : {name_, password_}) {
         edit->setMaxLength(kMaxCredentialLength);
         acceptLatin1Only(edit);

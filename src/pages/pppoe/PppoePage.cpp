@@ -49,8 +49,8 @@ PppoePage::PppoePage(QWidget* parent)
         edit->setMaxLength(kMaxPppoeAccountLength);
         acceptLatin1Only(edit);
     }
-    pppoePassword_->setEchoMode(QLineEdit::Password);
-    retyped_->setEchoMode(QLineEdit::Password);
+    makePasswordField(pppoePassword_);
+    makePasswordField(retyped_);
     auto* name = new QLineEdit(this);
     auto* password = new QLineEdit(this);
     auto* ok = new QPushButton("&OK", this);
