@@ -5,6 +5,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -88,6 +89,8 @@ class HiddenTyping {
             return;
         }
         savedTerminal = saved_;
+        // The handler must see the settings whole once it sees the descriptor.
+        std::atomic_signal_fence(std::memory_order_seq_cst);
         hiddenTerminal = fd_;
         struct sigaction restore {};
         restore.sa_handler = restoreTerminalAndEnd;
