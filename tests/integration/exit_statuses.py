@@ -4,7 +4,6 @@ number option given no finite number, history --limit 0, set-time given credenti
 FIFO as the change log, which neither hangs history (exit 1, the reason) nor a request."""
 
 import os
-import subprocess
 import tempfile
 
 from harness import (Simulator, bare_listener, check, discover_json, nothing_arrives,
@@ -32,16 +31,9 @@ for arguments, words in usage_errors:
 state = tempfile.mkdtemp()
 log = os.path.join(state, "changes.jsonl")
 os.mkfifo(log, 0o600)
-
-
-def cli(*arguments):
-    try:
-        return run_cli(args.cli, *arguments, env={"PELMORA_STATE_DIR": state}, timeout=20)
-    except subprocess.TimeoutExpired:
-        check(False, f"{arguments[0]} with a FIFO as the change log did not end")
-
-
-result = cli("history")
+# A hang ends in TimeoutExpired, which fails the test.
+in_state = {"env": {"PELMORA_STATE_DIR": state}, "timeout": 20}
+result = run_cli(args.cli, "history", **in_state)
 check((result.returncode, result.stdout) == (1, "") and
       f"{log}: not a regular file" in result.stderr, f"history: {result.stderr!r}")
 with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "2") as sim:
@@ -50,7 +42,8 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "2")
     # Without a reader, then with one that would take whatever is written.
     for reader in (None, "reader"):
         reader = reader and os.open(log, os.O_RDONLY | os.O_NONBLOCK)
-        result = cli("set-bandwidth", camera["mac"], camera["bandElements"][-1], *ADMIN, *target)
+        result = run_cli(args.cli, "set-bandwidth", camera["mac"], camera["bandElements"][-1],
+                         *ADMIN, *target, **in_state)
         check((result.returncode, result.stdout) == (0, "Setting OK\n") and
               f"change log not written: {log}: not a regular file" in result.stderr,
               f"set-bandwidth, reader {reader}: {result.stdout!r} {result.stderr!r}")
