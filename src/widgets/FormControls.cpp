@@ -99,6 +99,14 @@ void noEnterButtons(QWidget* parent) {
     }
 }
 
+QString plainToolTip(const QString& text) {
+    // Plain text in a tool tip would be guessed at (a camera's "<b>" read as bold); rich text
+    // wraps where the line-breaking rules allow, which includes inside "02:50:4D:00:00:03".
+    // Preformatted text breaks only at its own line ends.
+    return QStringLiteral("<p style=\"white-space:pre\">") + text.toHtmlEscaped() +
+           QStringLiteral("</p>");
+}
+
 void showAddress(Ipv4Field* field, const Ipv4& address) {
     if (address == Ipv4{}) {
         field->clear();

@@ -38,6 +38,10 @@ void makePasswordField(QLineEdit* edit);
 // every button would otherwise be auto-default. Space still presses the focused button.
 void noEnterButtons(QWidget* parent);
 
+// A tool tip that shows `text` as it is: never read as markup, one line for each line of the
+// text and no other line breaks, so that a MAC or an address is never split across two lines.
+QString plainToolTip(const QString& text);
+
 // Shows an address, or leaves the field blank for 0.0.0.0 (a camera's "none").
 void showAddress(Ipv4Field* field, const Ipv4& address);
 

@@ -1,5 +1,7 @@
 #include "widgets/Grid.h"
 
+#include "widgets/FormControls.h"
+
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeyEvent>
@@ -127,15 +129,35 @@ Grid::Grid(QWidget* parent) : QTableWidget(kNewGridRows - 1, kNewGridCols, paren
     header->viewport()->setMouseTracking(true);
     viewport()->setMouseTracking(true);
 
+    keptText_.resize(static_cast<std::size_t>(rowCount()));
     ensureHeaderItems();
 }
 
 void Grid::setCols(int cols) {
-    if (cols < 1 || cols == columnCount()) {
+    if (cols - keptCols_ < 1 || cols == Cols()) {
         return;
     }
-    setColumnCount(cols);
+    setColumnCount(cols - keptCols_);
     ensureHeaderItems();
+    clampCursor();
+    selectionStale_ = true;
+    syncSelection();
+}
+
+void Grid::keepColumnsOffView(int first) {
+    const int cols = Cols();
+    if (first < 1 || first > cols) {
+        return;
+    }
+    keptCols_ = cols - first;
+    setColumnCount(first);
+    for (auto& texts : keptText_) {
+        texts.clear();
+    }
+    keptText_.resize(static_cast<std::size_t>(rowCount()));
+    for (auto& texts : keptText_) {
+        texts.resize(keptCols_);
+    }
     clampCursor();
     selectionStale_ = true;
     syncSelection();
@@ -162,6 +184,7 @@ void Grid::setRow(int row) {
     }
     row_ = row;
     rowSel_ = row;
+    leftOut_.clear();
     syncSelection();
 }
 
@@ -171,6 +194,7 @@ void Grid::setCol(int col) {
     }
     col_ = col;
     rowSel_ = row_;
+    leftOut_.clear();
     syncSelection();
 }
 
@@ -179,7 +203,26 @@ void Grid::setRowSel(int row) {
         return;
     }
     rowSel_ = row;
+    keepLeftOutInRange();
     syncSelection();
+}
+
+void Grid::setRowsLeftOut(std::vector<int> rows) {
+    leftOut_ = std::move(rows);
+    keepLeftOutInRange();
+    selectionStale_ = true;
+    syncSelection();
+}
+
+void Grid::keepLeftOutInRange() {
+    const auto [lo, hi] = std::minmax(row_, rowSel_);
+    std::erase_if(leftOut_, [lo, hi](int r) { return r < lo || r > hi; });
+}
+
+bool Grid::isRowSelected(int row) const {
+    const auto [lo, hi] = std::minmax(row_, rowSel_);
+    return highLight_ != 0 && row >= std::max(lo, 1) && row <= hi &&
+           std::find(leftOut_.begin(), leftOut_.end(), row) == leftOut_.end();
 }
 
 void Grid::setHighLight(int highLight) {
@@ -216,7 +259,7 @@ void Grid::setCellAlignment(int alignment) {
 }
 
 void Grid::setColWidth(int col, int twips) {
-    if (!validCol(col)) {
+    if (!validCol(col) || col >= columnCount()) {
         return;
     }
     const int px = twips < 0 ? horizontalHeader()->defaultSectionSize()
@@ -236,12 +279,21 @@ QString Grid::TextMatrix(int row, int col) const {
     if (!validRow(row) || !validCol(col)) {
         return {};
     }
+    if (col >= columnCount()) {
+        return row == 0 ? QString() : keptText_[row - 1][col - columnCount()];
+    }
     const QTableWidgetItem* cell = row == 0 ? horizontalHeaderItem(col) : item(row - 1, col);
     return cell == nullptr ? QString() : cell->text();
 }
 
 void Grid::setTextMatrix(int row, int col, const QString& text) {
     if (!validRow(row) || !validCol(col)) {
+        return;
+    }
+    if (col >= columnCount()) {
+        if (row > 0) {
+            keptText_[row - 1][col - columnCount()] = text;
+        }
         return;
     }
     // The pages rewrite every cell every tick; an unchanged cell must cost no model signal and
@@ -265,12 +317,21 @@ void Grid::setRowProblem(int row, const QString& problem) {
             continue;
         }
         cell->setData(kProblemRole, problem);
-        cell->setToolTip(marked ? Qt::convertFromPlainText(problem) : QString());
+        cell->setToolTip(marked ? plainToolTip(problem) : QString());
+        cell->setData(Qt::AccessibleDescriptionRole, marked ? problem : QVariant());
         cell->setBackground(marked ? QBrush(kTint) : QBrush());
         if (col == 0) {
             cell->setIcon(marked ? style()->standardIcon(QStyle::SP_MessageBoxWarning) : QIcon());
         }
     }
+}
+
+void Grid::setSpokenText(int row, int col, const QString& spoken) {
+    QTableWidgetItem* cell = row >= 1 ? cellItem(row, col, !spoken.isEmpty()) : nullptr;
+    if (cell == nullptr || cell->data(Qt::AccessibleTextRole).toString() == spoken) {
+        return;
+    }
+    cell->setData(Qt::AccessibleTextRole, spoken.isEmpty() ? QVariant() : QVariant(spoken));
 }
 
 QString Grid::rowProblem(int row) const {
@@ -283,6 +344,10 @@ void Grid::AddItem(const QString& text, int row) {
         return;
     }
     insertRow(row - 1);
+    keptText_.insert(keptText_.begin() + (row - 1), QStringList(keptCols_));
+    for (int& r : leftOut_) {
+        r += r >= row ? 1 : 0;
+    }
     if (!text.isEmpty()) {
         // Tabs separate the texts of consecutive columns.
         const QStringList parts = text.split(QLatin1Char('\t'));
@@ -299,6 +364,11 @@ void Grid::RemoveItem(int row) {
         return;
     }
     removeRow(row - 1);
+    keptText_.erase(keptText_.begin() + (row - 1));
+    std::erase(leftOut_, row);
+    for (int& r : leftOut_) {
+        r -= r > row ? 1 : 0;
+    }
     clampCursor();
     selectionStale_ = true;
     syncSelection();
@@ -373,10 +443,12 @@ void Grid::pressAt(QMouseEvent* event, QPoint gridPos) {
     if (event->button() == Qt::LeftButton && pressed > 0) {
         if (event->modifiers() & Qt::ShiftModifier) {
             rowSel_ = pressed;
+            keepLeftOutInRange();
         } else {
             row_ = pressed;
             rowSel_ = pressed;
             col_ = mouseCol_;
+            leftOut_.clear();
         }
         dragging_ = true;
         syncSelection();
@@ -391,6 +463,7 @@ void Grid::moveAt(QMouseEvent* event, QPoint gridPos) {
         const int target = dragTargetRow(gridPos);
         if (target != rowSel_) {
             rowSel_ = target;
+            keepLeftOutInRange();
             syncSelection();
         }
     }
@@ -574,8 +647,10 @@ void Grid::moveByKey(int key, bool extend) {
     const int to = std::clamp(from + step, 1, Rows() - 1);
     if (!extend) {
         row_ = to;
+        leftOut_.clear();
     }
     rowSel_ = to;
+    keepLeftOutInRange();
     ensureRowVisible(to);
     syncSelection();
 }
@@ -624,6 +699,9 @@ QTableWidgetItem* Grid::cellItem(int row, int col, bool create) {
         }
         return cell;
     }
+    if (col >= columnCount()) {
+        return nullptr;
+    }
     QTableWidgetItem* cell = item(row - 1, col);
     if (cell == nullptr && create) {
         cell = new QTableWidgetItem();
@@ -652,7 +730,8 @@ void Grid::syncSelection() {
     }
     // The focus frame marks the cursor cell; moving it never scrolls (autoScroll is off), since
     // the pages move Row freely and keep TopRow themselves.
-    const QModelIndex cursor = row_ > 0 ? model()->index(row_ - 1, col_) : QModelIndex();
+    const QModelIndex cursor =
+        row_ > 0 ? model()->index(row_ - 1, std::min(col_, columnCount() - 1)) : QModelIndex();
     if (selectionModel()->currentIndex() != cursor) {
         selectionModel()->setCurrentIndex(cursor, QItemSelectionModel::NoUpdate);
         if (hasFocus()) {
@@ -669,16 +748,25 @@ void Grid::syncSelection() {
         lo = 1;
         hi = 0;
     }
-    if (!selectionStale_ && lo == shownLo_ && hi == shownHi_) {
+    if (!selectionStale_ && lo == shownLo_ && hi == shownHi_ && leftOut_ == shownLeftOut_) {
         return;
     }
     QItemSelection selection;
-    if (lo <= hi && columnCount() > 0) {
-        selection.select(model()->index(lo - 1, 0), model()->index(hi - 1, columnCount() - 1));
+    for (int from = lo; from <= hi && columnCount() > 0;) {
+        int to = from;
+        while (to <= hi && isRowSelected(to)) {
+            ++to;
+        }
+        if (to > from) {
+            selection.select(model()->index(from - 1, 0),
+                             model()->index(to - 2, columnCount() - 1));
+        }
+        from = to + 1;
     }
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     shownLo_ = lo;
     shownHi_ = hi;
+    shownLeftOut_ = leftOut_;
     selectionStale_ = false;
 }
 

@@ -12,6 +12,7 @@
 #include <QHeaderView>  // callers reach the header row through horizontalHeader()
 #include <QString>
 #include <QTableWidget>
+#include <vector>
 
 namespace pelmora {
 
@@ -34,8 +35,12 @@ class Grid : public QTableWidget {
     explicit Grid(QWidget* parent = nullptr);
 
     int Rows() const { return rowCount() + 1; }
-    int Cols() const { return columnCount(); }
+    int Cols() const { return columnCount() + keptCols_; }
     void setCols(int cols);
+    // Columns from `first` on hold text for the page alone (a camera's port, a table index):
+    // TextMatrix reads and writes them like any column, but they are neither drawn nor offered
+    // to screen readers, which would read them as bare numbers under empty headers.
+    void keepColumnsOffView(int first);
 
     int TopRow() const;
     void setTopRow(int row);
@@ -51,6 +56,14 @@ class Grid : public QTableWidget {
 
     int HighLight() const { return highLight_; }
     void setHighLight(int highLight);
+
+    // Rows between Row and RowSel that are not selected: cameras a rewrite placed between the
+    // chosen ones. Collapsing the selection (setRow, a plain click, an arrow key) forgets them;
+    // moving only the far end keeps those still inside the range.
+    void setRowsLeftOut(std::vector<int> rows);
+    const std::vector<int>& rowsLeftOut() const { return leftOut_; }
+    // Whether `row` is shown selected: highlighted, inside the range and not left out.
+    bool isRowSelected(int row) const;
 
     void setRedraw(bool on);
     void setScrollBars(int bars);
@@ -73,8 +86,12 @@ class Grid : public QTableWidget {
     // Marks a camera row as having a problem: a warning icon in its first cell, a tinted row
     // (so the mark does not rest on colour alone) and `problem` as every cell's tool tip, shown
     // as plain text. An empty `problem` takes the mark away.
+    // Screen readers get the same words as every cell's description.
     void setRowProblem(int row, const QString& problem);
     QString rowProblem(int row) const;
+    // What a screen reader says for a cell instead of its text (">>" is read "marked"); empty:
+    // the text itself.
+    void setSpokenText(int row, int col, const QString& spoken);
 
     void AddItem(const QString& text, int row);
     void RemoveItem(int row);
@@ -120,6 +137,7 @@ class Grid : public QTableWidget {
     bool validRow(int row) const { return row >= 0 && row < Rows(); }
     bool validCol(int col) const { return col >= 0 && col < Cols(); }
     void clampCursor();
+    void keepLeftOutInRange();
     void syncSelection();
 
     int rowPx_ = 16;  // height of the header and of every row, in pixels
@@ -133,6 +151,12 @@ class Grid : public QTableWidget {
     // Data-row range last written to the selection model; lo > hi means none.
     int shownLo_ = 1;
     int shownHi_ = 0;
+    std::vector<int> shownLeftOut_;
+
+    // Columns kept off the view, and their texts by data row.
+    int keptCols_ = 0;
+    std::vector<QStringList> keptText_;
+    std::vector<int> leftOut_;
 
     int mouseRow_ = 0;
     int mouseCol_ = 0;

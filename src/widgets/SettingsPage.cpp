@@ -2,7 +2,6 @@
 
 #include <QContextMenuEvent>
 #include <QEvent>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "model/FixedText.h"
 #include "pages/SettingSender.h"
 #include "widgets/AccessibleControls.h"
+#include "widgets/FileFolder.h"
 #include "widgets/FormControls.h"
 #include "widgets/HistoryDialog.h"
 
@@ -64,6 +64,21 @@ QVBoxLayout* SettingsPage::formArea() {
         formArea_->setContentsMargins(0, 0, 0, 0);
     }
     return formArea_;
+}
+
+void SettingsPage::keepColumnsOffView(int first) {
+    grid_->keepColumnsOffView(first);
+    baseColumnWidths_.resize(static_cast<std::size_t>(std::min(first, grid_->columnCount())));
+}
+
+void SettingsPage::widenColumn(int column, int px) {
+    if (column < 0 || column >= static_cast<int>(baseColumnWidths_.size())) {
+        return;
+    }
+    auto& width = baseColumnWidths_[static_cast<std::size_t>(column)];
+    width = std::max(width, px);
+    grid_->setColumnWidth(column, width);
+    spreadColumns();
 }
 
 void SettingsPage::setReadingOrder(std::initializer_list<QWidget*> controls) {
@@ -337,8 +352,8 @@ void SettingsPage::exportList() {
     static const QString kCsv = "CSV (*.csv)";
     static const QString kJson = "JSON (*.json)";
     QString chosenFilter = kCsv;
-    QString path = QFileDialog::getSaveFileName(this, "Export list", "cameras.csv",
-                                                kCsv + ";;" + kJson, &chosenFilter);
+    QString path =
+        askSavePath(this, "Export list", "cameras.csv", kCsv + ";;" + kJson, &chosenFilter);
     if (path.isEmpty()) {
         return;
     }

@@ -42,6 +42,8 @@ class SettingsPage : public QWidget {
     void setLan(const LanSnapshot* lan, const CameraFilter* filter);
 
     virtual void refreshGrid();
+    // The filter's text or "Problems only" changed; the rewrite follows.
+    virtual void filterChanged() {}
     // The same rewrite, run between ticks because replies changed the list. It drops the form
     // only when the selected camera left the list, never for want of a selection: what is typed
     // before a camera is chosen lasts until the page's own tick.
@@ -118,6 +120,11 @@ class SettingsPage : public QWidget {
     virtual int topRowToRestore(int topRow) const { return topRow; }
     // After the rewrite, painting on again.
     virtual void endRefresh() {}
+
+    // Columns from `first` on carry text for the page only: not shown, not read out.
+    void keepColumnsOffView(int first);
+    // Makes a column at least `px` wide at the window's smallest.
+    void widenColumn(int column, int px);
 
     // The order in which the focus walk (F6, Shift+F6) visits the form's controls after the
     // grid: reading order, column by column.

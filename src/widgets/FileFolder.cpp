@@ -1,0 +1,39 @@
+#include "widgets/FileFolder.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace pelmora {
+namespace {
+
+QString& folder() {
+    static QString last;
+    return last;
+}
+
+}  // namespace
+
+QString lastFolder() {
+    return folder();
+}
+
+void setLastFolder(const QString& path) {
+    folder() = path;
+}
+
+QString askSavePath(QWidget* parent, const QString& caption, const QString& fileName,
+                    const QString& filters, QString* chosenFilter) {
+    // A remembered folder that has gone since falls back to the working folder.
+    const QString start = !folder().isEmpty() && QFileInfo(folder()).isDir()
+                              ? QDir(folder()).filePath(fileName)
+                              : fileName;
+    const QString path =
+        QFileDialog::getSaveFileName(parent, caption, start, filters, chosenFilter);
+    if (!path.isEmpty()) {
+        folder() = QFileInfo(path).absolutePath();
+    }
+    return path;
+}
+
+}  // namespace pelmora
