@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QStyle>
 #include <QTest>
 #include <chrono>
 #include <string>
@@ -103,6 +105,27 @@ TEST_F(DateTimePageTest, clickMarksACameraAndASecondClickUnmarksIt) {
     clickRow(2);
     EXPECT_EQ(grid().TextMatrix(2, 0), "");
     EXPECT_EQ(markOf(macOf(2)), "");
+}
+
+// A mark is read "marked", not as two signs; the table index that ties a row to its record is
+// not offered to screen readers; and the mark column has room for a problem's warning icon and
+// the mark side by side.
+TEST_F(DateTimePageTest, aMarkIsReadAsMarkedAndShownBesideTheWarningIcon) {
+    addCamera(table, 1);
+    page.refreshGrid();
+    clickRow(1);
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&grid());
+    ASSERT_NE(list->tableInterface(), nullptr);
+    EXPECT_EQ(list->tableInterface()->columnCount(), 4);
+    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "marked");
+    page.refreshGrid();
+    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "marked");
+    EXPECT_EQ(grid().TextMatrix(1, 4), "0") << "the index is still there for the page";
+    clickRow(1);
+    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "");
+
+    const int icon = grid().style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, &grid());
+    EXPECT_GE(grid().columnWidth(0), icon + grid().fontMetrics().horizontalAdvance(">>") + 8);
 }
 
 TEST_F(DateTimePageTest, clickOnASettledMarkChoosesTheCameraAgainAndBlankRowsDoNothing) {

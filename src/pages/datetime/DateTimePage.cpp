@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
@@ -35,6 +36,11 @@ QComboBox* numberList(QWidget* parent, NumberList list) {
     return box;
 }
 
+// What a screen reader says for a mark: ">>" alone would be read as two signs.
+QString spokenMark(const QString& mark) {
+    return mark == QLatin1String(">>") ? QStringLiteral("marked") : QString();
+}
+
 QString pcClockText(const std::tm& now) {
     char text[64];
     std::snprintf(text, sizeof text, "%d-%d-%d      %d:%02d:%02d", now.tm_year + 1900,
@@ -63,6 +69,12 @@ DateTimePage::DateTimePage(QWidget* parent)
     for (const auto zone : kTimeZoneTexts) {
         zone_->addItem(QString::fromLatin1(zone.data(), static_cast<qsizetype>(zone.size())));
     }
+    // The table index ties a row to its record; nobody reads it.
+    keepColumnsOffView(kIndexColumn);
+    // A camera with a problem shows its warning icon beside its mark, not under it.
+    const int iconPx = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, grid_);
+    widenColumn(kMarkColumn, iconPx + grid_->fontMetrics().horizontalAdvance("NG") +
+                                 3 * grid_->fontMetrics().horizontalAdvance(' ') + 8);
     format_->setCurrentIndex(-1);
     zone_->setCurrentIndex(-1);
     // The lists that drop down are read by the same names as their boxes.
@@ -151,6 +163,8 @@ void DateTimePage::refreshGrid() {
             grid_->AddItem(QString(), grid_->Rows());
         }
         writeRow(nextRow_, dateTimeRowCells(record, index));
+        grid_->setSpokenText(nextRow_, kMarkColumn,
+                             spokenMark(grid_->TextMatrix(nextRow_, kMarkColumn)));
         markRow(nextRow_, &record);
         ++nextRow_;
     }
@@ -159,6 +173,7 @@ void DateTimePage::refreshGrid() {
     }
     for (int row = nextRow_; row < kMinimumRows; ++row) {
         writeRow(row, std::vector<std::string>(columnCount()));
+        grid_->setSpokenText(row, kMarkColumn, {});
         markRow(row, nullptr);
     }
     // A camera no longer listed loses its mark, so it is not sent to when it returns.
@@ -234,8 +249,9 @@ void DateTimePage::toggleMark(int row) {
     }
     const bool marked = grid_->TextMatrix(row, kMarkColumn) == QLatin1String(">>");
     const std::string_view mark = marked ? std::string_view() : kChosenMark;
-    grid_->setTextMatrix(row, kMarkColumn,
-                         QString::fromLatin1(mark.data(), static_cast<qsizetype>(mark.size())));
+    const QString shown = QString::fromLatin1(mark.data(), static_cast<qsizetype>(mark.size()));
+    grid_->setTextMatrix(row, kMarkColumn, shown);
+    grid_->setSpokenText(row, kMarkColumn, spokenMark(shown));
     bool isNumber = false;
     const int index = grid_->TextMatrix(row, kIndexColumn).toInt(&isNumber);
     if (!isNumber || !isSelected(index, kTableSize)) {

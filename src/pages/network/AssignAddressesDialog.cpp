@@ -1,6 +1,7 @@
 #include "pages/network/AssignAddressesDialog.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QSaveFile>
@@ -22,6 +23,8 @@ QString addressText(const NetworkSettings& s) {
     return s.dhcp ? QStringLiteral("DHCP") : QString::fromStdString(formatIpv4(s.ipAddress));
 }
 
+constexpr int kCurrentColumn = 2;
+constexpr int kNotesColumn = 4;
 constexpr int kResultColumn = 5;
 constexpr int kAdvancePeriodMs = 100;
 
@@ -33,6 +36,27 @@ QTableWidgetItem* plainItem(const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     return item;
+}
+
+// "1st", "2nd", "3rd", "4th", "11th", "12th", "13th", "21st", ...
+QString ordinal(std::size_t n) {
+    const std::size_t lastTwo = n % 100;
+    const std::size_t last = n % 10;
+    const char* suffix = lastTwo >= 11 && lastTwo <= 13 ? "th"
+                         : last == 1                    ? "st"
+                         : last == 2                    ? "nd"
+                         : last == 3                    ? "rd"
+                                                        : "th";
+    return QString::number(n) + suffix;
+}
+
+// A cell's text, with the whole of it as a tool tip for when the column cuts it short.
+void setCellText(QTableWidgetItem* item, const QString& text) {
+    if (item->text() == text) {
+        return;
+    }
+    item->setText(text);
+    item->setToolTip(text.isEmpty() ? QString() : plainToolTip(text));
 }
 
 }  // namespace
@@ -216,14 +240,14 @@ void AssignAddressesDialog::updatePreview() {
         }
         preview_->setItem(row, 2, plainItem(current));
         preview_->setItem(row, 3, plainItem(planned));
-        preview_->setItem(row, 4, plainItem(notes));
+        preview_->setItem(row, kNotesColumn, plainItem(notes));
         preview_->setItem(row, kResultColumn, plainItem({}));
     }
     // The sending order, once the plan stands.
     if (problems.isEmpty()) {
         for (std::size_t k = 0; k < check.order.size(); ++k) {
-            auto* notes = preview_->item(static_cast<int>(check.order[k]), 4);
-            notes->setText(QString("sent as %1 of %2").arg(k + 1).arg(check.order.size()));
+            auto* notes = preview_->item(static_cast<int>(check.order[k]), kNotesColumn);
+            notes->setText(QString("%1 of %2 to send").arg(ordinal(k + 1)).arg(check.order.size()));
         }
     }
     if (!start_->isBlank()) {
@@ -375,7 +399,8 @@ void AssignAddressesDialog::showResults() {
     int done = 0;
     for (std::size_t i = 0; i < macs_.size(); ++i) {
         QString text = cameraText(results_[i]);
-        if (current != nullptr && current->mac == macs_[i]) {
+        const bool underWay = current != nullptr && current->mac == macs_[i];
+        if (underWay) {
             text = applier.state() == PlanApplier::State::AwaitingAnswer
                        ? "awaiting the answer"
                        : "awaiting the new settings";
@@ -384,7 +409,8 @@ void AssignAddressesDialog::showResults() {
         // Ten times a second over up to 1,024 rows: only a changed cell is redrawn.
         auto* item = preview_->item(static_cast<int>(i), kResultColumn);
         if (item->text() != text) {
-            item->setText(text);
+            setCellText(item, text);
+            showOutcome(i, underWay);
         }
     }
     if (!applier.finished() && stop_->isEnabled()) {
@@ -408,15 +434,40 @@ void AssignAddressesDialog::finishRun() {
     lock_.release();
     int good = 0;
     int failed = 0;
+    int stopped = 0;
     for (std::size_t i = 0; i < macs_.size(); ++i) {
-        preview_->item(static_cast<int>(i), kResultColumn)->setText(cameraText(results_[i]));
-        (succeeded(results_[i]) ? good : failed) += 1;
+        setCellText(preview_->item(static_cast<int>(i), kResultColumn), cameraText(results_[i]));
+        showOutcome(i, false);
+        (succeeded(results_[i]) ? good : results_[i] == "stopped" ? stopped : failed) += 1;
     }
-    progress_->setText(QString("Done: %1 of %2 cameras verified or unchanged, %3 failed")
-                           .arg(good)
-                           .arg(macs_.size())
-                           .arg(failed));
+    progress_->setText(doneText(good, static_cast<int>(macs_.size()), failed, stopped));
     updateButtons();
+}
+
+// A camera's row once its step is under way or over: the sending order no longer applies, and a
+// verified camera's current address is the one it reports now.
+void AssignAddressesDialog::showOutcome(std::size_t row, bool underWay) {
+    const int r = static_cast<int>(row);
+    if (underWay || !results_[row].empty()) {
+        preview_->item(r, kNotesColumn)->setText({});
+    }
+    if (succeeded(results_[row])) {
+        if (const auto record = table_.findByMac(macs_[row])) {
+            preview_->item(r, kCurrentColumn)->setText(addressText(currentSettings(*record)));
+        }
+    }
+}
+
+QString AssignAddressesDialog::doneText(int good, int total, int failed, int stopped) {
+    QString text = QString("Done: %1 of %2 cameras verified or unchanged").arg(good).arg(total);
+    // Cameras a stop kept back were never sent anything: they did not fail.
+    if (failed > 0 || stopped == 0) {
+        text += QString(", %1 failed").arg(failed);
+    }
+    if (stopped > 0) {
+        text += QString(", %1 stopped").arg(stopped);
+    }
+    return text;
 }
 
 void AssignAddressesDialog::requestStop() {
@@ -450,7 +501,8 @@ void AssignAddressesDialog::savePlan() {
         reasons_->setText("The plan was not saved: " + file.errorString());
         return;
     }
-    accept();
+    // The dialog stays, with what was typed and any results, for an Apply or another save.
+    progress_->setText("Plan saved to " + QDir::toNativeSeparators(path));
 }
 
 }  // namespace pelmora

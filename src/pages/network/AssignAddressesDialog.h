@@ -60,6 +60,10 @@ class AssignAddressesDialog final : public QDialog {
     void advance();
     bool applying() const { return run_ != nullptr; }
 
+    // The last line of a run: "Done: 1 of 5 cameras verified or unchanged, 0 failed", with
+    // ", 4 stopped" when a stop kept cameras back.
+    static QString doneText(int good, int total, int failed, int stopped);
+
     // While a plan is under way the dialog stays: closing asks it to stop after the camera under
     // way instead.
     void reject() override;
@@ -74,6 +78,7 @@ class AssignAddressesDialog final : public QDialog {
     bool startRun(const std::vector<std::string>& macs);
     void finishRun();
     void showResults();
+    void showOutcome(std::size_t row, bool underWay);
     void updateButtons();
     int rowOf(const std::string& mac) const;
     PlanCheck checkAgainstListing(const std::vector<PlanRow>& rows) const;

@@ -2,7 +2,6 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFileDialog>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -16,6 +15,7 @@
 #include "model/FixedText.h"
 #include "pages/network/AssignAddressesDialog.h"
 #include "pages/network/NetworkSubmit.h"
+#include "widgets/FileFolder.h"
 #include "widgets/FormControls.h"
 #include "widgets/MessagePort.h"
 
@@ -60,6 +60,8 @@ NetworkPage::NetworkPage(QWidget* parent)
       portEdit_(new QLineEdit(this)),
       reboot_(new QPushButton("&Reboot", this)),
       cancel_(new QPushButton("&Cancel", this)) {
+    // The lease and port columns exist for the copied row text only.
+    keepColumnsOffView(kAddressCopyColumn);
     for (auto& field : dns_) {
         field = new Ipv4Field(this);
     }
@@ -329,6 +331,13 @@ void NetworkPage::resetForm() {
     forgetFormCamera();
 }
 
+void NetworkPage::emptyForm() {
+    setFormEnabled(true);
+    resetForm();
+    applyPort80Rule();
+    portEdit_->clear();
+}
+
 void NetworkPage::clearCredentials() {
     adminName_->clear();
     nameValue_.clear();
@@ -421,7 +430,7 @@ void NetworkPage::noteRecord(const CameraRecord& record, bool listed, const QStr
     } else {
         // The camera stopped answering: its settings and credentials leave the form with it.
         clearCredentials();
-        resetForm();
+        emptyForm();
     }
 }
 
@@ -431,8 +440,14 @@ int NetworkPage::blankColumnCount() const {
 }
 
 void NetworkPage::selectionDropped() {
-    // A timer refresh leaves typed credentials alone.
-    resetForm();
+    // A form that showed a camera is emptied whole, the port choice included; with none shown a
+    // timer refresh leaves what was typed in the port field. A timer refresh also leaves typed
+    // credentials alone.
+    if (afterHeaderClick_ || !formCameraMac().empty()) {
+        emptyForm();
+    } else {
+        resetForm();
+    }
     if (afterHeaderClick_) {
         clearCredentials();
     }
@@ -446,8 +461,10 @@ int NetworkPage::topRowToRestore(int topRow) const {
 }
 
 void NetworkPage::endRefresh() {
-    // A DHCP camera shows its current lease in the disabled fields.
-    if (dhcp_->isChecked() && selectedRecord_) {
+    // A DHCP camera shows its current lease in the disabled fields, while the form still shows
+    // that camera (a rewrite that dropped the selection has emptied the form).
+    if (dhcp_->isChecked() && selectedRecord_ &&
+        fieldText(selectedRecord_->mac) == formCameraMac()) {
         if (isZero(selectedRecord_->ipAddress)) {
             for (Ipv4Field* field : {ip_, mask_, gateway_}) {
                 field->clear();
@@ -469,29 +486,66 @@ std::pair<int, int> NetworkPage::selectionRange() const {
 QStringList NetworkPage::selectedKeys() const {
     QStringList keys;
     const auto [lo, hi] = selectionRange();
+    const auto& leftOut = grid_->rowsLeftOut();
     for (int row = lo; row <= hi && row < grid_->Rows(); ++row) {
-        if (!grid_->TextMatrix(row, 0).isEmpty()) {
+        if (!grid_->TextMatrix(row, 0).isEmpty() &&
+            std::find(leftOut.begin(), leftOut.end(), row) == leftOut.end()) {
             keys << grid_->TextMatrix(row, 0) + ":" + grid_->TextMatrix(row, 3);
         }
     }
     return keys;
 }
 
-// Scattered cameras (after a sort) are covered by one range from the first to the last.
+// Scattered cameras (after a sort) are covered by one range from the first to the last, but
+// the cameras that came to stand between them are left out of it: a selection never gains a
+// camera nobody chose.
 void NetworkPage::reselectKeys(const QStringList& keys) {
     int first = 0;
     int last = 0;
+    std::vector<int> others;
     for (int row = 1; row < grid_->Rows(); ++row) {
         if (keys.contains(grid_->TextMatrix(row, 0) + ":" + grid_->TextMatrix(row, 3))) {
             first = first == 0 ? row : first;
             last = row;
+        } else if (first != 0) {
+            others.push_back(row);
         }
     }
     if (first != 0) {
+        std::erase_if(others, [last](int row) { return row > last; });
         grid_->setCol(0);
         grid_->setRow(first);
         grid_->setRowSel(last);
         grid_->setColSel(kWholeRow);
+        grid_->setRowsLeftOut(std::move(others));
+    }
+}
+
+void NetworkPage::restoreSelection(int lo, int hi, const std::vector<int>& leftOut) {
+    grid_->setCol(0);
+    grid_->setRow(lo);
+    grid_->setRowSel(hi);
+    grid_->setColSel(kWholeRow);
+    grid_->setRowsLeftOut(leftOut);
+}
+
+std::vector<int> NetworkPage::chosenRows() const {
+    std::vector<int> rows;
+    const auto [lo, hi] = selectionRange();
+    for (int row = lo; row <= hi && row < grid_->Rows(); ++row) {
+        if (grid_->isRowSelected(row) && !grid_->TextMatrix(row, 0).isEmpty()) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+void NetworkPage::filterChanged() {
+    // Rows a new filter brings in were never chosen, and rows it hides would be acted on unseen.
+    if (grid_->HighLight() != 0 && grid_->Row() != grid_->RowSel()) {
+        grid_->setRow(grid_->Row());
+        grid_->setHighLight(0);
+        emptyForm();
     }
 }
 
@@ -611,10 +665,7 @@ void NetworkPage::onReboot() {
 }
 
 void NetworkPage::onCancel() {
-    setFormEnabled(true);
-    resetForm();
-    applyPort80Rule();
-    portEdit_->clear();
+    emptyForm();
     clearCredentials();
     grid_->setHighLight(0);
 }
@@ -641,8 +692,7 @@ void NetworkPage::onMouseDown(int button, int, int x, int y) {
     }
     // A right-click outside the selection narrows it to the clicked row; inside, the context
     // menu acts on the whole selection.
-    const auto [lo, hi] = selectionRange();
-    if (button == 2 && mouseDownRow_ != 0 && (mouseDownRow_ < lo || mouseDownRow_ > hi)) {
+    if (button == 2 && mouseDownRow_ != 0 && !grid_->isRowSelected(mouseDownRow_)) {
         grid_->setRow(mouseDownRow_);
         grid_->setCol(0);
         grid_->setColSel(kWholeRow);
@@ -729,6 +779,7 @@ void NetworkPage::onKeyPress(int&) {
 void NetworkPage::trimSelection() {
     int row = grid_->Row();
     int rowSel = grid_->RowSel();
+    const std::vector<int> leftOut = grid_->rowsLeftOut();
     if (row > rowSel) {
         return;
     }
@@ -746,6 +797,7 @@ void NetworkPage::trimSelection() {
     grid_->setRow(row);
     grid_->setRowSel(rowSel);
     grid_->setColSel(kWholeRow);
+    grid_->setRowsLeftOut(leftOut);
 }
 
 bool NetworkPage::eventFilter(QObject* watched, QEvent* event) {
@@ -777,11 +829,9 @@ bool NetworkPage::gridKeyDown(const QKeyEvent& key) {
     }
     if (ctrl && key.key() == Qt::Key_C && grid_->HighLight() != 0) {
         const auto [lo, hi] = selectionRange();
+        const std::vector<int> leftOut = grid_->rowsLeftOut();
         copyRows(lo, hi);
-        grid_->setCol(0);
-        grid_->setRow(lo);
-        grid_->setRowSel(hi);
-        grid_->setColSel(kWholeRow);
+        restoreSelection(lo, hi, leftOut);
         return true;
     }
     // The menu key or Shift+F10 opens the list's menu at the keyboard's row, as a right-click
@@ -829,8 +879,11 @@ QString NetworkPage::rowText(int row) const {
 
 void NetworkPage::copyRows(int lo, int hi) {
     QString text;
+    const auto& leftOut = grid_->rowsLeftOut();
     for (int row = lo; row <= hi; ++row) {
-        text += rowText(row);
+        if (std::find(leftOut.begin(), leftOut.end(), row) == leftOut.end()) {
+            text += rowText(row);
+        }
     }
     QGuiApplication::clipboard()->setText(text);
 }
@@ -851,16 +904,19 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     QAction* suggest = menu.addAction("&Suggest a free address");
     suggest->setEnabled(clicked > 0 && canSuggestAddress(clicked));
     QAction* assign = menu.addAction("&Assign addresses…");
-    assign->setEnabled(selectedKeys().size() > 1);
+    assign->setEnabled(chosenRows().size() > 1);
     menu.addSeparator();
     addRecordActions(menu);
     QAction* chosen = menu.exec(event->globalPos());
+    // Every row action takes the cameras chosen, never the rows between them.
     const auto [lo, hi] = selectionRange();
-    QString text;
-    for (int row = lo; row <= hi; ++row) {
-        text += rowText(row);
-    }
+    const std::vector<int> leftOut = grid_->rowsLeftOut();
+    const std::vector<int> rows = chosenRows();
     if (chosen == copy) {
+        QString text;
+        for (const int row : rows) {
+            text += rowText(row);
+        }
         QGuiApplication::clipboard()->setText(text);
     }
     if (chosen == suggest) {
@@ -869,34 +925,30 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     }
     if (chosen == assign) {
         std::vector<std::string> macs;
-        for (int row = lo; row <= hi; ++row) {
-            if (!grid_->TextMatrix(row, 0).isEmpty()) {
-                macs.push_back(grid_->TextMatrix(row, 0).toLatin1().toStdString());
-            }
+        for (const int row : rows) {
+            macs.push_back(grid_->TextMatrix(row, 0).toLatin1().toStdString());
         }
-        AssignAddressesDialog dialog(
-            std::move(macs), *table_, services_, lan(),
-            [this] {
-                return QFileDialog::getSaveFileName(this, "Save plan", "plan.csv", "CSV (*.csv)");
-            },
-            this);
-        dialog.exec();
+        assignAddresses(std::move(macs));
     }
-    grid_->setCol(0);
-    grid_->setRow(lo);
-    grid_->setRowSel(hi);
-    grid_->setColSel(kWholeRow);
+    restoreSelection(lo, hi, leftOut);
     grid_->viewport()->update();
+}
+
+void NetworkPage::assignAddresses(std::vector<std::string> macs) {
+    AssignAddressesDialog dialog(
+        std::move(macs), *table_, services_, lan(),
+        [this] { return askSavePath(this, "Save plan", "plan.csv", "CSV (*.csv)"); }, this);
+    dialog.exec();
 }
 
 std::vector<CameraRecord> NetworkPage::exportedRecords() const {
     auto records = listedRecords();
-    if (selectedKeys().size() < 2) {
+    const std::vector<int> rows = chosenRows();
+    if (rows.size() < 2) {
         return records;
     }
     QStringList macs;
-    const auto [lo, hi] = selectionRange();
-    for (int row = lo; row <= hi && row < grid_->Rows(); ++row) {
+    for (const int row : rows) {
         macs << grid_->TextMatrix(row, 0);
     }
     std::erase_if(records, [&](const CameraRecord& r) {

@@ -58,10 +58,17 @@ class NetworkPage final : public SettingsPage {
 
     void setFormEnabled(bool on);
     void resetForm();
+    // Every control back as the page opened: DHCP, automatic DNS, port 80 with the port field
+    // empty and disabled, all enabled. The credentials are not touched.
+    void emptyForm();
     void clearCredentials();
 
     // With several rows selected, "Export list…" writes only those cameras.
     std::vector<CameraRecord> exportedRecords() const override;
+    // The rows of the cameras the person chose, in grid order: those shown selected.
+    std::vector<int> chosenRows() const;
+    // A new filter drops a selection of several rows: nothing is selected afterwards.
+    void filterChanged() override;
 
   protected:
     void clearSelection() override;
@@ -107,6 +114,9 @@ class NetworkPage final : public SettingsPage {
     void setSendButtonsEnabled(bool on);
     NetworkSettings formSettings() const;
     std::pair<int, int> selectionRange() const;
+    // Puts a selection of rows `lo` to `hi` back, without the rows it left out.
+    void restoreSelection(int lo, int hi, const std::vector<int>& leftOut);
+    void assignAddresses(std::vector<std::string> macs);
     std::optional<SuggestedAddressing> addressFor(int row) const;
 
     QRadioButton* dhcp_;
