@@ -584,6 +584,8 @@ TEST_F(NetworkPageLanTest, assigningAddressesPreviewsChecksAndSavesThePlan) {
     EXPECT_EQ(dialog.reasons()->text(), "");
     EXPECT_EQ(dialog.preview()->item(1, 2)->text(), "192.168.0.10");
     EXPECT_EQ(dialog.preview()->item(1, 3)->text(), "10.1.0.16");
+    EXPECT_GE(dialog.preview()->viewport()->height() / dialog.preview()->rowHeight(0), 8)
+        << "the table takes the room the dialog has";
     EXPECT_EQ(dialog.preview()->item(0, 4)->text(), "1st of 3 to send");
     EXPECT_EQ(dialog.preview()->item(2, 4)->text(), "3rd of 3 to send");
     ASSERT_TRUE(dialog.saveButton()->isEnabled());

@@ -50,6 +50,12 @@ QString ordinal(std::size_t n) {
     return QString::number(n) + suffix;
 }
 
+// A line under the table; an empty one takes no room from the table.
+void showLine(QLabel* label, const QString& text) {
+    label->setText(text);
+    label->setVisible(!text.isEmpty());
+}
+
 // A cell's text, with the whole of it as a tool tip for when the column cuts it short.
 void setCellText(QTableWidgetItem* item, const QString& text) {
     if (item->text() == text) {
@@ -127,6 +133,12 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
     preview_->verticalHeader()->hide();
     preview_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     reasons_->setWordWrap(true);
+    reasons_->hide();
+    progress_->hide();
+    // The table takes the room the dialog has: one line a camera, a result cut short shows whole
+    // in its tool tip.
+    preview_->setWordWrap(false);
+    preview_->verticalHeader()->setDefaultSectionSize(preview_->fontMetrics().height() + 8);
 
     auto* note = plainLabel(
         "The plan is checked as a whole. Apply sends it one camera at a time and waits for each "
@@ -163,7 +175,7 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
         connect(field, &Ipv4Field::changed, this, &AssignAddressesDialog::updatePreview);
     }
     connect(step_, &QSpinBox::valueChanged, this, &AssignAddressesDialog::updatePreview);
-    resize(720, 520);
+    resize(760, 600);
     updatePreview();
 }
 
@@ -195,7 +207,7 @@ void AssignAddressesDialog::updatePreview() {
     PlanCheck check;
     if (start_->isBlank()) {
         // Nothing is refused yet: the plan is only not made.
-        reasons_->setText("Type the first address.");
+        showLine(reasons_, "Type the first address.");
     } else {
         std::array<std::optional<Ipv4>, kDnsServers> dns{};
         if (!dns1_->isBlank()) {
@@ -251,7 +263,8 @@ void AssignAddressesDialog::updatePreview() {
         }
     }
     if (!start_->isBlank()) {
-        reasons_->setText(problems.isEmpty() ? QString() : "Plan refused:\n" + problems.join('\n'));
+        showLine(reasons_,
+                 problems.isEmpty() ? QString() : "Plan refused:\n" + problems.join('\n'));
     }
     updateButtons();
 }
@@ -312,7 +325,7 @@ bool AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
         for (const auto& reason : check.refusals) {
             problems << cameraText(reason);
         }
-        reasons_->setText("Plan refused:\n" + problems.join('\n'));
+        showLine(reasons_, "Plan refused:\n" + problems.join('\n'));
         updateButtons();
         return false;
     }
@@ -328,7 +341,7 @@ bool AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
         return false;
     }
     lock_ = std::move(lock);
-    reasons_->clear();
+    showLine(reasons_, {});
     PlanCheck chosen;
     for (const auto& camera : check.cameras) {
         if (std::find(macs.begin(), macs.end(), camera.mac) == macs.end()) {
@@ -414,7 +427,7 @@ void AssignAddressesDialog::showResults() {
         }
     }
     if (!applier.finished() && stop_->isEnabled()) {
-        progress_->setText(QString("Applying: %1 of %2 cameras done").arg(done).arg(macs_.size()));
+        showLine(progress_, QString("Applying: %1 of %2 cameras done").arg(done).arg(macs_.size()));
     }
 }
 
@@ -440,7 +453,7 @@ void AssignAddressesDialog::finishRun() {
         showOutcome(i, false);
         (succeeded(results_[i]) ? good : results_[i] == "stopped" ? stopped : failed) += 1;
     }
-    progress_->setText(doneText(good, static_cast<int>(macs_.size()), failed, stopped));
+    showLine(progress_, doneText(good, static_cast<int>(macs_.size()), failed, stopped));
     updateButtons();
 }
 
@@ -473,7 +486,7 @@ QString AssignAddressesDialog::doneText(int good, int total, int failed, int sto
 void AssignAddressesDialog::requestStop() {
     if (run_) {
         run_->stop();
-        progress_->setText("Stopping after the camera under way…");
+        showLine(progress_, "Stopping after the camera under way…");
         updateButtons();
     }
 }
@@ -498,11 +511,11 @@ void AssignAddressesDialog::savePlan() {
         file.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size()) ||
         !file.commit()) {
-        reasons_->setText("The plan was not saved: " + file.errorString());
+        showLine(reasons_, "The plan was not saved: " + file.errorString());
         return;
     }
     // The dialog stays, with what was typed and any results, for an Apply or another save.
-    progress_->setText("Plan saved to " + QDir::toNativeSeparators(path));
+    showLine(progress_, "Plan saved to " + QDir::toNativeSeparators(path));
 }
 
 }  // namespace pelmora
