@@ -1,6 +1,7 @@
 #include "app/MainDialog.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -9,9 +10,11 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTime>
+#include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -24,6 +27,7 @@
 #include "pages/datetime/DateTimePage.h"
 #include "pages/network/NetworkPage.h"
 #include "pages/pppoe/PppoePage.h"
+#include "widgets/FileFolder.h"
 #include "widgets/FormControls.h"
 #include "widgets/Ipv4Field.h"
 
@@ -31,6 +35,46 @@ namespace pelmora {
 namespace {
 
 constexpr int kBandwidthTab = 1;
+
+// Of radio buttons that go together, the focus walk stops only at the chosen one, or at the first
+// that can be chosen when none is: Space on another would choose it, switching a fixed-address
+// camera to DHCP on the way past. The arrow keys move between them.
+bool isRadioStop(const QRadioButton* radio) {
+    QList<QAbstractButton*> members;
+    if (radio->group() != nullptr && radio->group()->exclusive()) {
+        members = radio->group()->buttons();
+    } else if (radio->autoExclusive() && radio->parentWidget() != nullptr) {
+        for (auto* sibling :
+             radio->parentWidget()->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly)) {
+            if (sibling->autoExclusive() && sibling->group() == nullptr) {
+                members.append(sibling);
+            }
+        }
+    }
+    const auto reachable = [](const QAbstractButton* b) {
+        return b->isEnabled() && b->isVisible();
+    };
+    for (const auto* member : members) {
+        if (member->isChecked() && reachable(member)) {
+            return member == radio;
+        }
+    }
+    for (const auto* member : members) {
+        if (reachable(member)) {
+            return member == radio;
+        }
+    }
+    return true;
+}
+
+const std::array<std::pair<Problem, const char*>, kProblemKinds> kProblemCounts{{
+    {kProblemDuplicateIp, "%1 share an address"},
+    {kProblemOtherSubnet, "%1 on another subnet"},
+    {kProblemPcAddress, "%1 on an address of this PC"},
+    {kProblemNetworkOrBroadcast, "%1 on a network or broadcast address"},
+    {kProblemBadMask, "%1 with a subnet mask that is not usable"},
+    {kProblemGatewayOutsideSubnet, "%1 with a gateway outside the subnet"},
+}};
 // How long replies are gathered before the shown grid is rewritten for them.
 constexpr std::chrono::milliseconds kLiveRewriteDelay{100};
 
@@ -83,6 +127,10 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     filterText_->setPlaceholderText("MAC, address, model or serial");
     filterText_->setAccessibleName("Filter");
     filterText_->setClearButtonEnabled(true);
+    // The clear button comes with the field without a name; screen readers need one.
+    for (auto* button : filterText_->findChildren<QToolButton*>()) {
+        button->setAccessibleName("Clear filter");
+    }
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filterText_, 1);
     filterRow->addWidget(problemsOnly_);
@@ -177,6 +225,7 @@ std::optional<int> MainDialog::start() {
     setTabOrder(problemsOnly_, tabs_->tabBar());
     connect(&bridge_, &TableBridge::pageRefresh, bandwidthPage(), &BandwidthPage::pageRefresh);
     restoreWindow();
+    setLastFolder(settings_.lastFolder());
     selectPage();
     if (const auto error = engine_->start()) {
         engine_->reportFatal(*error);
@@ -230,6 +279,7 @@ void MainDialog::showEvent(QShowEvent* event) {
 
 void MainDialog::rememberWindow() {
     settings_.save(normalGeometry(), isMaximized(), tabs_->currentIndex());
+    settings_.saveLastFolder(lastFolder());
 }
 
 void MainDialog::enquire() {
@@ -243,29 +293,55 @@ void MainDialog::showEnquiryTime() {
     lastEnquiry_->setText(QTime::currentTime().toString("'Last enquiry 'HH:mm:ss"));
 }
 
+QString MainDialog::cameraCountText(const CameraCounts& counts) {
+    QString text = counts.listed == 1 ? QStringLiteral("1 camera")
+                                      : QStringLiteral("%1 cameras").arg(counts.listed);
+    if (counts.filtered) {
+        text = QStringLiteral("%1 of %2 shown").arg(counts.shown).arg(text);
+    }
+    if (counts.withProblems > 0) {
+        text += QStringLiteral(" · %1 with problems").arg(counts.withProblems);
+    }
+    return text;
+}
+
 // Diagnoses the listed cameras against this PC's interfaces for the pages' next rewrite, and
-// counts them in the status bar: as many as the Network page lists unfiltered, and how many
-// share an address or sit on another subnet.
+// counts them in the status bar: as many as the Network page lists unfiltered, how many the
+// filter shows, and how many are marked with a problem, each kind named in the tool tip.
 void MainDialog::refreshLan() {
     lan_ = LanSnapshot(listedAddressing(table_), engine_->localInterfaces());
-    const int listed = static_cast<int>(lan_.cameras().size());
-    QString text =
-        listed == 1 ? QStringLiteral("1 camera") : QStringLiteral("%1 cameras").arg(listed);
-    if (const int shared = lan_.camerasWith(kProblemDuplicateIp); shared > 0) {
-        text += QStringLiteral(" · %1 share an address").arg(shared);
+    CameraCounts counts;
+    counts.listed = static_cast<int>(lan_.cameras().size());
+    counts.filtered = !filter_.isEmpty();
+    if (counts.filtered && currentPage_ != nullptr) {
+        counts.shown = static_cast<int>(currentPage_->listedRecords().size());
     }
-    if (const int elsewhere = lan_.camerasWith(kProblemOtherSubnet); elsewhere > 0) {
-        text += QStringLiteral(" · %1 on another subnet").arg(elsewhere);
+    for (const auto& camera : lan_.cameras()) {
+        const CameraDiagnosis* diagnosis = lan_.find(camera.mac);
+        counts.withProblems += diagnosis != nullptr && diagnosis->problems != 0 ? 1 : 0;
     }
-    cameraCount_->setText(text);
+    QStringList kinds;
+    for (const auto& [problem, words] : kProblemCounts) {
+        if (const int n = lan_.camerasWith(problem); n > 0) {
+            kinds << QString::fromLatin1(words).arg(n);
+        }
+    }
+    cameraCount_->setText(cameraCountText(counts));
+    cameraCount_->setToolTip(kinds.isEmpty() ? QString() : plainToolTip(kinds.join('\n')));
 }
 
 void MainDialog::applyFilter() {
     filter_.text = filterText_->text().toLatin1().toStdString();
     filter_.problemsOnly = problemsOnly_->isChecked();
+    for (auto* page : pages_) {
+        if (page != nullptr) {
+            page->filterChanged();
+        }
+    }
     if (currentPage_ != nullptr) {
         currentPage_->rewriteForNewReplies();
     }
+    refreshLan();
 }
 
 BandwidthPage* MainDialog::bandwidthPage() const {
@@ -334,8 +410,10 @@ void MainDialog::walkFocus(bool forward) {
     QWidget* next = from;
     do {
         next = forward ? next->nextInFocusChain() : next->previousInFocusChain();
+        const auto* radio = qobject_cast<QRadioButton*>(next);
         const bool stop = next->window() == this && (next->focusPolicy() & Qt::TabFocus) != 0 &&
-                          next->focusProxy() == nullptr && next->isVisible() && next->isEnabled();
+                          next->focusProxy() == nullptr && next->isVisible() && next->isEnabled() &&
+                          (radio == nullptr || isRadioStop(radio));
         if (stop) {
             next->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
             return;

@@ -76,6 +76,16 @@ class MainDialog final : public QDialog {
     // Grid rewrites made for replies between the ticks, so far.
     int liveRewrites() const { return liveRewrites_; }
 
+    // The status bar's camera count: "12 cameras", with a filter on "7 of 12 cameras shown",
+    // then " · 3 with problems" when cameras are marked with a problem.
+    struct CameraCounts {
+        int listed = 0;
+        int shown = 0;
+        bool filtered = false;
+        int withProblems = 0;
+    };
+    static QString cameraCountText(const CameraCounts& counts);
+
     // The caption from a product version written "1, 0, 0, 0" and a special-build text.
     static QString captionFor(const QString& productVersion, const QString& specialBuild);
 

@@ -9,6 +9,7 @@ namespace {
 const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kMaximizedKey = QStringLiteral("window/maximized");
 const QString kPageKey = QStringLiteral("window/page");
+const QString kLastFolderKey = QStringLiteral("lastFolder");
 
 bool fitsSomeScreen(const QRect& rect) {
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -48,6 +49,22 @@ void WindowSettings::save(const QRect& normalGeometry, bool maximized, int page)
     settings_->setValue(kGeometryKey, normalGeometry);
     settings_->setValue(kMaximizedKey, maximized);
     settings_->setValue(kPageKey, page);
+    settings_->sync();
+}
+
+}  // namespace pelmora
+
+namespace pelmora {
+
+QString WindowSettings::lastFolder() const {
+    return settings_->value(kLastFolderKey).toString();
+}
+
+void WindowSettings::saveLastFolder(const QString& folder) {
+    if (folder.isEmpty() || folder == lastFolder()) {
+        return;
+    }
+    settings_->setValue(kLastFolderKey, folder);
     settings_->sync();
 }
 

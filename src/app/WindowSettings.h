@@ -1,7 +1,7 @@
 #pragma once
-// What the window remembers between runs: its place and size, whether it was maximised, and the
-// page last shown. The one place the settings keys are spelled. Nothing typed into a form is
-// kept.
+// What the window remembers between runs: its place and size, whether it was maximised, the
+// page last shown and the folder last saved into. The one place the settings keys are spelled.
+// Nothing typed into a form is kept.
 
 #include <QRect>
 #include <QSettings>
@@ -24,6 +24,10 @@ class WindowSettings {
     int lastPage(int pages) const;
 
     void save(const QRect& normalGeometry, bool maximized, int page);
+
+    // The folder the file dialogs last saved into; empty when none was kept.
+    QString lastFolder() const;
+    void saveLastFolder(const QString& folder);
 
   private:
     std::unique_ptr<QSettings> settings_;

@@ -74,7 +74,13 @@ std::string writeFileAtomically(const std::string& path, std::string_view bytes)
     std::string temporary = directory + "/." + name + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
-        return (directory.empty() ? "/" : directory) + ": " + std::strerror(errno);
+        // The reason is given for the file asked for, not for the temporary name beside it: a
+        // folder that refuses writing says so ("/proc/cams.csv: Permission denied").
+        int error = errno;
+        if (::access(directory.empty() ? "/" : directory.c_str(), W_OK) != 0) {
+            error = errno;
+        }
+        return path + ": " + std::strerror(error);
     }
     const auto fail = [&](int error) {
         ::close(fd);

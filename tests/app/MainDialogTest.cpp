@@ -7,11 +7,16 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <QAccessible>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <stdexcept>
 
 #include "../engine/PeerSocket.h"
@@ -153,7 +158,7 @@ TEST_F(MainDialogTest, camerasAppearAsTheyAnswerInFewRewrites) {
     EXPECT_LT(elapsed, 1s);
     EXPECT_GE(dialog->liveRewrites(), 1);
     EXPECT_LE(dialog->liveRewrites(), elapsed / 100ms + 1) << "rewrites were not gathered";
-    EXPECT_EQ(dialog->cameraCountLabel()->text(), "300 cameras");
+    EXPECT_TRUE(dialog->cameraCountLabel()->text().startsWith("300 cameras"));
     EXPECT_TRUE(dialog->lastEnquiryLabel()->text().startsWith("Last enquiry "));
 }
 
@@ -188,29 +193,78 @@ TEST_F(MainDialogTest, theWindowOpensAtItsSmallestAndGrowthGoesToTheGrids) {
                 double(grid->columnWidth(3)) / fourthWidth, 0.02);
 }
 
-// Two cameras at one address: counted in the status bar, marked in the grid, and the only ones
-// left with "Problems only".
-TEST_F(MainDialogTest, camerasSharingAnAddressAreCountedMarkedAndFiltered) {
+// Cameras with addressing problems: every marked camera counted in the status bar whatever its
+// problem, each kind named in its tip, marked in the grid, and the only ones left with "Problems
+// only"; with a filter on, the bar says how many are shown.
+TEST_F(MainDialogTest, camerasWithProblemsAreCountedMarkedAndFiltered) {
     const auto port = dialog->engine().localPort();
-    for (const auto& [i, ip] : {std::pair{1, "10.2.0.7"}, {2, "10.2.0.8"}, {3, "10.2.0.7"}}) {
+    const struct {
+        int camera;
+        const char* ip;
+        const char* mask;
+        const char* gateway;
+    } cameras[] = {{1, "10.2.0.7", "255.255.255.0", "10.2.0.1"},
+                   {2, "10.2.0.8", "255.255.255.0", "10.2.0.1"},
+                   {3, "10.2.0.7", "255.255.255.0", "10.2.0.1"},
+                   {4, "10.2.0.9", "255.0.255.0", "10.2.0.1"},
+                   {5, "10.2.0.10", "255.255.255.0", "10.9.0.1"}};
+    for (const auto& c : cameras) {
         camera.sendTo(port, DatagramBuilder{}
-                                .field("MAC:", test::macOf(i))
+                                .field("MAC:", test::macOf(c.camera))
                                 .field("MODEL:", "PM-C110")
-                                .field("IPADR:", ip)
-                                .field("MASK:", "255.255.255.0")
+                                .field("IPADR:", c.ip)
+                                .field("MASK:", c.mask)
+                                .field("GATEWAY:", c.gateway)
                                 .finish());
     }
     auto* grid = dialog->currentPage()->grid();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid->TextMatrix(3, 0).isEmpty(); }, 3000));
-    EXPECT_EQ(dialog->cameraCountLabel()->text(), "3 cameras · 2 share an address");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid->TextMatrix(5, 0).isEmpty(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid->rowProblem(5).isEmpty(); }, 3000));
+    EXPECT_EQ(dialog->cameraCountLabel()->text(), "5 cameras · 4 with problems");
+    const QString kinds = dialog->cameraCountLabel()->toolTip();
+    for (const char* kind : {"2 share an address", "1 with a subnet mask that is not usable",
+                             "1 with a gateway outside the subnet"}) {
+        EXPECT_TRUE(kinds.contains(kind)) << kinds.toStdString();
+    }
     EXPECT_EQ(grid->rowProblem(1), QString("Shares 10.2.0.7 with ") + test::macOf(3).c_str());
     EXPECT_EQ(grid->rowProblem(2), "");
     QTest::mouseClick(dialog->problemsOnlyBox(), Qt::LeftButton);
     EXPECT_EQ(grid->TextMatrix(2, 0), QString::fromStdString(test::macOf(3)));
-    EXPECT_EQ(grid->TextMatrix(3, 0), "");
+    EXPECT_EQ(grid->TextMatrix(5, 0), "");
+    EXPECT_EQ(dialog->cameraCountLabel()->text(), "4 of 5 cameras shown · 4 with problems");
     dialog->filterField()->setText("02:50:4d:00:00:01");
     EXPECT_EQ(grid->TextMatrix(1, 0), QString::fromStdString(test::macOf(1)));
     EXPECT_EQ(grid->TextMatrix(2, 0), "");
+    EXPECT_EQ(dialog->cameraCountLabel()->text(), "1 of 5 cameras shown · 4 with problems");
+}
+
+// Three of nine cameras shown by a filter, the first clicked and Ctrl+A: clearing the filter
+// must not leave the six others selected, exported or addressed. The filter's clear button is
+// named for screen readers.
+TEST_F(MainDialogTest, clearingTheFilterNeverSelectsTheCamerasItHid) {
+    ASSERT_TRUE(camera.receive(2s));  // the first enquiry
+    for (int i = 1; i <= 9; ++i) {
+        test::addCamera(dialog->table(), i, i % 3 == 0 ? "PM-P420" : "PM-C110");
+    }
+    auto* page = static_cast<NetworkPage*>(dialog->page(0));
+    auto* grid = page->grid();
+    dialog->filterField()->setText("P420");
+    ASSERT_EQ(grid->TextMatrix(4, 0), "");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualItemRect(grid->item(0, 0)).center());
+    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    ASSERT_EQ(page->exportedRecords().size(), 3u);
+    dialog->filterField()->clear();
+    ASSERT_EQ(grid->TextMatrix(9, 0), QString::fromStdString(test::macOf(9)));
+    EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 0);
+    EXPECT_EQ(page->exportedRecords().size(), 9u) << "nothing chosen: the whole list";
+    EXPECT_TRUE(page->dhcpRadio()->isEnabled());
+
+    QStringList names;
+    for (auto* button : dialog->filterField()->findChildren<QToolButton*>()) {
+        names << QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
+    }
+    EXPECT_EQ(names, QStringList{"Clear filter"});
 }
 
 TEST_F(MainDialogTest, sortRequestsMapThePppoeAddressColumnAndRestartAfterAPageChange) {
@@ -508,6 +562,31 @@ TEST(MainDialogRecord, requestsAndARetryAreRecordedAndTheExportReadsBack) {
     page->grid()->setRowSel(2);
     EXPECT_EQ(page->exportedRecords().size(), 2u);
     EXPECT_NE(page->exportListTo(state.filePath("no/such/dir/list.csv"), ListFormat::Csv), "");
+    // The reason is the file's, whatever the folder beside it makes of a temporary name.
+    EXPECT_EQ(page->exportListTo("/proc/cams.csv", ListFormat::Csv).rfind("/proc/cams.csv: ", 0),
+              0u);
+    // The next file dialog opens where the last file went.
+    QString opened;
+    const auto chooseInDialog = [&](const QString& file) {
+        QTimer::singleShot(0, [&, file] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(chooser, nullptr);
+            opened = chooser->directory().absolutePath();
+            if (file.isEmpty()) {
+                chooser->reject();
+            } else {
+                chooser->selectFile(file);
+                static_cast<QDialog*>(chooser)->accept();
+            }
+        });
+    };
+    QDir(state.path()).mkdir("site");
+    chooseInDialog(state.filePath("site/cams.csv"));
+    page->exportList();
+    ASSERT_TRUE(QFile::exists(state.filePath("site/cams.csv")));
+    chooseInDialog({});
+    page->exportList();
+    EXPECT_EQ(opened, state.filePath("site"));
 
     // A log that cannot be written: the request still leaves, a notice says so once.
     qputenv("PELMORA_STATE_DIR", "/dev/null/pelmora");
