@@ -198,34 +198,27 @@ TEST_F(MainDialogTest, theWindowOpensAtItsSmallestAndGrowthGoesToTheGrids) {
 // only"; with a filter on, the bar says how many are shown.
 TEST_F(MainDialogTest, camerasWithProblemsAreCountedMarkedAndFiltered) {
     const auto port = dialog->engine().localPort();
-    const struct {
-        int camera;
-        const char* ip;
-        const char* mask;
-        const char* gateway;
-    } cameras[] = {{1, "10.2.0.7", "255.255.255.0", "10.2.0.1"},
-                   {2, "10.2.0.8", "255.255.255.0", "10.2.0.1"},
-                   {3, "10.2.0.7", "255.255.255.0", "10.2.0.1"},
-                   {4, "10.2.0.9", "255.0.255.0", "10.2.0.1"},
-                   {5, "10.2.0.10", "255.255.255.0", "10.9.0.1"}};
-    for (const auto& c : cameras) {
+    // Two share an address, one has an unusable mask, one a gateway outside its subnet.
+    const char* cameras[][2] = {{"10.2.0.7", "255.255.255.0"},
+                                {"10.2.0.8", "255.255.255.0"},
+                                {"10.2.0.7", "255.255.255.0"},
+                                {"10.2.0.9", "255.0.255.0"},
+                                {"10.2.0.10", "255.255.255.0"}};
+    for (int i = 1; i <= 5; ++i) {
         camera.sendTo(port, DatagramBuilder{}
-                                .field("MAC:", test::macOf(c.camera))
+                                .field("MAC:", test::macOf(i))
                                 .field("MODEL:", "PM-C110")
-                                .field("IPADR:", c.ip)
-                                .field("MASK:", c.mask)
-                                .field("GATEWAY:", c.gateway)
+                                .field("IPADR:", cameras[i - 1][0])
+                                .field("MASK:", cameras[i - 1][1])
+                                .field("GATEWAY:", i == 5 ? "10.9.0.1" : "10.2.0.1")
                                 .finish());
     }
     auto* grid = dialog->currentPage()->grid();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !grid->TextMatrix(5, 0).isEmpty(); }, 3000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !grid->rowProblem(5).isEmpty(); }, 3000));
     EXPECT_EQ(dialog->cameraCountLabel()->text(), "5 cameras · 4 with problems");
-    const QString kinds = dialog->cameraCountLabel()->toolTip();
-    for (const char* kind : {"2 share an address", "1 with a subnet mask that is not usable",
-                             "1 with a gateway outside the subnet"}) {
-        EXPECT_TRUE(kinds.contains(kind)) << kinds.toStdString();
-    }
+    EXPECT_TRUE(dialog->cameraCountLabel()->toolTip().contains(
+        "2 share an address\n1 with a subnet mask that is not usable\n1 with a gateway outside"));
     EXPECT_EQ(grid->rowProblem(1), QString("Shares 10.2.0.7 with ") + test::macOf(3).c_str());
     EXPECT_EQ(grid->rowProblem(2), "");
     QTest::mouseClick(dialog->problemsOnlyBox(), Qt::LeftButton);
@@ -249,22 +242,17 @@ TEST_F(MainDialogTest, clearingTheFilterNeverSelectsTheCamerasItHid) {
     auto* page = static_cast<NetworkPage*>(dialog->page(0));
     auto* grid = page->grid();
     dialog->filterField()->setText("P420");
-    ASSERT_EQ(grid->TextMatrix(4, 0), "");
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
                       grid->visualItemRect(grid->item(0, 0)).center());
     QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
     ASSERT_EQ(page->exportedRecords().size(), 3u);
     dialog->filterField()->clear();
-    ASSERT_EQ(grid->TextMatrix(9, 0), QString::fromStdString(test::macOf(9)));
     EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 0);
     EXPECT_EQ(page->exportedRecords().size(), 9u) << "nothing chosen: the whole list";
     EXPECT_TRUE(page->dhcpRadio()->isEnabled());
-
-    QStringList names;
-    for (auto* button : dialog->filterField()->findChildren<QToolButton*>()) {
-        names << QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
-    }
-    EXPECT_EQ(names, QStringList{"Clear filter"});
+    auto* clear = dialog->filterField()->findChild<QToolButton*>();
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(clear)->text(QAccessible::Name),
+              "Clear filter");
 }
 
 TEST_F(MainDialogTest, sortRequestsMapThePppoeAddressColumnAndRestartAfterAPageChange) {
@@ -562,30 +550,20 @@ TEST(MainDialogRecord, requestsAndARetryAreRecordedAndTheExportReadsBack) {
     page->grid()->setRowSel(2);
     EXPECT_EQ(page->exportedRecords().size(), 2u);
     EXPECT_NE(page->exportListTo(state.filePath("no/such/dir/list.csv"), ListFormat::Csv), "");
-    // The reason is the file's, whatever the folder beside it makes of a temporary name.
     EXPECT_EQ(page->exportListTo("/proc/cams.csv", ListFormat::Csv).rfind("/proc/cams.csv: ", 0),
               0u);
     // The next file dialog opens where the last file went.
     QString opened;
-    const auto chooseInDialog = [&](const QString& file) {
+    QDir(state.path()).mkdir("site");
+    for (const QString& file : {state.filePath("site/cams.csv"), state.filePath("again.csv")}) {
         QTimer::singleShot(0, [&, file] {
             auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(chooser, nullptr);
             opened = chooser->directory().absolutePath();
-            if (file.isEmpty()) {
-                chooser->reject();
-            } else {
-                chooser->selectFile(file);
-                static_cast<QDialog*>(chooser)->accept();
-            }
+            chooser->selectFile(file);
+            static_cast<QDialog*>(chooser)->accept();
         });
-    };
-    QDir(state.path()).mkdir("site");
-    chooseInDialog(state.filePath("site/cams.csv"));
-    page->exportList();
-    ASSERT_TRUE(QFile::exists(state.filePath("site/cams.csv")));
-    chooseInDialog({});
-    page->exportList();
+        page->exportList();
+    }
     EXPECT_EQ(opened, state.filePath("site"));
 
     // A log that cannot be written: the request still leaves, a notice says so once.

@@ -114,15 +114,13 @@ TEST_F(DateTimePageTest, aMarkIsReadAsMarkedAndShownBesideTheWarningIcon) {
     addCamera(table, 1);
     page.refreshGrid();
     clickRow(1);
-    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(&grid());
-    ASSERT_NE(list->tableInterface(), nullptr);
-    EXPECT_EQ(list->tableInterface()->columnCount(), 4);
-    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "marked");
+    QAccessibleTableInterface* list =
+        QAccessible::queryAccessibleInterface(&grid())->tableInterface();
+    EXPECT_EQ(list->columnCount(), 4);
     page.refreshGrid();
-    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "marked");
-    EXPECT_EQ(grid().TextMatrix(1, 4), "0") << "the index is still there for the page";
+    EXPECT_EQ(list->cellAt(0, 0)->text(QAccessible::Name), "marked");
     clickRow(1);
-    EXPECT_EQ(list->tableInterface()->cellAt(0, 0)->text(QAccessible::Name), "");
+    EXPECT_EQ(list->cellAt(0, 0)->text(QAccessible::Name), "");
 
     const int icon = grid().style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, &grid());
     EXPECT_GE(grid().columnWidth(0), icon + grid().fontMetrics().horizontalAdvance(">>") + 8);
