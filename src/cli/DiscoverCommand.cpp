@@ -45,16 +45,7 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
     });
     auto notes = cameraNotes(addressing, session.engine().localInterfaces());
     if (options.problemsOnly) {
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < cameras.size(); ++i) {
-            if (!notes[i].problems.empty()) {
-                cameras[kept] = cameras[i];
-                notes[kept] = std::move(notes[i]);
-                ++kept;
-            }
-        }
-        cameras.resize(kept);
-        notes.resize(kept);
+        keepCamerasWithProblems(cameras, notes);
     }
     const auto text = options.json  ? formatCameraJson(cameras, notes)
                       : options.csv ? formatCameraCsv(cameras, notes)

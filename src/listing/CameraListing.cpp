@@ -69,6 +69,20 @@ std::vector<CameraNotes> cameraNotes(std::span<const CameraAddressing> cameras,
     return notes;
 }
 
+void keepCamerasWithProblems(std::vector<CameraRecord>& records, std::vector<CameraNotes>& notes) {
+    // Built anew rather than compacted in place: moving an entry onto itself empties it.
+    std::vector<CameraRecord> keptRecords;
+    std::vector<CameraNotes> keptNotes;
+    for (std::size_t i = 0; i < records.size() && i < notes.size(); ++i) {
+        if (!notes[i].problems.empty()) {
+            keptRecords.push_back(records[i]);
+            keptNotes.push_back(std::move(notes[i]));
+        }
+    }
+    records = std::move(keptRecords);
+    notes = std::move(keptNotes);
+}
+
 std::string latin1ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());

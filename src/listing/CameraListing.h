@@ -28,6 +28,10 @@ struct CameraNotes {
 std::vector<CameraNotes> cameraNotes(std::span<const CameraAddressing> cameras,
                                      std::span<const LocalInterface> interfaces);
 
+// Keeps only the cameras whose notes name a problem, each with its own notes, in their order.
+// `notes` holds one entry per record.
+void keepCamerasWithProblems(std::vector<CameraRecord>& records, std::vector<CameraNotes>& notes);
+
 // Each byte as the character of the same code, in UTF-8.
 std::string latin1ToUtf8(std::string_view bytes);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/CameraTable.h"
+#include "model/FixedText.h"
 #include "protocol/DatagramBuilder.h"
 
 namespace pelmora {
@@ -261,6 +262,33 @@ TEST(CameraListing, notesAreMadeSafeForTheTerminal) {
             DatagramBuilder{}.field("MAC:", "02:50:4D:00:00:01").field("MODEL:", "x").finish())},
         cameraNotes(cameras, interfaces));
     EXPECT_NE(table.find("Shares 10.1.0.7 with ?[2J?\n"), std::string::npos) << table;
+}
+
+// The problem rows are kept with their own notes, the first rows (kept where they stand)
+// included, and the healthy ones go.
+TEST(CameraListing, onlyTheProblemRowsAreKeptEachWithItsNotes) {
+    const std::vector<LocalInterface> interfaces = {
+        {"eth1", 3, {10, 1, 0, 1}, 24, false, std::nullopt}};
+    const std::vector<CameraAddressing> addressing = {
+        {"02:50:4D:00:00:01", {10, 1, 0, 7}, {255, 255, 255, 0}, {}, false, 3},
+        {"02:50:4D:00:00:02", {10, 1, 0, 7}, {255, 255, 255, 0}, {}, false, 3},
+        {"02:50:4D:00:00:03", {10, 1, 0, 8}, {255, 255, 255, 0}, {}, false, 3},
+        {"02:50:4D:00:00:04", {192, 168, 0, 9}, {255, 255, 255, 0}, {}, false, 3},
+    };
+    std::vector<CameraRecord> records;
+    for (const auto& a : addressing) {
+        records.push_back(camera(DatagramBuilder{}.field("MAC:", a.mac).finish()));
+    }
+    auto notes = cameraNotes(addressing, interfaces);
+    keepCamerasWithProblems(records, notes);
+    std::vector<std::string> kept;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        kept.push_back(std::string(fieldText(records[i].mac)) + " " + notes[i].interface + " " +
+                       (notes[i].problems.empty() ? "-" : std::string(notes[i].problems[0])));
+    }
+    EXPECT_EQ(kept, (std::vector<std::string>{"02:50:4D:00:00:01 eth1 duplicate-ip",
+                                              "02:50:4D:00:00:02 eth1 duplicate-ip",
+                                              "02:50:4D:00:00:04 eth1 other-subnet"}));
 }
 
 }  // namespace
