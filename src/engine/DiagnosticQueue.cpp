@@ -159,7 +159,7 @@ std::size_t DiagnosticQueue::drainTo(int fd, bool closing) {
             // never held back, nor folded into.
             const unsigned long count = slot->droppedAfter;
             const int length =
-                std::snprintf(slot->text, kLineBytes, "Error : %lu diagnostic %s dropped\n", count,
+                std::snprintf(slot->text, kLineBytes, "Warning: %lu diagnostic %s dropped\n", count,
                               count == 1 ? "line" : "lines");
             slot->length = static_cast<std::uint16_t>(length);
             slot->written = 0;

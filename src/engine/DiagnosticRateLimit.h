@@ -1,7 +1,7 @@
 #pragma once
 // Keeps a flood on the network from becoming a flood on the output. Per kind of diagnostic line
 // the first line is written at once; after it, at most one line per kind every 10 s, which says
-// how many were held back since the last: "Error : sendto (412 more in 10 s)". A kind that stays
+// how many were held back since the last: "Warning: sendto (412 more in 10 s)". A kind that stays
 // quiet for a whole period starts afresh, its next line written at once again.
 //
 // Used by the one thread that writes the lines out, with the time it writes them; the clock is

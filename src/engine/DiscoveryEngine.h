@@ -27,7 +27,8 @@ inline constexpr std::chrono::milliseconds kAgingPeriod{1000};
 
 struct EngineOptions {
     SendTarget target = SendTarget::broadcast();
-    // The descriptor "Error : ..." diagnostic lines are written to, never waited on.
+    // The descriptor the diagnostic lines ("Error : ..." for the fatal ones, "Warning: ..." for
+    // the others) are written to, never waited on.
     int diagnostics = STDOUT_FILENO;
     // Receive buffer asked of the kernel, which caps it at net.core.rmem_max (and doubles it).
     int receiveBuffer = 4 * 1024 * 1024;

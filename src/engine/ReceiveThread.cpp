@@ -33,7 +33,7 @@ std::int64_t nowNanoseconds() {
 
 static_assert(kMaxDatagram == 1072, "the oversize line names the largest datagram");
 constexpr std::string_view kOversizeLine =
-    "Error : recvfrom: datagram longer than 1072 bytes dropped";
+    "Warning: recvfrom: datagram longer than 1072 bytes dropped";
 
 // Datagrams applied between two looks at the socket.
 constexpr int kApplyBatch = 32;

@@ -56,7 +56,7 @@ int SetupSocket::sendDatagram(std::string_view text) {
         }
     }
     if (!sent) {
-        diagnostics_.post(DiagnosticKind::SendFailed, "Error : sendto");
+        diagnostics_.post(DiagnosticKind::SendFailed, "Warning: sendto");
         return -1;
     }
     return 0;

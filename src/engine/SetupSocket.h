@@ -25,7 +25,7 @@ class SetupSocket {
 
     // Sends one datagram (the bytes of `text`, no terminating NUL) to the target: a limited
     // broadcast leaves once by every broadcast interface. 0 when at least one send went out;
-    // otherwise queues "Error : sendto" and returns −1. The socket stays open either way.
+    // otherwise queues "Warning: sendto" and returns −1. The socket stays open either way.
     int sendDatagram(std::string_view text);
 
     // Closes the socket; false when close itself failed.

@@ -27,11 +27,11 @@ TEST(DiagnosticQueue, keepsWhatFitsInOrderAndCountsTheRest) {
     const std::vector<BoundCase> cases = {
         {"room to spare", 4, {"a", "b"}, "a\nb\n", 0},
         {"exactly full", 3, {"a", "b", "c"}, "a\nb\nc\n", 0},
-        {"one too many", 2, {"a", "b", "c"}, "a\nb\nError : 1 diagnostic line dropped\n", 1},
+        {"one too many", 2, {"a", "b", "c"}, "a\nb\nWarning: 1 diagnostic line dropped\n", 1},
         {"the newest are dropped",
          2,
          {"a", "b", "c", "d", "e"},
-         "a\nb\nError : 3 diagnostic lines dropped\n",
+         "a\nb\nWarning: 3 diagnostic lines dropped\n",
          3},
         {"a long line is cut to its slot",
          1,
@@ -86,7 +86,7 @@ struct LimitCase {
 constexpr auto kOversize = DiagnosticKind::OversizeDatagram;
 constexpr auto kSend = DiagnosticKind::SendFailed;
 constexpr auto kReceive = DiagnosticKind::ReceiveFailed;
-const char* const kBig = "Error : recvfrom: datagram longer than 1072 bytes dropped";
+const char* const kBig = "Warning: recvfrom: datagram longer than 1072 bytes dropped";
 
 TEST(DiagnosticQueue, limitsEachKindToItsFirstLineThenOneCountedLinePerPeriod) {
     const std::string big(kBig);
@@ -105,20 +105,20 @@ TEST(DiagnosticQueue, limitsEachKindToItsFirstLineThenOneCountedLinePerPeriod) {
         {"kinds are limited apart; a failed receive is never held back; closing writes the "
          "counts over the part of the period that passed",
          {{0, kOversize, kBig, 2, false, big + "\n"},
-          {1, kSend, "Error : sendto", 3, false, "Error : sendto\n"},
+          {1, kSend, "Warning: sendto", 3, false, "Warning: sendto\n"},
           {2, kReceive, "Error : recvfrom", 1, false, "Error : recvfrom\n"},
           {2, kReceive, "Network NG", 1, false, "Network NG\n"},
-          {3, kSend, "Error : sendto", 1, false, ""},
+          {3, kSend, "Warning: sendto", 1, false, ""},
           {4, kOversize, kBig, 0, true,
-           big + " (1 more in 4 s)\nError : sendto (3 more in 3 s)\n"}}},
+           big + " (1 more in 4 s)\nWarning: sendto (3 more in 3 s)\n"}}},
         {"a link that stays down: one send failure every 5 s gives one line every 10 s",
-         {{0, kSend, "Error : sendto", 1, false, "Error : sendto\n"},
-          {5, kSend, "Error : sendto", 1, false, ""},
-          {10, kSend, "Error : sendto", 1, false, "Error : sendto (1 more in 10 s)\n"},
-          {15, kSend, "Error : sendto", 1, false, ""},
-          {20, kSend, "Error : sendto", 1, false, "Error : sendto (2 more in 10 s)\n"},
+         {{0, kSend, "Warning: sendto", 1, false, "Warning: sendto\n"},
+          {5, kSend, "Warning: sendto", 1, false, ""},
+          {10, kSend, "Warning: sendto", 1, false, "Warning: sendto (1 more in 10 s)\n"},
+          {15, kSend, "Warning: sendto", 1, false, ""},
+          {20, kSend, "Warning: sendto", 1, false, "Warning: sendto (2 more in 10 s)\n"},
           // Closing: the line held since the last summary is counted over the second passed.
-          {21, kSend, "", 0, true, "Error : sendto (1 more in 1 s)\n"}}},
+          {21, kSend, "", 0, true, "Warning: sendto (1 more in 1 s)\n"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -206,7 +206,7 @@ TEST_F(DiscoveryEngineTest, oversizeDatagramIsDroppedAndEngineContinues) {
     ASSERT_TRUE(eventually([&] { return table.count() == 1; }));
     EXPECT_FALSE(table.findByMac("00:80:F0:00:00:09"));
     engine->drainDiagnostics();
-    EXPECT_EQ(diagnostics.text(), "Error : recvfrom: datagram longer than 1072 bytes dropped\n");
+    EXPECT_EQ(diagnostics.text(), "Warning: recvfrom: datagram longer than 1072 bytes dropped\n");
 }
 
 TEST_F(DiscoveryEngineTest, acknowledgementsAndRefusalsReachTheNotifier) {
@@ -255,14 +255,14 @@ TEST(DiscoveryEngineFailures, aFailedSendIsReportedButNotFatal) {
     ASSERT_FALSE(engine.start());
     EXPECT_EQ(engine.sendDatagram("x"), -1);
     // The second failure within 10 s of the first is counted, and the count written at stop.
-    EXPECT_EQ(diagnostics.text(), "Error : sendto\n");
+    EXPECT_EQ(diagnostics.text(), "Warning: sendto\n");
     EXPECT_EQ(observer.sends(), (std::vector{false, false}));
     // The socket stays open and receiving goes on.
     PeerSocket camera;
     camera.sendTo(engine.localPort(), infoReply("00:80:F0:00:00:01"));
     ASSERT_TRUE(eventually([&] { return table.count() == 1; }));
     EXPECT_FALSE(engine.stop());
-    EXPECT_EQ(diagnostics.text(), "Error : sendto\nError : sendto (1 more in 1 s)\n");
+    EXPECT_EQ(diagnostics.text(), "Warning: sendto\nWarning: sendto (1 more in 1 s)\n");
 }
 
 TEST(DiscoveryEngineFailures, aRequestWhoseSendFailedStaysPendingUntilNoResponse) {
@@ -355,7 +355,7 @@ TEST(DiscoveryEngineDiagnostics, anUnreadOutputStallsNeitherReceivingNorStop) {
     text += output.readAll();
     ASSERT_FALSE(text.empty());
     ASSERT_EQ(text.back(), '\n');
-    const std::string line = "Error : recvfrom: datagram longer than 1072 bytes dropped";
+    const std::string line = "Warning: recvfrom: datagram longer than 1072 bytes dropped";
     std::vector<std::string> lines;
     for (std::size_t start = 0; start < text.size();) {
         const auto end = text.find('\n', start);
@@ -368,11 +368,12 @@ TEST(DiscoveryEngineDiagnostics, anUnreadOutputStallsNeitherReceivingNorStop) {
     EXPECT_EQ(lines[0], line);
     unsigned long long more = 0;
     int seconds = 0;
-    ASSERT_EQ(std::sscanf(lines[1].c_str(),
-                          "Error : recvfrom: datagram longer than 1072 bytes dropped (%llu more in "
-                          "%d s)",
-                          &more, &seconds),
-              2)
+    ASSERT_EQ(
+        std::sscanf(lines[1].c_str(),
+                    "Warning: recvfrom: datagram longer than 1072 bytes dropped (%llu more in "
+                    "%d s)",
+                    &more, &seconds),
+        2)
         << lines[1];
     EXPECT_EQ(1 + more, kFlood);
     EXPECT_EQ(engine.diagnostics().dropped(), 0u);

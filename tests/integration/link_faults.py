@@ -107,8 +107,8 @@ check(all(c["interfaceAddress"].startswith("10.77.3.1") for c in by_lan["02:50:4
 # One line for the failure; a second enquiry failing within 10 s only adds a count to it.
 for name, text in (("discover", err), ("the window", window_out)):
     lines = text.splitlines()
-    check(lines[:1] == ["Error : sendto"], f"{name} did not report the failed send: {lines}")
-    check(all(line.startswith("Error : sendto (") for line in lines[1:]) and len(lines) <= 2,
+    check(lines[:1] == ["Warning: sendto"], f"{name} did not report the failed send: {lines}")
+    check(all(line.startswith("Warning: sendto (") for line in lines[1:]) and len(lines) <= 2,
           f"{name} wrote more than a line and its count: {lines}")
 check(window_status == 0, f"the window did not end in order on SIGTERM: {window_status}")
 # About 35 s of wall time each: a loop that spun would use most of it.
