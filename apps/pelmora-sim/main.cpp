@@ -1,6 +1,7 @@
 // pelmora-sim: answers the setup protocol for N simulated cameras on one UDP socket.
 
 #include <CLI/CLI.hpp>
+#include <clocale>
 #include <csignal>
 #include <cstdint>
 #include <iostream>
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/Latin1Text.h"
 #include "protocol/Wire.h"
 #include "simulator/CameraFactory.h"
 #include "simulator/CameraFleet.h"
@@ -17,6 +19,22 @@
 namespace {
 
 constexpr int kUsageError = 2;
+
+// A text argument is read in the locale's encoding and held as the cameras' 8-bit text, the
+// bytes the tools send for the same characters and a camera's own text is written in.
+CLI::Validator cameraText() {
+    return CLI::Validator(
+        [](std::string& text) {
+            std::string error;
+            const auto converted = pelmora::latin1FromLocale(text, &error);
+            if (!converted) {
+                return error;
+            }
+            text = *converted;
+            return std::string();
+        },
+        "");
+}
 
 // A refusal's text must fit a datagram and must not contain the field terminator.
 std::string checkRefuseMessage(const std::string& text) {
@@ -44,6 +62,8 @@ std::string checkMacPrefix(const std::string& text) {
 
 int main(int argc, char** argv) {
     using namespace pelmora::sim;
+    // Text arguments are read in the locale's encoding (LC_CTYPE).
+    std::setlocale(LC_CTYPE, "");
     FleetOptions fleetOptions;
     ServerOptions serverOptions;
     std::optional<std::string> refuseMessage;
@@ -62,6 +82,9 @@ int main(int argc, char** argv) {
         "Setting requests: one that carries IDPASS: must hold Base64 of NAME:PASSWORD; one "
         "without it is accepted only when it sets nothing but the date and time. SETBAND: must "
         "be one of the camera's own bandwidth values. A refused request changes nothing.\n\n"
+        "Text arguments (--user, --password, --refuse-message) are read in the locale's "
+        "encoding (UTF-8 in the C locale) and held, and sent, as the cameras' 8-bit Latin-1 "
+        "text; one with a character past U+00FF is refused.\n\n"
         "Fault modes (--garbage, --flood, --stray-acks) send to the sender of the latest "
         "discovery enquiry, never anywhere else, from the first enquiry on, paced at RATE "
         "datagrams a second each, for --duration seconds.");
@@ -82,10 +105,12 @@ int main(int argc, char** argv) {
         ->type_name("HH:HH:HH")
         ->check(CLI::Validator(checkMacPrefix, ""));
     app.add_option("--user", fleetOptions.policy.adminName, "Administrator name of every camera")
-        ->type_name("NAME");
+        ->type_name("NAME")
+        ->transform(cameraText());
     app.add_option("--password", fleetOptions.policy.adminPassword,
                    "Administrator password of every camera")
-        ->type_name("TEXT");
+        ->type_name("TEXT")
+        ->transform(cameraText());
     auto* jitter =
         app.add_option("--jitter-ms", serverOptions.jitterMs,
                        "Delay each camera's reply to an enquiry by a random 0 to J milliseconds "
@@ -110,6 +135,7 @@ int main(int argc, char** argv) {
                    "Message text carried by every refusal, also those for wrong credentials or "
                    "bad values (default: none, a bare 24-byte refusal)")
         ->type_name("TEXT")
+        ->transform(cameraText())
         ->check(CLI::Validator(checkRefuseMessage, ""));
     app.add_option("--reboot-seconds", rebootSeconds,
                    "After acknowledging a reboot request a camera answers nothing at all for S "

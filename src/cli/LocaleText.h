@@ -1,21 +1,12 @@
 #pragma once
-// Text arguments that travel to a camera. They arrive in the locale's encoding; a camera's
-// fields are 8-bit text, one byte per character (ISO 8859-1, "Latin-1"), and the window sends
-// the same characters as those bytes, so the command line converts to them before any check
-// counts a length. The "C" and "POSIX" locales promise nothing beyond ASCII: there the bytes
-// are read as UTF-8, the encoding terminals and scripts use today.
+// Text arguments that travel to a camera, converted to the cameras' 8-bit text
+// (protocol/Latin1Text.h) as they are parsed.
 
 #include <CLI/CLI.hpp>
-#include <optional>
-#include <string>
-#include <string_view>
+
+#include "protocol/Latin1Text.h"
 
 namespace pelmora {
-
-// The Latin-1 bytes of `text`; nothing, with the reason in `error`, when it holds a character
-// past U+00FF or bytes that are not text in the locale's encoding. Reads LC_CTYPE as set by
-// setlocale.
-std::optional<std::string> latin1FromLocale(std::string_view text, std::string* error = nullptr);
 
 // Converts an argument in place, or refuses it as a usage error. Checks added to the same
 // option run after it, on the converted bytes.

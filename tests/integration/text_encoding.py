@@ -1,12 +1,19 @@
 #!/usr/bin/env python3
 """Text arguments go to the camera as the 8-bit (Latin-1) bytes the window sends for the same
 characters, whatever the locale's encoding; lengths count characters; a character past U+00FF
-is refused. The simulator's administrator password holds Latin-1 bytes, as a password set from
-the window does, so only the right bytes are accepted."""
+is refused. The simulator reads its own text arguments the same way: its administrator password
+holds Latin-1 bytes, as a password set from the window does, so only the right bytes are
+accepted, and its refusal message goes on the wire in Latin-1."""
+
+import os
+import socket
+import subprocess
 
 from harness import Simulator, check, discover_json, parse_programs, run_cli
 
 args = parse_programs()
+# The simulators below read their arguments in UTF-8, as typed in a terminal.
+os.environ["LC_ALL"] = "C.UTF-8"
 
 PASSWORD = "pässwörd"
 UTF8 = {"LC_ALL": "C.UTF-8"}
@@ -14,7 +21,7 @@ UTF8 = {"LC_ALL": "C.UTF-8"}
 PLAIN_C = {"LC_ALL": "C"}
 
 with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "4",
-               "--password", PASSWORD.encode("latin-1")) as sim:
+               "--password", PASSWORD) as sim:
     target = ["--target", f"127.0.0.1:{sim.port}"]
     cameras = discover_json(args.cli, "--wait", "0.5", *target)
     camera = cameras[0]
@@ -53,4 +60,25 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "4",
         result = run_cli(args.cli, *command, *target, env=env)
         check((result.returncode, result.stdout) == (code, stdout) and stderr in result.stderr,
               f"{name}: {result.returncode} {result.stdout!r} {result.stderr!r}")
+
+# The refusal's text on the wire, byte for byte; text no camera can hold is refused at start.
+MAC = "02:50:4D:00:00:01"
+with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "1",
+               "--refusing-cameras", "1", "--refuse-message", "Réglage refusé") as sim:
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as tool:
+        tool.settimeout(5)
+        tool.sendto(b"\x02SETMAC:" + MAC.encode() + b"\xffSETBAND:1.0\xff\x03",
+                    ("127.0.0.1", sim.port))
+        answer = tool.recv(2048)
+    check(answer == b"\x02NAK:" + MAC.encode() + b"\xffR\xe9glage refus\xe9\xff\x03",
+          f"the refusal on the wire: {answer!r}")
+for option, text, reason in [("--refuse-message", "Réglage €", "outside 8-bit text"),
+                             ("--password", "pässwörd".encode("latin-1"), "not UTF-8"),
+                             ("--user", "admin€", "outside 8-bit text"),
+                             ("--refuse-message", "plein ÿ", "0xFF")]:
+    refused = subprocess.run([args.sim, "--bind", "127.0.0.1", "--port", "0", option, text],
+                             capture_output=True,
+                             text=True, timeout=10)
+    check(refused.returncode == 2 and option in refused.stderr and reason in refused.stderr,
+          f"pelmora-sim {option} {text!r}: {refused.returncode} {refused.stderr!r}")
 print("text encoding: ok")
