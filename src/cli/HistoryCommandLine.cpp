@@ -73,6 +73,11 @@ int runDiff(const std::string& oldPath, const std::string& newPath, bool json) {
     } else {
         writeOutput(stdout, formatDiff(diff));
     }
+    // A result that did not reach its reader is trouble, not "different"; the reason is written
+    // as the program ends.
+    if (standardOutputFailed()) {
+        return 2;
+    }
     return diff.empty() ? 0 : 1;
 }
 
@@ -122,9 +127,12 @@ void addDiffCommand(CommandLine& line) {
     auto* command = line.app().add_subcommand(
         "diff",
         "Compare two lists of cameras, each written by discover --json or --csv or exported by "
-        "the window, matching cameras by MAC: \"+ MAC ...\" for a camera only in NEW, \"- MAC "
-        "...\" for one only in OLD, \"~ MAC field: old -> new\" for each changed field (age and "
-        "clock are not compared). Exit status 0 no difference, 1 differences, 2 trouble.");
+        "the window, matching cameras by MAC (in either case, with \":\" or \"-\"): \"+ MAC ...\" "
+        "for "
+        "a camera only in NEW, \"- MAC ...\" for one only in OLD, \"~ MAC field: old -> new\" for "
+        "each changed field (age and clock are not compared). Exit status 0 no difference, 1 "
+        "differences, 2 trouble (a list that cannot be read, or a result that cannot be "
+        "written).");
     command->add_option("OLD", values->oldPath, "The earlier list")->required();
     command->add_option("NEW", values->newPath, "The later list")->required();
     command->add_flag("--json", values->json,

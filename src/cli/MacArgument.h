@@ -4,17 +4,12 @@
 // the one form cameras report before anything is sent.
 
 #include <CLI/CLI.hpp>
-#include <optional>
-#include <string>
-#include <string_view>
+
+#include "protocol/MacText.h"
 
 namespace pelmora {
 
-// Six two-digit hex pairs, joined all by ":" or all by "-", in either case, as upper-case
-// pairs joined by ":" ("02:50:4D:00:00:01"); nothing for any other text.
-std::optional<std::string> canonicalMac(std::string_view text);
-
-// Converts a MAC argument to that form, or refuses it as a usage error.
+// Converts a MAC argument to the form canonicalMac gives, or refuses it as a usage error.
 CLI::Validator macArgument();
 
 }  // namespace pelmora

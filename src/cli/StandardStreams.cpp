@@ -33,13 +33,21 @@ void writeOutput(std::FILE* out, std::string_view text) {
     }
 }
 
-int finishStandardOutput(int exitCode) {
+bool standardOutputFailed() {
+    // A failed flush's reason is kept like a failed write's: a later flush has nothing left to
+    // write and says nothing.
     const bool flushed = std::fflush(stdout) == 0;
-    const int flushError = errno;
-    if (flushed && std::ferror(stdout) == 0) {
+    if (!flushed && firstWriteError == 0) {
+        firstWriteError = errno;
+    }
+    return !flushed || std::ferror(stdout) != 0;
+}
+
+int finishStandardOutput(int exitCode) {
+    if (!standardOutputFailed()) {
         return exitCode;
     }
-    const int error = firstWriteError != 0 ? firstWriteError : flushed ? 0 : flushError;
+    const int error = firstWriteError;
     if (error != 0) {
         std::fprintf(stderr, "Error : writing standard output: %s\n", std::strerror(error));
     } else {

@@ -16,6 +16,10 @@ void reserveStandardStreams();
 // finishStandardOutput: it is lost once later calls have set errno again.
 void writeOutput(std::FILE* out, std::string_view text);
 
+// Flushes standard output; true when that or any earlier write to it failed. For a command
+// whose own failure status differs from finishStandardOutput's 1.
+bool standardOutputFailed();
+
 // Flushes standard output. When that or any earlier write to it failed, writes one line with
 // the reason on standard error and turns exit code 0 into 1; other codes are kept.
 int finishStandardOutput(int exitCode);

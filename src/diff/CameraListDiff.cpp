@@ -6,6 +6,7 @@
 
 #include "changelog/ChangeHistory.h"
 #include "csv/Csv.h"
+#include "protocol/MacText.h"
 
 namespace pelmora {
 namespace {
@@ -212,6 +213,18 @@ CameraListRead readCameraList(std::string_view text, std::string_view name) {
                                                                       : readCsvList(text, name);
     if (!read.list) {
         return read;
+    }
+    // One camera whatever the case or separators a list writes its MAC in (a hand-edited list,
+    // another tool's export), and its "mac" field so that it does not read as a change.
+    for (auto& camera : read.list->cameras) {
+        if (const auto mac = canonicalMac(camera.mac)) {
+            camera.mac = *mac;
+            for (auto& [key, value] : camera.fields) {
+                if (key == "mac") {
+                    value = *mac;
+                }
+            }
+        }
     }
     std::unordered_set<std::string> seen;
     for (const auto& camera : read.list->cameras) {

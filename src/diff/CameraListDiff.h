@@ -33,6 +33,7 @@ struct CameraListRead {
 };
 
 // Reads a list written as JSON (text starting with "[") or CSV. `name` names the file in errors.
+// A MAC in lower case or with "-" separators is read in the form cameras report it.
 CameraListRead readCameraList(std::string_view text, std::string_view name);
 
 struct FieldChange {

@@ -79,6 +79,15 @@ TEST(CameraListDiff, FindsAddedRemovedAndChangedCamerasButNotAgeOrClock) {
             {"mac", "02:50:4D:00:00:03"}, {"field", "webPort"}, {"old", "80"}, {"new", "8080"}}));
 }
 
+// A MAC written in lower case or with "-" (by hand, by another tool) names the same camera.
+TEST(CameraListDiff, MacsMatchInEitherCaseAndWithEitherSeparator) {
+    const auto old = read("mac,model\n02:50:4D:00:00:0A,PM\n02:50:4D:00:00:0B,PM\n");
+    const auto now = read(
+        "[{\"mac\": \"02-50-4d-00-00-0a\", \"model\": \"PM\"},\n"
+        " {\"mac\": \"02:50:4d:00:00:0b\", \"model\": \"PM-2\"}]\n");
+    EXPECT_EQ(formatDiff(diffCameraLists(old, now)), "~ 02:50:4D:00:00:0B model: PM -> PM-2\n");
+}
+
 TEST(CameraListDiff, RefusesDamagedListsNamingTheLine) {
     const struct {
         std::string text;
@@ -99,6 +108,7 @@ TEST(CameraListDiff, RefusesDamagedListsNamingTheLine) {
         {"mac,model\n02:50:4D:00:00:01,\"PM\n", "list:2"},
         {"", "list:1: empty"},
         {"mac\n02:50:4D:00:00:01\n02:50:4D:00:00:01\n", "listed twice"},
+        {"mac\n02:50:4D:00:00:0A\n02-50-4d-00-00-0a\n", "camera 02:50:4D:00:00:0A listed twice"},
     };
     for (const auto& c : cases) {
         const auto result = readCameraList(c.text, "list");

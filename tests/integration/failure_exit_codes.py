@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Failures are not reported as success: a write of standard output that fails (a full disk, a
-closed descriptor) ends every command with 1 and one line on standard error; a --wait that is
-no number is a usage error; and where nothing can be sent, discover says so and fails instead
-of listing no cameras, and a setting command prints "Not Sent" at once instead of waiting for
-"No Response"."""
+closed descriptor) ends every command with 1 (diff, whose 1 means "different", with 2) and one
+line on standard error; a --wait that is no number is a usage error; and where nothing can be
+sent, discover says so and fails instead of listing no cameras, and a setting command prints
+"Not Sent" at once instead of waiting for "No Response"."""
 
+import os
+import shutil
 import sys
+import tempfile
 import time
 
 from harness import SKIP, Simulator, check, discover_json, parse_programs, run_cli, without_network
@@ -27,15 +30,24 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "20"
                                 "--pc", *target]),
         ("--help", ["--help"]),
     ]
+    # diff keeps 1 for "different": a result it could not write is trouble, 2.
+    lists = tempfile.mkdtemp(prefix="pelmora-diff-")
+    old, new = os.path.join(lists, "old.csv"), os.path.join(lists, "new.csv")
+    for path, model in ((old, "PM"), (new, "PM-2")):
+        with open(path, "w") as f:
+            f.write(f"mac,model\n02:50:4D:00:00:01,{model}\n")
+    commands += [("diff, different", ["diff", old, new], 2),
+                 ("diff --json, the same", ["diff", "--json", old, old], 2)]
     with open("/dev/full", "w") as full:
-        for name, command in commands:
+        for name, command, *code in commands:
             for how, options, reason in [
                     ("to a full disk", {"stdout": full}, "No space left on device"),
                     ("to a closed descriptor", {"prefix": CLOSED_STDOUT}, "Bad file descriptor")]:
                 result = run_cli(args.cli, *command, **options)
                 check((result.returncode, result.stderr.splitlines()[-1:]) ==
-                      (1, [f"Error : writing standard output: {reason}"]),
+                      (code[0] if code else 1, [f"Error : writing standard output: {reason}"]),
                       f"{name} {how}: {result.returncode} {result.stderr!r}")
+    shutil.rmtree(lists)
 
 for wait in ["nan", "inf", "-inf", "abc", "", "1s"]:
     result = run_cli(args.cli, "discover", "--wait", wait, "--target", "127.0.0.1:9")
