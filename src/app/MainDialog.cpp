@@ -326,8 +326,16 @@ void MainDialog::refreshLan() {
             kinds << QString::fromLatin1(words).arg(n);
         }
     }
-    cameraCount_->setText(cameraCountText(counts));
+    cameraCount_->setText(cameraCountText(counts) + tableFullNotice());
     cameraCount_->setToolTip(kinds.isEmpty() ? QString() : plainToolTip(kinds.join('\n')));
+}
+
+// A full table takes in no new camera until a record leaves: the list is not all there is.
+QString MainDialog::tableFullNotice() const {
+    if (!table_.overflow().othersWaiting) {
+        return {};
+    }
+    return QStringLiteral(" · Table full: %1 cameras; others wait").arg(kTableSize);
 }
 
 void MainDialog::applyFilter() {

@@ -105,6 +105,8 @@ class MainDialog final : public QDialog {
     void enquire();
     void showEnquiryTime();
     void refreshLan();
+    // " · Table full: …" while the full table turns cameras away; empty otherwise.
+    QString tableFullNotice() const;
     void applyFilter();
     void restoreWindow();
     void rememberWindow();

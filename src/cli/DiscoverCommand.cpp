@@ -51,6 +51,14 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
                       : options.csv ? formatCameraCsv(cameras, notes)
                                     : formatCameraTable(cameras, notes);
     writeOutput(out, text);
+    // Said once, after the list: a full list is not all the cameras that answered.
+    if (const auto dropped = session.table().overflow().dropped; dropped > 0) {
+        std::fprintf(stderr,
+                     "Warning: the camera table is full (%d); %llu %s from other cameras %s "
+                     "dropped\n",
+                     kTableSize, static_cast<unsigned long long>(dropped),
+                     dropped == 1 ? "reply" : "replies", dropped == 1 ? "was" : "were");
+    }
     return options.problemsOnly && !cameras.empty() ? 1 : 0;
 }
 

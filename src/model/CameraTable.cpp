@@ -93,6 +93,9 @@ void CameraTable::parseInfoReply(std::string_view text, int interfaceIndex) {
     const bool isNew = index < 0;
     if (isNew) {
         if (d.count >= kTableSize) {
+            // The camera is taken in once a record leaves; the count says how many were not.
+            ++d.droppedWhenFull;
+            d.othersWaiting = 1;
             return;
         }
         index = d.count;
@@ -282,6 +285,7 @@ void CameraTable::removeRecord(int index) {
     receivedOn[j] = 0;
     data_->heardAt[j] = 0;
     --data_->count;
+    data_->othersWaiting = 0;
 }
 
 void CameraTable::sortByColumn(int code) {
@@ -372,6 +376,11 @@ std::optional<CameraRecord> CameraTable::findHeardSince(std::string_view mac,
 int CameraTable::count() const {
     std::lock_guard lock(mutex_);
     return data_->count;
+}
+
+TableOverflow CameraTable::overflow() const {
+    std::lock_guard lock(mutex_);
+    return {data_->droppedWhenFull, data_->othersWaiting != 0 && data_->count >= kTableSize};
 }
 
 }  // namespace pelmora

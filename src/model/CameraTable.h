@@ -47,6 +47,18 @@ struct TableData {
     // age. Moved with record i like receivedOn.
     std::uint64_t repliesTaken;
     std::uint64_t heardAt[kTableSize];
+    // Information replies from cameras not in the table, dropped because it was full; and 1 when
+    // one was dropped since a record last left: a camera is waiting for room.
+    std::uint64_t droppedWhenFull;
+    std::int32_t othersWaiting;
+};
+
+// What a full table has turned away.
+struct TableOverflow {
+    // Replies from cameras not taken in, since the table was reset.
+    std::uint64_t dropped = 0;
+    // The table is full and has turned a camera away since it last had room.
+    bool othersWaiting = false;
 };
 
 inline bool isListed(const CameraRecord& r) {
@@ -90,6 +102,7 @@ class CameraTable final : public ReplyHandler {
     // The camera's record when a reply of it was taken in after the moment `since`.
     std::optional<CameraRecord> findHeardSince(std::string_view mac, std::uint64_t since) const;
     int count() const;
+    TableOverflow overflow() const;
 
     // Runs `f` on the table under its lock. `f` must not call back into the table or notify.
     template <class F>

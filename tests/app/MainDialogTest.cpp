@@ -255,6 +255,17 @@ TEST_F(MainDialogTest, clearingTheFilterNeverSelectsTheCamerasItHid) {
               "Clear filter");
 }
 
+// A full table that turns a camera away says so beside the count.
+TEST_F(MainDialogTest, aFullTableSaysInTheStatusBarThatOthersWait) {
+    for (int i = 1; i <= kTableSize + 1; ++i) {
+        test::addCamera(dialog->table(), i);
+    }
+    auto* count = dialog->cameraCountLabel();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return count->text().endsWith(" · Table full: 1024 cameras; others wait"); }, 3000))
+        << count->text().toStdString();
+}
+
 TEST_F(MainDialogTest, sortRequestsMapThePppoeAddressColumnAndRestartAfterAPageChange) {
     auto& table = dialog->table();
     dialog->sortColumn(1, 1);
