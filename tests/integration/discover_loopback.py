@@ -41,15 +41,12 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "20"
     check(any("DHCP" in line for line in lines[1:-1]), "DHCP cameras not shown as DHCP")
     check("table is full" not in plain.stderr, f"a table with room: {plain.stderr!r}")
 
-# 1024 cameras and a flood of replies from 50 others: the table fills and the rest wait.
 with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "1024",
                "--flood", "400", "--flood-macs", "50", "--duration", "30") as sim:
     full = run_cli(args.cli, "discover", "--wait", "2", "--target", f"127.0.0.1:{sim.port}")
-    warnings = [line for line in full.stderr.splitlines() if "table is full" in line]
-    check((full.returncode, full.stdout.splitlines()[-1:], len(warnings)) ==
-          (0, ["1024 cameras"], 1) and
-          re.fullmatch(r"Warning: the camera table is full \(1024\); [1-9][0-9]* replies from "
-                       r"other cameras were dropped", warnings[0]) is not None,
+    said = re.findall(r"^Warning: the camera table is full \(1024\); [1-9][0-9]* replies from "
+                      r"other cameras were dropped$", full.stderr, re.MULTILINE)
+    check((full.returncode, full.stdout.splitlines()[-1:], len(said)) == (0, ["1024 cameras"], 1),
           f"a full table: {full.returncode} {full.stdout.splitlines()[-1:]} {full.stderr!r}")
 
 bad = run_cli(args.cli, "discover", "--target", "127.0.0.1:notaport")

@@ -72,13 +72,9 @@ with Simulator(args.sim, "--bind", "127.0.0.1", "--port", "0", "--cameras", "1",
         answer = tool.recv(2048)
     check(answer == b"\x02NAK:" + MAC.encode() + b"\xffR\xe9glage refus\xe9\xff\x03",
           f"the refusal on the wire: {answer!r}")
-for option, text, reason in [("--refuse-message", "Réglage €", "outside 8-bit text"),
-                             ("--password", "pässwörd".encode("latin-1"), "not UTF-8"),
-                             ("--user", "admin€", "outside 8-bit text"),
-                             ("--refuse-message", "plein ÿ", "0xFF")]:
-    refused = subprocess.run([args.sim, "--bind", "127.0.0.1", "--port", "0", option, text],
-                             capture_output=True,
-                             text=True, timeout=10)
-    check(refused.returncode == 2 and option in refused.stderr and reason in refused.stderr,
-          f"pelmora-sim {option} {text!r}: {refused.returncode} {refused.stderr!r}")
+for text, reason in [("Réglage €", "outside 8-bit text"), ("plein ÿ", "0xFF")]:
+    refused = subprocess.run([args.sim, "--bind", "127.0.0.1", "--refuse-message", text],
+                             capture_output=True, text=True, timeout=10)
+    check(refused.returncode == 2 and reason in refused.stderr,
+          f"--refuse-message {text!r}: {refused.returncode} {refused.stderr!r}")
 print("text encoding: ok")
