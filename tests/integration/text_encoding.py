@@ -5,15 +5,12 @@ is refused. The simulator reads its own text arguments the same way: its adminis
 holds Latin-1 bytes, as a password set from the window does, so only the right bytes are
 accepted, and its refusal message goes on the wire in Latin-1."""
 
-import os
 import socket
 import subprocess
 
 from harness import Simulator, check, discover_json, parse_programs, run_cli
 
 args = parse_programs()
-# The simulators below read their arguments in UTF-8, as typed in a terminal.
-os.environ["LC_ALL"] = "C.UTF-8"
 
 PASSWORD = "pässwörd"
 UTF8 = {"LC_ALL": "C.UTF-8"}
