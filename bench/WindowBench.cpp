@@ -18,7 +18,7 @@
 #include "SimProcess.h"
 #include "app/MainDialog.h"
 #include "model/CalendarTime.h"
-#include "widgets/SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "cli/LocaleText.h"
 #include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
-#include "pages/bandwidth/BandwidthForm.h"
+#include "settings/bandwidth/BandwidthForm.h"
 
 namespace pelmora {
 namespace {

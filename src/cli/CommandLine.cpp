@@ -7,7 +7,7 @@
 
 #include "cli/LocaleText.h"
 #include "listing/CameraListing.h"
-#include "pages/PageRules.h"
+#include "settings/PageRules.h"
 
 namespace pelmora {
 

@@ -11,7 +11,7 @@
 
 #include "cli/PasswordOption.h"
 #include "engine/SendTarget.h"
-#include "pages/PageRules.h"
+#include "settings/PageRules.h"
 
 namespace pelmora {
 

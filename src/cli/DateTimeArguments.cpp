@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "pages/datetime/DateTimeChoices.h"
+#include "settings/datetime/DateTimeChoices.h"
 
 namespace pelmora {
 namespace {

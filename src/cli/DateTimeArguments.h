@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "pages/datetime/DateTimeRequest.h"
+#include "settings/datetime/DateTimeRequest.h"
 
 namespace pelmora {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/SendTarget.h"
-#include "pages/datetime/DateTimeRequest.h"
+#include "settings/datetime/DateTimeRequest.h"
 
 namespace pelmora {
 

@@ -14,8 +14,8 @@
 #include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
 #include "cli/StandardStreams.h"
-#include "pages/network/NetworkChecks.h"
-#include "pages/network/NetworkRequest.h"
+#include "settings/network/NetworkChecks.h"
+#include "settings/network/NetworkRequest.h"
 
 namespace pelmora {
 namespace {

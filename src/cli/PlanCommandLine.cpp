@@ -24,11 +24,11 @@
 #include "engine/LocalInterfaces.h"
 #include "listing/CameraListing.h"
 #include "model/FixedText.h"
-#include "pages/SettingSender.h"
-#include "pages/network/NetworkRequest.h"
 #include "plan/NetworkPlan.h"
 #include "plan/PlanApplier.h"
 #include "plan/PlanRun.h"
+#include "settings/SettingSender.h"
+#include "settings/network/NetworkRequest.h"
 
 namespace pelmora {
 namespace {

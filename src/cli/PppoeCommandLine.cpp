@@ -12,7 +12,7 @@
 #include "cli/MacArgument.h"
 #include "cli/SettingCommand.h"
 #include "cli/StandardStreams.h"
-#include "pages/pppoe/PppoeRequest.h"
+#include "settings/pppoe/PppoeRequest.h"
 
 namespace pelmora {
 namespace {

@@ -3,7 +3,7 @@
 #include "cli/HeadlessSession.h"
 #include "cli/StandardStreams.h"
 #include "listing/CameraListing.h"
-#include "pages/SettingSender.h"
+#include "settings/SettingSender.h"
 
 namespace pelmora {
 namespace {

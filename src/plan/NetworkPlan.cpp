@@ -9,8 +9,8 @@
 
 #include "csv/Csv.h"
 #include "model/FixedText.h"
-#include "pages/network/NetworkChecks.h"
-#include "pages/network/NetworkRequest.h"
+#include "settings/network/NetworkChecks.h"
+#include "settings/network/NetworkRequest.h"
 
 namespace pelmora {
 namespace {

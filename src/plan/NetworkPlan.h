@@ -13,7 +13,7 @@
 
 #include "lan/LanDiagnosis.h"
 #include "model/CameraRecord.h"
-#include "pages/network/NetworkSettings.h"
+#include "settings/network/NetworkSettings.h"
 
 namespace pelmora {
 

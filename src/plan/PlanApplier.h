@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "pages/network/NetworkSettings.h"
+#include "settings/network/NetworkSettings.h"
 
 namespace pelmora {
 

@@ -2,7 +2,7 @@
 
 #include "model/CameraTable.h"
 #include "model/FixedText.h"
-#include "pages/network/NetworkRequest.h"
+#include "settings/network/NetworkRequest.h"
 
 namespace pelmora {
 namespace {

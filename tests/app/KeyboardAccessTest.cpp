@@ -24,12 +24,12 @@
 #include "../engine/PeerSocket.h"
 #include "WindowOnLoopback.h"
 #include "app/MainDialog.h"
+#include "pages/SettingsPage.h"
 #include "pages/network/NetworkPage.h"
-#include "pages/network/NetworkRequest.h"
+#include "settings/network/NetworkRequest.h"
 #include "widgets/Ipv4Field.h"
 #include "widgets/PageTestSupport.h"
 #include "widgets/RecordingMessagePort.h"
-#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 namespace {

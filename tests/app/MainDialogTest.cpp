@@ -23,17 +23,17 @@
 #include "WindowOnLoopback.h"
 #include "changelog/ChangeHistory.h"
 #include "diff/CameraListDiff.h"
-#include "pages/SettingSender.h"
-#include "pages/bandwidth/BandwidthForm.h"
+#include "pages/HistoryDialog.h"
+#include "pages/SettingsPage.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/network/NetworkPage.h"
-#include "pages/network/NetworkRequest.h"
 #include "protocol/DatagramBuilder.h"
 #include "protocol/Wire.h"
-#include "widgets/HistoryDialog.h"
+#include "settings/SettingSender.h"
+#include "settings/bandwidth/BandwidthForm.h"
+#include "settings/network/NetworkRequest.h"
 #include "widgets/PageTestSupport.h"
 #include "widgets/RecordingMessagePort.h"
-#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 namespace {

@@ -18,13 +18,13 @@
 #include "changelog/ChangeJournal.h"
 #include "model/CameraTable.h"
 #include "model/RecordingNotifier.h"
-#include "pages/SettingSender.h"
-#include "pages/bandwidth/BandwidthForm.h"
-#include "pages/datetime/DateTimeRequest.h"
-#include "pages/network/NetworkRequest.h"
-#include "pages/pppoe/PppoeRequest.h"
 #include "protocol/Base64.h"
 #include "protocol/WireText.h"
+#include "settings/SettingSender.h"
+#include "settings/bandwidth/BandwidthForm.h"
+#include "settings/datetime/DateTimeRequest.h"
+#include "settings/network/NetworkRequest.h"
+#include "settings/pppoe/PppoeRequest.h"
 
 namespace pelmora {
 namespace {

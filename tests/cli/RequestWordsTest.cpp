@@ -5,11 +5,11 @@
 
 #include <string>
 
-#include "pages/bandwidth/BandwidthForm.h"
-#include "pages/datetime/DateTimeRequest.h"
-#include "pages/network/NetworkRequest.h"
-#include "pages/pppoe/PppoeRequest.h"
 #include "protocol/SettingRequest.h"
+#include "settings/bandwidth/BandwidthForm.h"
+#include "settings/datetime/DateTimeRequest.h"
+#include "settings/network/NetworkRequest.h"
+#include "settings/pppoe/PppoeRequest.h"
 
 namespace pelmora {
 namespace {

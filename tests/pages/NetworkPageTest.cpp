@@ -17,7 +17,7 @@
 #include "changelog/StateDirectory.h"
 #include "lan/LanSnapshot.h"
 #include "pages/network/AssignAddressesDialog.h"
-#include "pages/network/NetworkRequest.h"
+#include "settings/network/NetworkRequest.h"
 #include "widgets/PageFixture.h"
 #include "widgets/PageTestSupport.h"
 

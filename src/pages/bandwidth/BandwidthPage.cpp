@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "model/FixedText.h"
-#include "pages/bandwidth/BandwidthForm.h"
+#include "settings/bandwidth/BandwidthForm.h"
 #include "widgets/FormControls.h"
 
 namespace pelmora {

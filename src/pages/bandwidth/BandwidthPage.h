@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QListWidget>
 
-#include "widgets/SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 namespace pelmora {
 

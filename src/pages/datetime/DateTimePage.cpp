@@ -11,8 +11,8 @@
 #include <cstdio>
 
 #include "model/FixedText.h"
-#include "pages/datetime/DateTimeChoices.h"
-#include "pages/datetime/DateTimeRows.h"
+#include "settings/datetime/DateTimeChoices.h"
+#include "settings/datetime/DateTimeRows.h"
 #include "widgets/FormControls.h"
 #include "widgets/MessagePort.h"
 

@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <array>
 
-#include "pages/datetime/DateTimeRequest.h"
-#include "widgets/SettingsPage.h"
+#include "pages/SettingsPage.h"
+#include "settings/datetime/DateTimeRequest.h"
 
 namespace pelmora {
 

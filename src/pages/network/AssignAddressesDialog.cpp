@@ -10,11 +10,11 @@
 
 #include "changelog/StateDirectory.h"
 #include "model/FixedText.h"
-#include "pages/PageRules.h"
-#include "pages/SettingSender.h"
+#include "pages/SettingsPage.h"
+#include "settings/PageRules.h"
+#include "settings/SettingSender.h"
 #include "widgets/FormControls.h"
 #include "widgets/MessagePort.h"
-#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 namespace {

@@ -14,7 +14,7 @@
 
 #include "model/FixedText.h"
 #include "pages/network/AssignAddressesDialog.h"
-#include "pages/network/NetworkSubmit.h"
+#include "settings/network/NetworkSubmit.h"
 #include "widgets/FileFolder.h"
 #include "widgets/FormControls.h"
 #include "widgets/MessagePort.h"

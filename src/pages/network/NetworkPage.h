@@ -9,9 +9,9 @@
 #include <array>
 #include <optional>
 
-#include "pages/network/NetworkSettings.h"
+#include "pages/SettingsPage.h"
+#include "settings/network/NetworkSettings.h"
 #include "widgets/Ipv4Field.h"
-#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 

@@ -6,9 +6,9 @@
 #include <QRadioButton>
 #include <array>
 
-#include "pages/pppoe/PppoeRequest.h"
+#include "pages/SettingsPage.h"
+#include "settings/pppoe/PppoeRequest.h"
 #include "widgets/Ipv4Field.h"
-#include "widgets/SettingsPage.h"
 
 namespace pelmora {
 

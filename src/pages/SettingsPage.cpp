@@ -1,4 +1,4 @@
-#include "widgets/SettingsPage.h"
+#include "pages/SettingsPage.h"
 
 #include <QContextMenuEvent>
 #include <QEvent>
@@ -9,11 +9,11 @@
 #include "changelog/StateDirectory.h"
 #include "listing/TextFile.h"
 #include "model/FixedText.h"
-#include "pages/SettingSender.h"
+#include "pages/HistoryDialog.h"
+#include "settings/SettingSender.h"
 #include "widgets/AccessibleControls.h"
 #include "widgets/FileFolder.h"
 #include "widgets/FormControls.h"
-#include "widgets/HistoryDialog.h"
 
 namespace pelmora {
 

@@ -1,4 +1,4 @@
-#include "pages/network/NetworkSubmit.h"
+#include "settings/network/NetworkSubmit.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 
 #include "NetworkTestSupport.h"
 #include "model/FixedText.h"
-#include "pages/network/NetworkRequest.h"
 #include "protocol/WireText.h"
+#include "settings/network/NetworkRequest.h"
 
 namespace pelmora {
 namespace {

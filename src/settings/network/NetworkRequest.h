@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "pages/network/NetworkSettings.h"
+#include "settings/network/NetworkSettings.h"
 
 namespace pelmora {
 

@@ -1,4 +1,4 @@
-#include "pages/bandwidth/BandwidthForm.h"
+#include "settings/bandwidth/BandwidthForm.h"
 
 #include "model/FixedText.h"
 #include "protocol/SettingRequest.h"

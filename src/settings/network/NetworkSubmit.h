@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "model/CameraTable.h"
-#include "pages/network/NetworkChecks.h"
-#include "pages/network/NetworkSettings.h"
+#include "settings/network/NetworkChecks.h"
+#include "settings/network/NetworkSettings.h"
 
 namespace pelmora {
 

@@ -1,12 +1,12 @@
-#include "pages/datetime/DateTimeRequest.h"
+#include "settings/datetime/DateTimeRequest.h"
 
 #include <charconv>
 #include <cstdio>
 #include <thread>
 
 #include "model/FixedText.h"
-#include "pages/datetime/DateTimeChoices.h"
 #include "protocol/SettingRequest.h"
+#include "settings/datetime/DateTimeChoices.h"
 
 namespace pelmora {
 namespace {

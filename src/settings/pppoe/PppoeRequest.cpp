@@ -1,4 +1,4 @@
-#include "pages/pppoe/PppoeRequest.h"
+#include "settings/pppoe/PppoeRequest.h"
 
 #include "protocol/SettingRequest.h"
 

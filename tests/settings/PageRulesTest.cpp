@@ -1,10 +1,10 @@
-#include "pages/PageRules.h"
+#include "settings/PageRules.h"
 
 #include <gtest/gtest.h>
 
 #include "model/CameraTable.h"
-#include "pages/SettingSender.h"
 #include "protocol/DatagramBuilder.h"
+#include "settings/SettingSender.h"
 
 namespace pelmora {
 namespace {

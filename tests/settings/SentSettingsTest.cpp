@@ -1,4 +1,4 @@
-#include "pages/network/SentSettings.h"
+#include "settings/network/SentSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "pages/datetime/DateTimeRequest.h"
+#include "settings/datetime/DateTimeRequest.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +10,8 @@
 
 #include "model/FixedText.h"
 #include "model/RecordingNotifier.h"
-#include "pages/datetime/DateTimeChoices.h"
 #include "protocol/DatagramBuilder.h"
+#include "settings/datetime/DateTimeChoices.h"
 
 namespace pelmora {
 namespace {

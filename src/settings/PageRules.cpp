@@ -1,4 +1,4 @@
-#include "pages/PageRules.h"
+#include "settings/PageRules.h"
 
 #include "model/FixedText.h"
 

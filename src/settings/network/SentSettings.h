@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "model/CameraTable.h"
-#include "pages/network/NetworkSettings.h"
+#include "settings/network/NetworkSettings.h"
 
 namespace pelmora {
 

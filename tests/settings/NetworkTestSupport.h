@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-#include "pages/network/NetworkSettings.h"
 #include "protocol/KeyReader.h"
+#include "settings/network/NetworkSettings.h"
 
 namespace pelmora::test {
 

@@ -1,4 +1,4 @@
-#include "pages/datetime/DateTimeChoices.h"
+#include "settings/datetime/DateTimeChoices.h"
 
 #include <cstdio>
 

@@ -17,7 +17,7 @@
 #include "lan/LanSnapshot.h"
 #include "listing/ListExport.h"
 #include "model/CameraTable.h"
-#include "pages/PageRules.h"
+#include "settings/PageRules.h"
 #include "widgets/Grid.h"
 #include "widgets/PageServices.h"
 

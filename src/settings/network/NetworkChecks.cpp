@@ -1,4 +1,4 @@
-#include "pages/network/NetworkChecks.h"
+#include "settings/network/NetworkChecks.h"
 
 namespace pelmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "pages/bandwidth/BandwidthForm.h"
+#include "settings/bandwidth/BandwidthForm.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "pages/network/NetworkSubmit.h"
+#include "settings/network/NetworkSubmit.h"
 
 #include "model/FixedText.h"
-#include "pages/SettingSender.h"
-#include "pages/network/NetworkRequest.h"
-#include "pages/network/SentSettings.h"
+#include "settings/SettingSender.h"
+#include "settings/network/NetworkRequest.h"
+#include "settings/network/SentSettings.h"
 
 namespace pelmora {
 namespace {

@@ -1,4 +1,4 @@
-#include "pages/datetime/DateTimeRows.h"
+#include "settings/datetime/DateTimeRows.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "pages/network/NetworkRequest.h"
+#include "settings/network/NetworkRequest.h"
 
 #include <gtest/gtest.h>
 

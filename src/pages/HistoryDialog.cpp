@@ -1,4 +1,4 @@
-#include "widgets/HistoryDialog.h"
+#include "pages/HistoryDialog.h"
 
 #include <QDialogButtonBox>
 #include <QFontDatabase>

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "pages/network/NetworkSettings.h"
+#include "settings/network/NetworkSettings.h"
 
 namespace pelmora {
 

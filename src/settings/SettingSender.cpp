@@ -1,4 +1,4 @@
-#include "pages/SettingSender.h"
+#include "settings/SettingSender.h"
 
 namespace pelmora {
 

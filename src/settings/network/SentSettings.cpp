@@ -1,7 +1,7 @@
-#include "pages/network/SentSettings.h"
+#include "settings/network/SentSettings.h"
 
 #include "model/FixedText.h"
-#include "pages/network/NetworkChecks.h"
+#include "settings/network/NetworkChecks.h"
 
 namespace pelmora {
 namespace {
