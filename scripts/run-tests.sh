@@ -1,11 +1,12 @@
 #!/bin/sh
-# Builds and runs every test.
+# Checks that the includes point down the layers, then builds and runs every test.
 #   scripts/run-tests.sh                 plain build in build/
 #   scripts/run-tests.sh --sanitize      AddressSanitizer + UndefinedBehaviorSanitizer, build-asan/
 #   scripts/run-tests.sh --tsan          ThreadSanitizer, build-tsan/ (all but the window tests)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-plain}
+"$root/scripts/check-includes.sh" "$root"
 case "$mode" in
     plain)
         dir="$root/build"

@@ -11,39 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/LocalInterfaces.h"
 #include "protocol/Ipv4.h"
 
 namespace pelmora {
-
-// A device this PC has lately exchanged packets with on a link: a complete (or permanent) entry
-// of its neighbour (ARP) table. Its address is in use even when no camera reports it.
-struct Neighbour {
-    Ipv4 address{};
-    std::string mac;  // as the table prints it, upper case: "AA:BB:CC:00:00:01"
-};
-
-// One IPv4 address of one of this PC's interfaces.
-struct LocalInterface {
-    std::string name;  // "eth1"
-    int index = 0;     // the kernel's interface index, as a received datagram reports it
-    Ipv4 address{};
-    int prefixLength = 0;
-    bool loopback = false;
-    // The default route's gateway when it goes out through this interface.
-    std::optional<Ipv4> defaultGateway;
-    // The neighbour table's entries on this interface.
-    std::vector<Neighbour> neighbours = {};
-};
-
-// A listed camera's addressing as it reports it, with the interface its reply came in on.
-struct CameraAddressing {
-    std::string mac;
-    Ipv4 ipAddress{};
-    Ipv4 subnetMask{};
-    Ipv4 gateway{};
-    bool dhcp = false;
-    int interfaceIndex = 0;  // 0: not known
-};
 
 enum class Reachability { SameSubnet, OtherSubnet, NoAddress, Unknown };
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "PeerSocket.h"
+#include "lan/LanDiagnosis.h"
 #include "model/RecordingNotifier.h"
 #include "protocol/DatagramBuilder.h"
 #include "protocol/Wire.h"
