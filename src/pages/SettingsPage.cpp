@@ -157,8 +157,8 @@ std::vector<std::string> SettingsPage::rowCells(const CameraRecord& record) cons
     return cameraRowCells(record, AddressColumn::IpAddress);
 }
 
-int SettingsPage::cellAlignment(int) const {
-    return kCellAlignLeft;
+Qt::Alignment SettingsPage::cellAlignment(int) const {
+    return Qt::AlignLeft;
 }
 
 void SettingsPage::writeRow(int row, const std::vector<std::string>& cells) {
@@ -224,7 +224,6 @@ void SettingsPage::refreshGrid() {
                 grid_->setHighLight(1);
                 grid_->setRow(row);
                 grid_->setCol(0);
-                grid_->setColSel(kWholeRow);
                 break;
             }
         }
@@ -307,7 +306,6 @@ void SettingsPage::selectRow() {
         return;
     }
     grid_->setRow(row);
-    grid_->setColSel(kWholeRow);
     const auto record = recordOfCurrentRow();
     if (record && !record->isFree()) {
         grid_->setHighLight(1);
@@ -488,7 +486,6 @@ void SettingsPage::onMouseMove(int button, int, int, int) {
         grid_->setHighLight(0);
         clearSelection();
         grid_->setRow(mouseDownRow_);
-        grid_->setColSel(kWholeRow);
     }
     // Dragging from the header must not scroll the list.
     if (button == 1 && headerPressed_ && grid_->TopRow() != topRowAtPress_) {
@@ -501,29 +498,25 @@ void SettingsPage::onMouseUp(int, int, int x, int y) {
     const bool inside = x >= 0 && x <= grid_->width();
     if (y < rowHeightPx_) {
         grid_->setRow(1);
-        grid_->setColSel(kWholeRow);
         if (mouseDownRow_ > 0) {
             selectRow();
         }
     } else if (y > grid_->height()) {
         grid_->setRow(grid_->Rows() - 1);
-        grid_->setColSel(kWholeRow);
         selectRow();
     } else if (y > nextRow_ * rowHeightPx_) {
         grid_->setRow(std::max(nextRow_ - 1, 1));
-        grid_->setColSel(kWholeRow);
         if (!inside) {
             selectRow();
         }
     } else if (!inside) {
         grid_->setRow(std::clamp(grid_->TopRow() + y / rowHeightPx_ - 1, 1, grid_->Rows() - 1));
-        grid_->setColSel(kWholeRow);
         selectRow();
     }
 }
 
 void SettingsPage::onKeyUp(int& key, int) {
-    if (key == kKeyUp || key == kKeyDown) {
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
         keyboardSelect_ = true;
         selectRow();
         keyboardSelect_ = false;
@@ -534,7 +527,6 @@ void SettingsPage::onKeyPress(int&) {
     grid_->setHighLight(0);
     clearSelection();
     grid_->setRow(grid_->RowSel());
-    grid_->setColSel(kWholeRow);
 }
 
 }  // namespace pelmora

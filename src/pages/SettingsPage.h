@@ -169,8 +169,8 @@ class SettingsPage : public QWidget {
     static constexpr int kMinimumRows = 8;
     void writeHeaders();
     void writeRow(int row, const std::vector<std::string>& cells);
-    // The alignment of a column's cells: 1 left, 7 right (vertically centred either way).
-    virtual int cellAlignment(int column) const;
+    // The horizontal alignment of a column's cells (vertically centred either way).
+    virtual Qt::Alignment cellAlignment(int column) const;
     // The row a selection takes: the keyboard's row, else the row under the pointer, with a
     // press that came up over the header meaning row 1 and a blank row meaning the last listed
     // camera. 0 stands for a header click.

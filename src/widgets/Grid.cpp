@@ -14,7 +14,6 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <array>
 #include <utility>
 
 namespace pelmora {
@@ -39,52 +38,6 @@ int shiftState(Qt::KeyboardModifiers modifiers) {
 int buttonBits(Qt::MouseButtons buttons) {
     return ((buttons & Qt::LeftButton) ? 1 : 0) | ((buttons & Qt::RightButton) ? 2 : 0) |
            ((buttons & Qt::MiddleButton) ? 4 : 0);
-}
-
-// KeyUp reports the virtual-key codes the pages compare against (Up 0x26, Down 0x28, ...).
-int virtualKey(int qtKey) {
-    // Digits, capital letters and space share their codes with Qt's key values.
-    if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) ||
-        qtKey == Qt::Key_Space) {
-        return qtKey;
-    }
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) {
-        return 0x70 + (qtKey - Qt::Key_F1);
-    }
-    static constexpr std::array<std::pair<int, int>, 19> kKeys{{
-        {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},      {Qt::Key_Backtab, 0x09},
-        {Qt::Key_Return, 0x0D},    {Qt::Key_Enter, 0x0D},    {Qt::Key_Shift, 0x10},
-        {Qt::Key_Control, 0x11},   {Qt::Key_Alt, 0x12},      {Qt::Key_Escape, 0x1B},
-        {Qt::Key_PageUp, 0x21},    {Qt::Key_PageDown, 0x22}, {Qt::Key_End, 0x23},
-        {Qt::Key_Home, 0x24},      {Qt::Key_Left, 0x25},     {Qt::Key_Up, 0x26},
-        {Qt::Key_Right, 0x27},     {Qt::Key_Down, 0x28},     {Qt::Key_Insert, 0x2D},
-        {Qt::Key_Delete, 0x2E},
-    }};
-    for (const auto& [qt, vk] : kKeys) {
-        if (qt == qtKey) {
-            return vk;
-        }
-    }
-    return 0;
-}
-
-// CellAlignment codes: 0..8 are left/centre/right (code / 3) by top/centre/bottom (code % 3);
-// 9, "general", shows text left-centred.
-bool alignmentFor(int code, Qt::Alignment* out) {
-    if (code < 0 || code > 9) {
-        return false;
-    }
-    if (code == 9) {
-        *out = Qt::AlignLeft | Qt::AlignVCenter;
-        return true;
-    }
-    static constexpr std::array<Qt::AlignmentFlag, 3> kHorizontal{Qt::AlignLeft, Qt::AlignHCenter,
-                                                                  Qt::AlignRight};
-    static constexpr std::array<Qt::AlignmentFlag, 3> kVertical{Qt::AlignTop, Qt::AlignVCenter,
-                                                                Qt::AlignBottom};
-    *out = kHorizontal[static_cast<std::size_t>(code / 3)] |
-           kVertical[static_cast<std::size_t>(code % 3)];
-    return true;
 }
 
 }  // namespace
@@ -245,11 +198,8 @@ void Grid::setScrollBars(int bars) {
     setVerticalScrollBarPolicy((bars & 2) ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
-void Grid::setCellAlignment(int alignment) {
-    Qt::Alignment flags;
-    if (!alignmentFor(alignment, &flags)) {
-        return;
-    }
+void Grid::setCellAlignment(Qt::Alignment horizontal) {
+    const Qt::Alignment flags = horizontal | Qt::AlignVCenter;
     QTableWidgetItem* item = cellItem(row_, col_, true);
     if (item == nullptr ||
         qvariant_cast<Qt::Alignment>(item->data(Qt::TextAlignmentRole)) == flags) {
@@ -582,8 +532,8 @@ void Grid::keyReleaseEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    int keyCode = virtualKey(event->key());
-    emit KeyUp(keyCode, shiftState(event->modifiers()));
+    int key = event->key();
+    emit KeyUp(key, shiftState(event->modifiers()));
     event->accept();
 }
 

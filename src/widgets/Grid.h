@@ -16,18 +16,6 @@
 
 namespace pelmora {
 
-// Values of the grid's vocabulary that the pages pass and compare.
-// CellAlignment: left or right, vertically centred.
-inline constexpr int kCellAlignLeft = 1;
-inline constexpr int kCellAlignRight = 7;
-// The ColSel that spans a whole camera row.
-inline constexpr int kWholeRow = 5;
-// Virtual-key codes reported by KeyUp.
-inline constexpr int kKeyPageUp = 0x21;
-inline constexpr int kKeyPageDown = 0x22;
-inline constexpr int kKeyUp = 0x26;
-inline constexpr int kKeyDown = 0x28;
-
 class Grid : public QTableWidget {
     Q_OBJECT
 
@@ -51,8 +39,6 @@ class Grid : public QTableWidget {
     void setCol(int col);
     int RowSel() const { return rowSel_; }
     void setRowSel(int row);
-    // The selection always spans whole rows, so the far column needs no keeping.
-    void setColSel(int /*col*/) {}
 
     int HighLight() const { return highLight_; }
     void setHighLight(int highLight);
@@ -76,7 +62,8 @@ class Grid : public QTableWidget {
     int MouseRow() const { return mouseRow_; }
     int MouseCol() const { return mouseCol_; }
 
-    void setCellAlignment(int alignment);
+    // The current cell's horizontal alignment; vertically its text is always centred.
+    void setCellAlignment(Qt::Alignment horizontal);
     void setColWidth(int col, int twips);
     int RowHeight(int row) const;
 
@@ -101,7 +88,8 @@ class Grid : public QTableWidget {
     void Click();
     void DblClick();
     void KeyPress(int& keyAscii);
-    void KeyUp(int& keyCode, int shift);
+    // A key released, as its Qt::Key.
+    void KeyUp(int& key, int shift);
     void MouseDown(int button, int shift, int x, int y);
     void MouseMove(int button, int shift, int x, int y);
     void MouseUp(int button, int shift, int x, int y);

@@ -51,8 +51,14 @@ class GridTest : public ::testing::Test {
         QObject::connect(&grid, &Grid::KeyPress, [this](int& keyAscii) {
             log.push_back("keypress " + std::to_string(keyAscii));
         });
-        QObject::connect(&grid, &Grid::KeyUp, [this](int& keyCode, int shift) {
-            log.push_back("keyup " + std::to_string(keyCode) + "/" + std::to_string(shift));
+        QObject::connect(&grid, &Grid::KeyUp, [this](int& key, int shift) {
+            const char* name = key == Qt::Key_Up        ? "up"
+                               : key == Qt::Key_Down    ? "down"
+                               : key == Qt::Key_Shift   ? "shift"
+                               : key == Qt::Key_Control ? "ctrl"
+                               : key == Qt::Key_A       ? "A"
+                                                        : "other";
+            log.push_back("keyup " + std::string(name) + "/" + std::to_string(shift));
         });
     }
 
@@ -329,10 +335,10 @@ TEST_F(GridTest, arrowKeysMoveTheCursorAndReportKeyUp) {
         int rowSel;
         Log keyUps;
     } cases[] = {
-        {"down moves one row", 2, Qt::Key_Down, {}, 3, 3, {"keyup 40/0"}},
-        {"up moves one row", 2, Qt::Key_Up, {}, 1, 1, {"keyup 38/0"}},
-        {"up stops at the first data row", 1, Qt::Key_Up, {}, 1, 1, {"keyup 38/0"}},
-        {"down stops at the last row", 7, Qt::Key_Down, {}, 7, 7, {"keyup 40/0"}},
+        {"down moves one row", 2, Qt::Key_Down, {}, 3, 3, {"keyup down/0"}},
+        {"up moves one row", 2, Qt::Key_Up, {}, 1, 1, {"keyup up/0"}},
+        {"up stops at the first data row", 1, Qt::Key_Up, {}, 1, 1, {"keyup up/0"}},
+        {"down stops at the last row", 7, Qt::Key_Down, {}, 7, 7, {"keyup down/0"}},
         // Releasing Shift is a key-up of its own.
         {"shift down stretches the far end",
          2,
@@ -340,14 +346,14 @@ TEST_F(GridTest, arrowKeysMoveTheCursorAndReportKeyUp) {
          Qt::ShiftModifier,
          2,
          3,
-         {"keyup 40/1", "keyup 16/0"}},
+         {"keyup down/1", "keyup shift/0"}},
         {"shift up stretches the far end",
          2,
          Qt::Key_Up,
          Qt::ShiftModifier,
          2,
          1,
-         {"keyup 38/1", "keyup 16/0"}},
+         {"keyup up/1", "keyup shift/0"}},
     };
     for (const auto& c : cases) {
         grid.setRow(c.startRow);
@@ -361,12 +367,12 @@ TEST_F(GridTest, arrowKeysMoveTheCursorAndReportKeyUp) {
 
 TEST_F(GridTest, characterKeysReportKeyPressButControlChordsPassThrough) {
     QTest::keyClick(&grid, Qt::Key_A, Qt::NoModifier);
-    EXPECT_EQ(log, Log({"keypress 97", "keyup 65/0"}));
+    EXPECT_EQ(log, Log({"keypress 97", "keyup A/0"}));
 
     log.clear();
     grid.setRow(2);
     QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(log, Log({"keyup 65/2", "keyup 17/0"}));
+    EXPECT_EQ(log, Log({"keyup A/2", "keyup ctrl/0"}));
     EXPECT_EQ(grid.Row(), 2);
 }
 
@@ -460,12 +466,12 @@ TEST_F(GridTest, cellAlignmentAppliesToTheCurrentCell) {
     grid.setTextMatrix(2, 1, QStringLiteral("8080"));
     grid.setRow(2);
     grid.setCol(1);
-    grid.setCellAlignment(7);
+    grid.setCellAlignment(Qt::AlignRight);
     const QTableWidgetItem* item = grid.item(1, 1);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(qvariant_cast<Qt::Alignment>(item->data(Qt::TextAlignmentRole)),
               Qt::AlignRight | Qt::AlignVCenter);
-    grid.setCellAlignment(1);
+    grid.setCellAlignment(Qt::AlignLeft);
     EXPECT_EQ(qvariant_cast<Qt::Alignment>(item->data(Qt::TextAlignmentRole)),
               Qt::AlignLeft | Qt::AlignVCenter);
     EXPECT_EQ(grid.TextMatrix(2, 1), QStringLiteral("8080"));

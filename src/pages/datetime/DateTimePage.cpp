@@ -213,8 +213,8 @@ void DateTimePage::settleAnswers() {
 }
 
 // The mark and the table index stand at the right of their cells.
-int DateTimePage::cellAlignment(int column) const {
-    return column == kMarkColumn || column == kIndexColumn ? kCellAlignRight : kCellAlignLeft;
+Qt::Alignment DateTimePage::cellAlignment(int column) const {
+    return column == kMarkColumn || column == kIndexColumn ? Qt::AlignRight : Qt::AlignLeft;
 }
 
 // Space marks or unmarks the camera on the list's cursor row, as a click on it does: the way to

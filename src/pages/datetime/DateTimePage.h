@@ -37,7 +37,7 @@ class DateTimePage final : public SettingsPage {
     void clearSelection() override {}
     void fillForm(const CameraRecord&) override {}
     void gridClick() override;
-    int cellAlignment(int column) const override;
+    Qt::Alignment cellAlignment(int column) const override;
     void showEvent(QShowEvent* event) override;
     // This page has no selected camera: releases, arrow keys and double-clicks select nothing.
     void onMouseUp(int, int, int, int) override {}

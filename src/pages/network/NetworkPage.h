@@ -44,7 +44,8 @@ class NetworkPage final : public SettingsPage {
     // Manual DNS entries kept while DNS is automatic; all 0.0.0.0 until first saved.
     const std::array<Ipv4, kDnsServers>& rememberedDns() const { return rememberedDns_; }
 
-    // One grid row as a text line ending in CR LF; empty for a row without a camera.
+    // The camera of one grid row as a text line ending in CR LF, from its record as the table
+    // has it now (cameraRowText); empty for a row without a camera.
     QString rowText(int row) const;
     // Rows `lo` to `hi` as text lines, put on the clipboard.
     void copyRows(int lo, int hi);
@@ -89,8 +90,6 @@ class NetworkPage final : public SettingsPage {
     void nameForKeyboard();
     void beginRefresh() override;
     void noteRecord(const CameraRecord& record, bool listed, const QString& selected) override;
-    void writeCameraRow(int row, const CameraRecord& record) override;
-    int blankColumnCount() const override;
     void selectionDropped() override;
     int topRowToRestore(int topRow) const override;
     void endRefresh() override;

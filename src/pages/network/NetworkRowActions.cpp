@@ -1,0 +1,167 @@
+#include "pages/network/NetworkPage.h"
+
+// What the Network list's context menu and keys do with the chosen rows: copy them as text,
+// suggest a free address, assign addresses from a plan, export them.
+
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include "listing/CameraRowText.h"
+#include "model/FixedText.h"
+#include "pages/network/AssignAddressesDialog.h"
+#include "widgets/FileFolder.h"
+#include "widgets/FormControls.h"
+#include "widgets/MessagePort.h"
+
+namespace pelmora {
+
+// ---- Copy ----
+
+QString NetworkPage::rowText(int row) const {
+    const QString mac = grid_->TextMatrix(row, 0);
+    if (mac.isEmpty() || table_ == nullptr) {
+        return {};
+    }
+    // From the camera's record as the table has it now: the row shows neither a DHCP camera's
+    // lease nor any camera's port.
+    const auto record = table_->findByMac(mac.toLatin1().toStdString());
+    return record ? cameraText(cameraRowText(*record)) : QString();
+}
+
+void NetworkPage::copyRows(int lo, int hi) {
+    QString text;
+    const auto& leftOut = grid_->rowsLeftOut();
+    for (int row = lo; row <= hi; ++row) {
+        if (std::find(leftOut.begin(), leftOut.end(), row) == leftOut.end()) {
+            text += rowText(row);
+        }
+    }
+    QGuiApplication::clipboard()->setText(text);
+}
+
+void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
+    const QPoint at = grid_->mapFromGlobal(event->globalPos());
+    const int bottom = std::min(rowHeightPx_ * nextRow_, grid_->height());
+    // The row actions only over a listed camera's row inside the grid; elsewhere on the grid,
+    // what every page offers.
+    if (grid_->HighLight() < 1 || at.x() <= 0 || at.x() >= grid_->width() ||
+        at.y() <= rowHeightPx_ || at.y() >= bottom) {
+        SettingsPage::contextMenuEvent(event);
+        return;
+    }
+    QMenu menu(this);
+    QAction* copy = menu.addAction("&Copy");
+    const int clicked = grid_->Row() == grid_->RowSel() ? grid_->Row() : 0;
+    QAction* suggest = menu.addAction("&Suggest a free address");
+    suggest->setEnabled(clicked > 0 && canSuggestAddress(clicked));
+    QAction* assign = menu.addAction("&Assign addresses…");
+    assign->setEnabled(chosenRows().size() > 1);
+    menu.addSeparator();
+    addRecordActions(menu);
+    QAction* chosen = menu.exec(event->globalPos());
+    // Every row action takes the cameras chosen, never the rows between them.
+    const auto [lo, hi] = selectionRange();
+    const std::vector<int> leftOut = grid_->rowsLeftOut();
+    const std::vector<int> rows = chosenRows();
+    if (chosen == copy) {
+        QString text;
+        for (const int row : rows) {
+            text += rowText(row);
+        }
+        QGuiApplication::clipboard()->setText(text);
+    }
+    if (chosen == suggest) {
+        suggestAddress(clicked);
+        return;
+    }
+    if (chosen == assign) {
+        std::vector<std::string> macs;
+        for (const int row : rows) {
+            macs.push_back(grid_->TextMatrix(row, 0).toLatin1().toStdString());
+        }
+        assignAddresses(std::move(macs));
+    }
+    restoreSelection(lo, hi, leftOut);
+    grid_->viewport()->update();
+}
+
+void NetworkPage::assignAddresses(std::vector<std::string> macs) {
+    AssignAddressesDialog dialog(
+        std::move(macs), *table_, services_, lan(),
+        [this] { return askSavePath(this, "Save plan", "plan.csv", "CSV (*.csv)"); }, this);
+    dialog.exec();
+}
+
+std::vector<CameraRecord> NetworkPage::exportedRecords() const {
+    auto records = listedRecords();
+    const std::vector<int> rows = chosenRows();
+    if (rows.size() < 2) {
+        return records;
+    }
+    QStringList macs;
+    for (const int row : rows) {
+        macs << grid_->TextMatrix(row, 0);
+    }
+    std::erase_if(records, [&](const CameraRecord& r) {
+        return !macs.contains(cameraText(std::string(fieldText(r.mac))));
+    });
+    return records;
+}
+
+// ---- A free address for a camera out of reach ----
+
+std::optional<SuggestedAddressing> NetworkPage::addressFor(int row) const {
+    if (lan() == nullptr || row < 1 || row >= nextRow_) {
+        return std::nullopt;
+    }
+    const std::string mac = grid_->TextMatrix(row, 0).toLatin1().toStdString();
+    const CameraDiagnosis* diagnosis = lan()->find(mac);
+    if (diagnosis == nullptr || diagnosis->interface < 0 ||
+        (diagnosis->problems & (kProblemOtherSubnet | kProblemDuplicateIp)) == 0) {
+        return std::nullopt;
+    }
+    const auto& on = lan()->interfaces()[static_cast<std::size_t>(diagnosis->interface)];
+    if (on.loopback) {
+        return std::nullopt;
+    }
+    return suggestFreeAddress(on, lan()->cameras(), lan()->interfaces());
+}
+
+bool NetworkPage::canSuggestAddress(int row) const {
+    return addressFor(row).has_value();
+}
+
+// Selects the camera and fills the form with a fixed address that puts it on this PC's
+// network. Nothing is sent: the person reviews the form and presses OK as always.
+void NetworkPage::suggestAddress(int row) {
+    const auto suggestion = addressFor(row);
+    if (!suggestion) {
+        return;
+    }
+    grid_->setCol(0);
+    grid_->setRow(row);
+    keyboardSelect_ = true;
+    selectRow();
+    keyboardSelect_ = false;
+    if (formCameraMac().empty()) {
+        return;
+    }
+    setRadio(dhcp_, false);
+    setRadio(fixed_, true);
+    applyFixedRule();
+    ip_->setAddress(suggestion->ipAddress);
+    mask_->setAddress(suggestion->subnetMask);
+    showAddress(gateway_, suggestion->gateway);
+    if (services_.messages != nullptr) {
+        services_.messages->show(
+            "Suggest a free address",
+            QString("%1 is not used by any camera that answered, but a device that is not a "
+                    "camera may still use it. Check before pressing OK.")
+                .arg(QString::fromStdString(formatIpv4(suggestion->ipAddress))),
+            MessagePort::Icon::Information);
+    }
+}
+
+}  // namespace pelmora
