@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QTabWidget>
+#include <QTableView>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -31,6 +32,7 @@
 #include "pages/network/NetworkPage.h"
 #include "pages/pppoe/PppoePage.h"
 #include "protocol/DatagramBuilder.h"
+#include "widgets/CameraListModel.h"
 #include "widgets/Grid.h"
 
 namespace pelmora {
@@ -175,6 +177,11 @@ class PageRig {
         settle();
     }
 
+    // One camera, half-way down the list, shows `model` at the next refresh.
+    void setOneModel(const char* model) {
+        table.modify([model](TableData& d) { copyField(d.records[d.count / 2].model, model); });
+    }
+
     // Every listed camera shows `model` at the next refresh.
     void setModel(const char* model) {
         table.modify([model](TableData& d) {
@@ -291,6 +298,68 @@ void BM_MacPageAllModelsChanged(benchmark::State& state) {
     report(state, totals);
 }
 
+// 2a. MAC-keyed page, one camera's model text changed since the last refresh: the cost should
+// follow the rows that changed, not the length of the list.
+void BM_MacPageOneChanged(benchmark::State& state) {
+    PageRig<BandwidthPage> rig;
+    Totals totals;
+    bool flip = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        rig.setOneModel(flip ? "PM-C110" : "PM-C220-X");
+        flip = !flip;
+        state.ResumeTiming();
+        state.SetIterationTime(rig.refresh(totals));
+    }
+    report(state, totals);
+}
+
+// 2a'. The same change through the camera list model and a table view: the listed cameras are
+// built from the table's live records and handed to the model, which signals the one row.
+void BM_ModelOneChanged(benchmark::State& state) {
+    CameraTable table;
+    fillTable(table);
+    CameraListModel model({"MAC address", "IP address", "Model", "Serial No.", "Version No."});
+    QTableView view;
+    view.setModel(&model);
+    view.resize(1000, 600);
+    view.show();
+    PaintCounter counter;
+    view.viewport()->installEventFilter(&counter);
+    const auto rewriteModel = [&] {
+        std::vector<ListedCamera> listed;
+        listed.reserve(kCameras);
+        for (const auto& record : table.liveRecords()) {
+            if (isListed(record)) {
+                listed.push_back({std::string(fieldText(record.mac)),
+                                  cameraRowCells(record, AddressColumn::IpAddress),
+                                  {}});
+            }
+        }
+        model.setCameras(std::move(listed));
+    };
+    rewriteModel();
+    settle();
+    Totals totals;
+    bool flip = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        table.modify([flip](TableData& d) {
+            copyField(d.records[d.count / 2].model, flip ? "PM-C110" : "PM-C220-X");
+        });
+        flip = !flip;
+        // The changed camera's row is on screen, so the repaint is part of the cost.
+        view.scrollTo(model.index(kCameras / 2, 0));
+        settle();
+        state.ResumeTiming();
+        state.SetIterationTime(timeRefresh(totals, counter, rewriteModel));
+    }
+    if (model.rowCount() != kCameras) {
+        state.SkipWithError("the model does not list every camera");
+    }
+    report(state, totals);
+}
+
 // 2b. MAC-keyed page after a sort reversed the order: every cell of every row changes.
 void BM_MacPageOrderReversed(benchmark::State& state) {
     PageRig<BandwidthPage> rig;
@@ -373,6 +442,8 @@ BENCHMARK(BM_MacPageSteady)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_MacPageSteadySelected)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_PppoePageSteady)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_MacPageAllModelsChanged)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_MacPageOneChanged)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_ModelOneChanged)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_MacPageOrderReversed)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_DateTimePageSteady)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_MacPageFirstFill)->Unit(benchmark::kMillisecond)->UseManualTime();

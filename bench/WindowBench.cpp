@@ -1,6 +1,6 @@
 // The window with 1,024 simulated cameras on loopback: how long after it starts the first and
 // the 1,024th camera show in the grid, and what the window costs in processor time while all of
-// them answer every enquiry.
+// them answer every enquiry, and its resident memory then.
 //
 //   window_bench PELMORA_SIM [ROUNDS]
 #include <arpa/inet.h>
@@ -56,6 +56,23 @@ double untilListed(const MainDialog& dialog, int rows, const QElapsedTimer& cloc
     return clock.nsecsElapsed() / 1e6;
 }
 
+// The resident set size now, in megabytes (VmRSS of /proc/self/status); 0 when unreadable.
+double residentMegabytes() {
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (status == nullptr) {
+        return 0;
+    }
+    char line[256];
+    long kilobytes = 0;
+    while (std::fgets(line, sizeof line, status) != nullptr) {
+        if (std::sscanf(line, "VmRSS: %ld kB", &kilobytes) == 1) {
+            break;
+        }
+    }
+    std::fclose(status);
+    return kilobytes / 1024.0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -96,6 +113,7 @@ int main(int argc, char** argv) {
         const double cpu = cpuSeconds() - cpuBefore;
         std::printf("window CPU over 30 s with %d cameras answering every 5 s: %.2f s (%.1f %%)\n",
                     kCameras, cpu, cpu / 30 * 100);
+        std::printf("window RSS with %d cameras listed: %.1f MB\n", kCameras, residentMegabytes());
     }
     const auto report = [](const char* what, std::vector<double> values) {
         std::sort(values.begin(), values.end());
