@@ -5,7 +5,9 @@ inside a private network namespace with a session bus of its own.
 
 (a) On each of the four pages every input control (edit, list, grid, radio button, check box,
     button, ...) has a name, and the status bar reads the count of cameras.
-(b) One camera's HTTP port is changed by the accessibility interface alone: its row is found
+(b) A camera's MAC and address are read from the Network list's cells, found under their
+    column headers, and the row clicked in (c) reads as selected.
+(c) One camera's HTTP port is changed by the accessibility interface alone: its row is found
     and clicked where the bus says it is, the fields are found by their names and filled, OK is
     pressed through its action, and the result box's text is read. The simulator's next reply
     must carry the new port."""
@@ -198,7 +200,8 @@ def main():
                 return None
 
             app = wait_for("the window on the accessibility bus", application)
-            mac = sorted(c["mac"] for c in discover_json(args.cli, "--wait", "0.5", *target))[0]
+            listed = {c["mac"]: c for c in discover_json(args.cli, "--wait", "0.5", *target)}
+            mac = sorted(listed)[0]
 
             def camera_cell():
                 grid = find(app, pyatspi.ROLE_TABLE)
@@ -232,10 +235,29 @@ def main():
             counted = [n.name for n in descendants(status)]
             check(f"{CAMERAS} cameras" in counted, f"the status bar reads {counted}")
 
-            # (b) The first camera's HTTP port, changed through the bus alone.
+            # Back on the Network page, the first camera's row.
             do_action(find(app, pyatspi.ROLE_PAGE_TAB, "Network"), "Press", "press", "click")
             cell = wait_for("the camera's row", camera_cell)
+
+            # (b) The camera's cells read as the list shows them, found under their column
+            # headers: its MAC, and its address ("DHCP" for a camera that takes one).
+            grid = find(app, pyatspi.ROLE_TABLE)
+            table = grid.queryTable()
+            headers = [table.getColumnHeader(c).name for c in range(table.nColumns)]
+            check("MAC address" in headers and "IP address" in headers,
+                  f"the Network list's headers read {headers}")
+            rows = [r for r in range(table.nRows)
+                    if table.getAccessibleAt(r, headers.index("MAC address")).name == mac]
+            check(len(rows) == 1, f"{mac} stands on rows {rows} of the Network list")
+            read = table.getAccessibleAt(rows[0], headers.index("IP address")).name
+            expected = "DHCP" if listed[mac]["dhcp"] == 1 else listed[mac]["ipAddress"]
+            check(read == expected, f"the camera's address reads {read!r}, not {expected!r}")
+            print(f"the Network list reads {mac} at {read}")
+
+            # (c) The first camera's HTTP port, changed through the bus alone.
             click(cell)
+            wait_for("the clicked camera's row to be announced as selected",
+                     lambda: table.isRowSelected(rows[0]), timeout=5)
             address = find(app, pyatspi.ROLE_PANEL, "IP address")
             check(address is not None, "no address field named 'IP address'")
             first_octet = find(address, pyatspi.ROLE_TEXT, "octet 1 of 4", shown=False)
