@@ -1,13 +1,13 @@
 #include "changelog/ChangeHistory.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <unordered_map>
 
 #include "changelog/ChangeLogFile.h"
 #include "listing/TextFile.h"
+#include "protocol/MacAddress.h"
 
 namespace pelmora {
 namespace {
@@ -17,84 +17,6 @@ using Json = nlohmann::ordered_json;
 std::string stringOf(const Json& object, const char* key) {
     const auto found = object.find(key);
     return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
-}
-
-// A MAC as twelve upper-case hex digits, so "02-50-4d-00-00-01" finds "02:50:4D:00:00:01".
-std::string macKey(std::string_view mac) {
-    std::string key;
-    for (const char c : mac) {
-        if (std::isxdigit(static_cast<unsigned char>(c))) {
-            key += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        }
-    }
-    return key;
-}
-
-std::string valueText(const Json& value) {
-    return value.is_string() ? value.get<std::string>() : value.dump();
-}
-
-std::string flagWords(const Json& value, const char* on, const char* off) {
-    if (value == 1) {
-        return on;
-    }
-    if (value == 0) {
-        return off;
-    }
-    return valueText(value);
-}
-
-std::string fieldWords(const std::string& key, const Json& value) {
-    const auto text = valueText(value);
-    if (key == "dhcp") {
-        return flagWords(value, "DHCP on", "DHCP off");
-    }
-    if (key == "ipAddress") {
-        return "IP address " + text;
-    }
-    if (key == "subnetMask") {
-        return "subnet mask " + text;
-    }
-    if (key == "gateway") {
-        return "gateway " + text;
-    }
-    if (key == "dnsAuto") {
-        return flagWords(value, "DNS automatic", "DNS manual");
-    }
-    if (key.size() == 4 && key.starts_with("dns")) {
-        return "DNS server " + key.substr(3) + " " + text;
-    }
-    if (key == "webPort") {
-        return "HTTP port " + text;
-    }
-    if (key == "reboot") {
-        return "reboot";
-    }
-    if (key == "currentBand") {
-        return "bandwidth limit " + (text == "0.0" ? std::string("unlimited") : text);
-    }
-    if (key == "clock") {
-        return "clock " + text;
-    }
-    if (key == "timeZone") {
-        return "time zone GMT" + (text.starts_with('-') ? text : "+" + text);
-    }
-    if (key == "dateTimeFormat") {
-        return "date format " + text;
-    }
-    if (key == "pppoeOn") {
-        return flagWords(value, "PPPoE on", "PPPoE off");
-    }
-    if (key == "pppoeUserId") {
-        return "PPPoE user ID " + text;
-    }
-    if (key == "pppoeDnsAuto") {
-        return flagWords(value, "PPPoE DNS automatic", "PPPoE DNS manual");
-    }
-    if (key == "pppoeDns1" || key == "pppoeDns2") {
-        return "PPPoE DNS server " + key.substr(8) + " " + text;
-    }
-    return key + " " + text;
 }
 
 // Appends the file's bytes to `text`; a missing file adds nothing. Anything but a regular file
@@ -179,17 +101,6 @@ void filterHistory(History& history, std::optional<std::string_view> mac,
     if (limit && entries.size() > *limit) {
         entries.resize(*limit);
     }
-}
-
-std::string settingsWords(const Json& settings) {
-    std::string out;
-    if (!settings.is_object()) {
-        return out;
-    }
-    for (const auto& item : settings.items()) {
-        out += (out.empty() ? "" : ", ") + fieldWords(item.key(), item.value());
-    }
-    return out;
 }
 
 std::string historyLine(const HistoryEntry& entry) {

@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "changelog/RequestDescriber.h"
+
 namespace pelmora {
 
 // One request as recorded. The "sent" line is kept as written and parsed again only when the
@@ -37,15 +39,13 @@ History parseHistory(std::string_view text);
 // file exists but cannot be read; a missing file is an empty one.
 History readHistory(const std::string& directory, std::string* trouble = nullptr);
 
-// Keeps the entries for `mac` (compared without regard to case and separator), then at most
-// `limit` of them.
+// Keeps the entries for `mac` (the same MAC in either case, with either separator), then at
+// most `limit` of them.
 void filterHistory(History& history, std::optional<std::string_view> mac,
                    std::optional<std::size_t> limit);
 
 // "2026-12-08T15:04:05+01:00  02:50:4D:00:00:01  network  DHCP off, IP address 10.1.0.4  OK"
 std::string historyLine(const HistoryEntry& entry);
-// What was asked, in words: "DHCP off, IP address 10.1.0.4, HTTP port 80".
-std::string settingsWords(const nlohmann::ordered_json& settings);
 // One merged entry: the "sent" line's keys with "result" the outcome, then "text" and
 // "settledAt" where known.
 nlohmann::ordered_json historyJson(const HistoryEntry& entry);

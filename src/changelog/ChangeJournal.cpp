@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "changelog/RequestSummary.h"
+#include "changelog/RequestDescriber.h"
 #include "listing/CameraListing.h"
 #include "model/FixedText.h"
 

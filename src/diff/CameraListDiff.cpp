@@ -6,7 +6,7 @@
 
 #include "changelog/ChangeHistory.h"
 #include "csv/Csv.h"
-#include "protocol/MacText.h"
+#include "protocol/MacAddress.h"
 
 namespace pelmora {
 namespace {
@@ -217,11 +217,11 @@ CameraListRead readCameraList(std::string_view text, std::string_view name) {
     // One camera whatever the case or separators a list writes its MAC in (a hand-edited list,
     // another tool's export), and its "mac" field so that it does not read as a change.
     for (auto& camera : read.list->cameras) {
-        if (const auto mac = canonicalMac(camera.mac)) {
-            camera.mac = *mac;
+        if (const auto mac = MacAddress::parse(camera.mac)) {
+            camera.mac = mac->text();
             for (auto& [key, value] : camera.fields) {
                 if (key == "mac") {
-                    value = *mac;
+                    value = camera.mac;
                 }
             }
         }

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +15,7 @@
 #include <sstream>
 
 #include "model/FixedText.h"
+#include "protocol/MacAddress.h"
 
 namespace pelmora {
 namespace {
@@ -97,8 +97,14 @@ std::vector<std::pair<std::string, Neighbour>> parseNeighbourTable(std::string_v
             (flagBits & (kComplete | kPermanent)) == 0) {
             continue;
         }
-        for (auto& c : hardware) {
-            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        // In the cameras' form, so that a camera's entry is found by its MAC. Another link
+        // type's longer address is no camera's: only its letters are raised, as ASCII.
+        if (const auto mac = MacAddress::parse(hardware)) {
+            hardware = mac->text();
+        } else {
+            for (auto& c : hardware) {
+                c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+            }
         }
         found.emplace_back(std::move(device), Neighbour{*ip, std::move(hardware)});
     }

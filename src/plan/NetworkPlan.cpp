@@ -1,7 +1,6 @@
 #include "plan/NetworkPlan.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <iterator>
 #include <map>
@@ -11,33 +10,12 @@
 #include "model/FixedText.h"
 #include "settings/network/NetworkChecks.h"
 #include "settings/network/NetworkRequest.h"
+#include "protocol/MacAddress.h"
 
 namespace pelmora {
 namespace {
 
 constexpr const char* kDnsKeys[kDnsServers] = {"dns1", "dns2", "dns3", "dns4"};
-
-// Six hex pairs with ":" or "-" between them, written back upper case with ":".
-std::optional<std::string> normalMac(std::string_view text) {
-    if (text.size() != 17) {
-        return std::nullopt;
-    }
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (i % 3 == 2) {
-            if (c != ':' && c != '-') {
-                return std::nullopt;
-            }
-            out += ':';
-        } else if (std::isxdigit(static_cast<unsigned char>(c))) {
-            out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        } else {
-            return std::nullopt;
-        }
-    }
-    return out;
-}
 
 std::string trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -126,12 +104,12 @@ PlanRead readPlan(std::string_view csvText) {
         };
         PlanRow row;
         row.rowNumber = r + 1;
-        const auto mac = normalMac(cell("mac").value_or(""));
+        const auto mac = MacAddress::parse(cell("mac").value_or(""));
         if (!mac) {
             read.errors.push_back(where + "\"" + cell("mac").value_or("") + "\" is not a MAC");
             continue;
         }
-        row.mac = *mac;
+        row.mac = mac->text();
         bool ok = true;
         const auto flag = [&](const char* key, std::optional<bool>& out) {
             const auto text = cell(key);
@@ -343,8 +321,8 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
     PlanCheck check;
     std::map<std::string, const CameraRecord*> byMac;
     for (const auto& record : listed) {
-        if (const auto mac = normalMac(fieldText(record.mac))) {
-            byMac.emplace(*mac, &record);
+        if (const auto mac = MacAddress::parse(fieldText(record.mac))) {
+            byMac.emplace(mac->text(), &record);
         }
     }
     std::map<std::string, std::size_t> rowOf;
@@ -416,7 +394,7 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
             check.refusals.push_back(at + " is also its gateway");
         }
         for (const auto& record : listed) {
-            const auto mac = normalMac(fieldText(record.mac)).value_or("");
+            const auto mac = macKey(fieldText(record.mac));
             if (!rowOf.contains(mac) && !isZero(record.ipAddress) &&
                 ipv4ToNumber(record.ipAddress) == planned) {
                 check.refusals.push_back(c.mac + ": " + formatIpv4(c.planned.ipAddress) +
@@ -447,7 +425,7 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
             }
             // A camera's entry says only where it was: the listing says where it is now.
             for (const auto& neighbour : local.neighbours) {
-                const auto mac = normalMac(neighbour.mac).value_or(neighbour.mac);
+                const auto mac = macKey(neighbour.mac);
                 if (ipv4ToNumber(neighbour.address) == planned && !byMac.contains(mac) &&
                     !rowOf.contains(mac)) {
                     check.refusals.push_back(at + " is used by " + neighbour.mac +
@@ -544,7 +522,7 @@ AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, un
     std::map<std::uint32_t, std::string> inUse;
     std::set<std::string> numbered;
     for (const auto& mac : macs) {
-        numbered.insert(normalMac(mac).value_or(mac));
+        numbered.insert(macKey(mac));
     }
     for (const auto& local : interfaces) {
         inUse.emplace(ipv4ToNumber(local.address), "this PC's address on " + local.name);
@@ -554,7 +532,7 @@ AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, un
         }
         // A camera being numbered leaves its address; any other device keeps its own.
         for (const auto& neighbour : local.neighbours) {
-            if (!numbered.contains(normalMac(neighbour.mac).value_or(neighbour.mac))) {
+            if (!numbered.contains(macKey(neighbour.mac))) {
                 inUse.emplace(ipv4ToNumber(neighbour.address),
                               "used by " + neighbour.mac + " (in this PC's neighbour table on " +
                                   local.name + ")");
@@ -599,7 +577,7 @@ AddressPlan makeAddressPlan(const std::vector<std::string>& macs, Ipv4 start, un
             return plan;
         }
         PlanRow row;
-        row.mac = normalMac(mac).value_or(mac);
+        row.mac = macKey(mac);
         row.dhcp = false;
         row.ipAddress = ipv4FromNumber(static_cast<std::uint32_t>(next));
         row.subnetMask = mask;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "protocol/SettingRequest.h"
@@ -85,6 +86,23 @@ TEST(RequestWords, eachRequestIsDescribedFieldByFieldWithoutItsSecrets) {
 TEST(RequestWords, aDryRunLineNamesTheCameraAndKeepsTheTerminalSafe) {
     EXPECT_EQ(dryRunLine(kMac, buildRebootRequest(kMac, "ad\x1Bmin", kPassword), {"ad\x1Bmin", {}}),
               "Would send to 02:50:4D:00:00:01: reboot; administrator ad?min\n");
+}
+
+// The change log's summary read back by history says what --dry-run says, field for field: the
+// three readings of a request share one table.
+TEST(RequestWords, historySaysOfTheLoggedSummaryWhatTheDryRunSays) {
+    const std::string requests[] = {
+        buildNetworkRequest(kMac, "admin", kPassword, NetworkSettings{}),
+        buildRebootRequest(kMac, "admin", kPassword),
+        buildBandwidthRequest(kMac, "admin", kPassword, "unlimited"),
+        buildPppoeRequest(kMac, "admin", kPassword, pppoeOn()),
+        buildDateTimeRequest(kMac, {"dmy", "-5", "2612080930002"}),
+    };
+    for (const auto& request : requests) {
+        auto words = describeRequest(request, {"admin", "isp-user"});
+        words.resize(std::min(words.size(), words.find("; administrator")));
+        EXPECT_EQ(settingsWords(summariseRequest(request).settings), words);
+    }
 }
 
 }  // namespace
