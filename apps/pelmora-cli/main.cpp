@@ -75,6 +75,8 @@ int main(int argc, char** argv) {
     pelmora::addDiscoverCommand(line);
     pelmora::addSetBandwidthCommand(line);
     pelmora::addSetNetworkCommand(line);
+    pelmora::addPlanCommand(line);
+    pelmora::addApplyPlanCommand(line);
     pelmora::addSetPppoeCommand(line);
     pelmora::addRebootCommand(line);
     pelmora::addSetTimeCommand(line);

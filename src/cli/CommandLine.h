@@ -1,6 +1,7 @@
 #pragma once
-// The command-line tool's commands, each registered from its own file onto one CLI11 app. A
-// command stores the action to run once the whole line has parsed.
+// The command-line tool's commands, each registered from its own file under commands/ (its
+// options and its run) onto one CLI11 app. A command stores the action to run once the whole
+// line has parsed.
 
 #include <CLI/CLI.hpp>
 #include <cstddef>
@@ -86,8 +87,9 @@ void addSetNetworkCommand(CommandLine& line);
 void addSetPppoeCommand(CommandLine& line);
 void addRebootCommand(CommandLine& line);
 void addSetTimeCommand(CommandLine& line);
-// "plan" and "apply-plan", registered beside set-network.
-void addPlanCommands(CommandLine& line);
+// "plan" and "apply-plan", registered after set-network.
+void addPlanCommand(CommandLine& line);
+void addApplyPlanCommand(CommandLine& line);
 // "history": the change log read back; "diff": two lists of cameras compared.
 void addHistoryCommand(CommandLine& line);
 void addDiffCommand(CommandLine& line);

@@ -1,4 +1,4 @@
-// "set-bandwidth" on the command line.
+// "set-bandwidth": one camera's bandwidth limit, as the Bandwidth page sets it.
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -38,12 +38,7 @@ void addSetBandwidthCommand(CommandLine& line) {
         "Set one camera's bandwidth limit. Prints the camera's answer (\"Setting OK\", "
         "\"Setting NG\" or its own message) or \"No Response\" after about 10 s (\"Not Sent\" at "
         "once when the request could not be sent); exits 0 only when the camera accepted.");
-    command
-        ->add_option("MAC", values->mac,
-                     "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
-                     "case and \"-\" separators are read too)")
-        ->required()
-        ->transform(macArgument());
+    addMacArgument(command, values->mac);
     command
         ->add_option("VALUE", values->band,
                      "The limit as the camera lists it (discover --json, \"bandElements\"), "

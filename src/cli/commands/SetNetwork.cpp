@@ -1,5 +1,4 @@
-// "set-network" and "reboot" on the command line: the Network page's OK and Reboot, with the
-// page's own checks and request bytes.
+// "set-network": the Network page's OK, with the page's own checks and request bytes.
 #include <array>
 #include <cstdio>
 #include <memory>
@@ -153,12 +152,7 @@ void addSetNetworkCommand(CommandLine& line) {
         "the default gateway of the interface the reply came in on; when that interface is not "
         "known or is loopback, or its subnet has no free address, it says so, sends nothing "
         "and exits 1.");
-    command
-        ->add_option("MAC", values->mac,
-                     "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
-                     "case and \"-\" separators are read too)")
-        ->required()
-        ->transform(macArgument());
+    addMacArgument(command, values->mac);
     values->dhcp = command->add_flag("--dhcp", values->dhcpFlag,
                                      "Obtain the IP address automatically (DHCP); one of --dhcp, "
                                      "--ip and --suggest-address is required");
@@ -226,34 +220,6 @@ void addSetNetworkCommand(CommandLine& line) {
             }
             return runSettingCommand(
                 {line.target(), values->mac, *request, line.dryRun(), {line.user(), {}}}, stdout);
-        });
-    });
-    addPlanCommands(line);
-}
-
-void addRebootCommand(CommandLine& line) {
-    auto mac = std::make_shared<std::string>();
-    auto* command = line.app().add_subcommand(
-        "reboot",
-        "Reboot one camera, as the Network page's Reboot does: no check and no question first. "
-        "Prints the camera's answer (\"Setting OK\", \"Setting NG\" or its own message) or "
-        "\"No Response\" after about 10 s (\"Not Sent\" at once when the request could not be "
-        "sent); exits 0 only when the camera accepted. A rebooting camera answers nothing until "
-        "it is back.");
-    command
-        ->add_option("MAC", *mac,
-                     "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
-                     "case and \"-\" separators are read too)")
-        ->required()
-        ->transform(macArgument());
-    line.addCredentialOptions(command);
-    line.addTargetOption(command);
-    line.addDryRunOption(command);
-    command->callback([&line, mac] {
-        line.setAction([&line, mac] {
-            const auto request = buildRebootRequest(*mac, line.user(), line.password());
-            return runSettingCommand(
-                {line.target(), *mac, request, line.dryRun(), {line.user(), {}}}, stdout);
         });
     });
 }

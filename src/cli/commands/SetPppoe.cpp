@@ -1,4 +1,4 @@
-// "set-pppoe" on the command line: the PPPoE page's OK, with the page's account check and
+// "set-pppoe": the PPPoE page's OK, with the page's account check and
 // request bytes.
 #include <cstddef>
 #include <cstdio>
@@ -93,12 +93,7 @@ void addSetPppoeCommand(CommandLine& line) {
         "accepted. A camera without PPPoE (\"pppoeReported\": 0 in discover --json) refuses "
         "the request. A usage error (a missing or conflicting option, a value too long or "
         "malformed) exits 2.");
-    command
-        ->add_option("MAC", values->mac,
-                     "The camera's MAC address as discover prints it, 02:50:4D:00:00:01 (lower "
-                     "case and \"-\" separators are read too)")
-        ->required()
-        ->transform(macArgument());
+    addMacArgument(command, values->mac);
     values->on = command->add_flag("--on", values->onFlag,
                                    "Switch PPPoE on; one of --on and --off is required");
     values->off = command->add_flag("--off", values->offFlag,
