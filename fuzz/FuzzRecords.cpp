@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "changelog/ChangeHistory.h"
-#include "changelog/RequestSummary.h"
+#include "changelog/RequestDescriber.h"
 #include "diff/CameraListDiff.h"
 
 namespace {
