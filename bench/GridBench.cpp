@@ -327,7 +327,7 @@ void BM_ModelOneChanged(benchmark::State& state) {
     PaintCounter counter;
     view.viewport()->installEventFilter(&counter);
     const auto rewriteModel = [&] {
-        std::vector<ListedCamera> listed;
+        std::vector<CameraListRow> listed;
         listed.reserve(kCameras);
         for (const auto& record : table.liveRecords()) {
             if (isListed(record)) {

@@ -49,7 +49,7 @@ void CameraListModel::setAlignment(int column, Qt::Alignment horizontal) {
     }
 }
 
-void CameraListModel::setCameras(std::vector<ListedCamera> cameras) {
+void CameraListModel::setCameras(std::vector<CameraListRow> cameras) {
     removeGone(cameras);
     followNewOrder(cameras);
     insertNew(cameras);
@@ -57,7 +57,7 @@ void CameraListModel::setCameras(std::vector<ListedCamera> cameras) {
 }
 
 // Cameras no longer listed leave, bottom run first so the rows above keep their numbers.
-void CameraListModel::removeGone(const std::vector<ListedCamera>& cameras) {
+void CameraListModel::removeGone(const std::vector<CameraListRow>& cameras) {
     std::unordered_set<std::string> listed;
     for (const auto& camera : cameras) {
         listed.insert(camera.mac);
@@ -79,12 +79,12 @@ void CameraListModel::removeGone(const std::vector<ListedCamera>& cameras) {
 
 // The cameras still listed take the order the table gives them now (a sort moved them): a
 // layout change that carries the views' selection and current row along with their cameras.
-void CameraListModel::followNewOrder(const std::vector<ListedCamera>& cameras) {
+void CameraListModel::followNewOrder(const std::vector<CameraListRow>& cameras) {
     std::unordered_map<std::string, std::size_t> position;
     for (std::size_t i = 0; i < cameras.size(); ++i) {
         position.emplace(cameras[i].mac, i);
     }
-    const auto before = [&](const ListedCamera& a, const ListedCamera& b) {
+    const auto before = [&](const CameraListRow& a, const CameraListRow& b) {
         return position.at(a.mac) < position.at(b.mac);
     };
     if (std::is_sorted(rows_.begin(), rows_.end(), before)) {
@@ -108,7 +108,7 @@ void CameraListModel::followNewOrder(const std::vector<ListedCamera>& cameras) {
 }
 
 // Cameras new to the list come in where the table has them, in runs.
-void CameraListModel::insertNew(const std::vector<ListedCamera>& cameras) {
+void CameraListModel::insertNew(const std::vector<CameraListRow>& cameras) {
     std::size_t at = 0;
     while (at < cameras.size()) {
         if (at < rows_.size() && rows_[at].mac == cameras[at].mac) {
@@ -129,11 +129,11 @@ void CameraListModel::insertNew(const std::vector<ListedCamera>& cameras) {
 }
 
 // Rows whose texts or problem changed are signalled in runs; unchanged rows cost no signal.
-void CameraListModel::updateChanged(std::vector<ListedCamera>& cameras) {
+void CameraListModel::updateChanged(std::vector<CameraListRow>& cameras) {
     std::vector<int> changed;
     for (std::size_t row = 0; row < rows_.size() && row < cameras.size(); ++row) {
-        ListedCamera& now = cameras[row];
-        ListedCamera& shown = rows_[row];
+        CameraListRow& now = cameras[row];
+        CameraListRow& shown = rows_[row];
         if (shown.cells != now.cells || shown.problem != now.problem) {
             shown.cells = std::move(now.cells);
             shown.problem = std::move(now.problem);
@@ -156,11 +156,11 @@ int CameraListModel::rowOf(std::string_view mac) const {
 
 const std::string& CameraListModel::macAt(int row) const {
     static const std::string kNone;
-    const ListedCamera* camera = cameraAt(row);
+    const CameraListRow* camera = cameraAt(row);
     return camera != nullptr ? camera->mac : kNone;
 }
 
-const ListedCamera* CameraListModel::cameraAt(int row) const {
+const CameraListRow* CameraListModel::cameraAt(int row) const {
     return row >= 0 && row < static_cast<int>(rows_.size()) ? &rows_[static_cast<std::size_t>(row)]
                                                             : nullptr;
 }
@@ -174,7 +174,7 @@ int CameraListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CameraListModel::data(const QModelIndex& index, int role) const {
-    const ListedCamera* camera = index.isValid() ? cameraAt(index.row()) : nullptr;
+    const CameraListRow* camera = index.isValid() ? cameraAt(index.row()) : nullptr;
     if (camera == nullptr) {
         return {};
     }

@@ -18,7 +18,7 @@ namespace pelmora {
 
 // One listed camera: its MAC (the row's key), its cells' texts as the camera's 8-bit bytes, and
 // what the LAN diagnosis says is wrong with it (empty: nothing).
-struct ListedCamera {
+struct CameraListRow {
     std::string mac;
     std::vector<std::string> cells;
     std::string problem;
@@ -31,7 +31,7 @@ class CameraListModel final : public QAbstractTableModel {
     explicit CameraListModel(QStringList headers, QObject* parent = nullptr);
 
     // The listed cameras as they are now, in the order to show them.
-    void setCameras(std::vector<ListedCamera> cameras);
+    void setCameras(std::vector<CameraListRow> cameras);
 
     // A column's cells are left-aligned unless set here; vertically centred either way.
     void setAlignment(int column, Qt::Alignment horizontal);
@@ -40,7 +40,7 @@ class CameraListModel final : public QAbstractTableModel {
     int rowOf(std::string_view mac) const;
     // The MAC of the camera on `row`, or empty.
     const std::string& macAt(int row) const;
-    const ListedCamera* cameraAt(int row) const;
+    const CameraListRow* cameraAt(int row) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -49,14 +49,14 @@ class CameraListModel final : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
-    void removeGone(const std::vector<ListedCamera>& cameras);
-    void followNewOrder(const std::vector<ListedCamera>& cameras);
-    void insertNew(const std::vector<ListedCamera>& cameras);
-    void updateChanged(std::vector<ListedCamera>& cameras);
+    void removeGone(const std::vector<CameraListRow>& cameras);
+    void followNewOrder(const std::vector<CameraListRow>& cameras);
+    void insertNew(const std::vector<CameraListRow>& cameras);
+    void updateChanged(std::vector<CameraListRow>& cameras);
 
     QStringList headers_;
     std::vector<Qt::Alignment> alignments_;
-    std::vector<ListedCamera> rows_;
+    std::vector<CameraListRow> rows_;
     QIcon problemIcon_;
 };
 

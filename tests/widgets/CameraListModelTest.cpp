@@ -14,14 +14,14 @@ namespace {
 
 // A list written as "A B* C": cameras by MAC in order; a star marks a problem, "=x" gives the
 // model column text x.
-std::vector<ListedCamera> cameras(const std::string& list) {
-    std::vector<ListedCamera> out;
+std::vector<CameraListRow> cameras(const std::string& list) {
+    std::vector<CameraListRow> out;
     std::size_t at = 0;
     while (at < list.size()) {
         const std::size_t end = std::min(list.find(' ', at), list.size());
         std::string word = list.substr(at, end - at);
         at = end + 1;
-        ListedCamera camera;
+        CameraListRow camera;
         const std::size_t eq = word.find('=');
         const std::string model = eq == std::string::npos ? "PM-C110" : word.substr(eq + 1);
         word = word.substr(0, eq);
@@ -44,7 +44,7 @@ std::vector<std::string> order(const CameraListModel& model) {
     return out;
 }
 
-std::vector<std::string> order(const std::vector<ListedCamera>& listed) {
+std::vector<std::string> order(const std::vector<CameraListRow>& listed) {
     std::vector<std::string> out;
     for (const auto& camera : listed) {
         out.push_back(camera.mac);
