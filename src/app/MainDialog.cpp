@@ -208,7 +208,7 @@ std::optional<int> MainDialog::start() {
         tabs_->addTab(page, titles[i]);
         page->setTable(&table_, services);
         page->setLan(&lan_, &filter_);
-        page->grid()->viewport()->installEventFilter(this);
+        page->list()->viewport()->installEventFilter(this);
         connect(page, &SettingsPage::sortColumn, this, &MainDialog::sortColumn);
         // Enter presses nothing, or a second Enter after a result box would send the same
         // request again.
@@ -448,7 +448,7 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    // The wheel scrolls the visible page's grid one row per notch.
+    // The wheel scrolls the visible page's list one row per notch.
     if (event->type() == QEvent::Wheel) {
         wheelEvent(static_cast<QWheelEvent*>(event));
         return true;

@@ -17,46 +17,73 @@
 
 namespace pelmora {
 
+namespace {
+
+QStringList headersOf(const std::vector<GridColumn>& columns) {
+    QStringList headers;
+    for (const auto& column : columns) {
+        headers << column.header;
+    }
+    return headers;
+}
+
+// A length in pixels as twips (1/1440 inch) at the list's resolution.
+int twipsOf(int px, const QWidget& widget) {
+    return qRound(px * 1440.0 / widget.logicalDpiY());
+}
+
+}  // namespace
+
 SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseconds,
                            QWidget* parent)
     : QWidget(parent),
-      grid_(new Grid(this)),
+      list_(new CameraListView(this)),
+      model_(new CameraListModel(headersOf(columns), this)),
       columns_(std::move(columns)),
       refreshMilliseconds_(refreshMilliseconds) {
     installAccessibleControls();
-    // Every page lists the cameras; screen readers announce the grid as that list.
-    grid_->setAccessibleName("Cameras");
-    grid_->setCols(static_cast<int>(columns_.size()));
+    model_->setMinimumRows(kMinimumRows);
+    list_->setCameraModel(model_);
+    // Every page lists the cameras; screen readers announce the list as that.
+    list_->setAccessibleName("Cameras");
     // Column widths are given for an 8-point face; wider system fonts get wider columns, so
     // that a MAC address or a date still fits its column.
-    const double scale = std::max(1.0, grid_->fontMetrics().horizontalAdvance("0") / 6.0);
+    const double scale = std::max(1.0, list_->fontMetrics().horizontalAdvance("0") / 6.0);
     for (int c = 0; c < static_cast<int>(columns_.size()); ++c) {
-        grid_->setColWidth(c, static_cast<int>(columns_[c].twips * scale));
-        baseColumnWidths_.push_back(grid_->columnWidth(c));
+        list_->setColumnWidthTwips(c, static_cast<int>(columns_[c].twips * scale));
+        baseColumnWidths_.push_back(list_->columnWidth(c));
     }
-    writeHeaders();
-    rowHeightPx_ = grid_->RowHeight(0) / 16 + 1;
+    const int rowTwips = twipsOf(list_->rowHeightPx(), *list_);
+    rowHeightPx_ = rowTwips / 16 + 1;
     // Seven camera rows below the header show at the window's smallest; a taller window shows
     // more, and more scroll.
-    const int rowPx = grid_->RowHeight(0) / 15;
-    grid_->setMinimumHeight(rowPx * kMinimumRows + 2 * grid_->frameWidth() + 2);
-    grid_->setMinimumWidth(static_cast<int>(480 * scale));
-    grid_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    grid_->installEventFilter(this);
-    connect(grid_, &Grid::Click, this, [this] { gridClick(); });
-    connect(grid_, &Grid::DblClick, this, &SettingsPage::openCameraPage);
-    connect(grid_, &Grid::MouseDown, this, &SettingsPage::onMouseDown);
-    connect(grid_, &Grid::MouseMove, this, &SettingsPage::onMouseMove);
-    connect(grid_, &Grid::MouseUp, this, &SettingsPage::onMouseUp);
-    connect(grid_, &Grid::KeyUp, this, &SettingsPage::onKeyUp);
-    connect(grid_, &Grid::KeyPress, this, &SettingsPage::onKeyPress);
+    const int rowPx = rowTwips / 15;
+    list_->setMinimumHeight(rowPx * (kMinimumRows + 1) + 2 * list_->frameWidth() + 2);
+    list_->setMinimumWidth(static_cast<int>(480 * scale));
+    list_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    list_->installEventFilter(this);
+    connect(list_, &CameraListView::clicked, this, [this] { listClick(); });
+    connect(list_, &CameraListView::doubleClicked, this, &SettingsPage::openCameraPage);
+    connect(list_, &CameraListView::pressed, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint at) {
+                onPressed(button, at);
+            });
+    connect(list_, &CameraListView::moved, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers, QPoint) { onMoved(buttons); });
+    connect(list_, &CameraListView::released, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint at) {
+                onReleased(button, at);
+            });
+    connect(list_, &CameraListView::keyReleased, this,
+            [this](Qt::Key key, Qt::KeyboardModifiers) { onKeyReleased(key); });
+    connect(list_, &CameraListView::typed, this, &SettingsPage::onTyped);
     connect(&refreshTimer_, &QTimer::timeout, this, &SettingsPage::refreshGrid);
 }
 
 QVBoxLayout* SettingsPage::formArea() {
     if (formArea_ == nullptr) {
         pageLayout_ = new QVBoxLayout(this);
-        pageLayout_->addWidget(grid_, 1);
+        pageLayout_->addWidget(list_, 1);
         form_ = new QWidget(this);
         form_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         pageLayout_->addWidget(form_, 0, Qt::AlignLeft);
@@ -66,23 +93,18 @@ QVBoxLayout* SettingsPage::formArea() {
     return formArea_;
 }
 
-void SettingsPage::keepColumnsOffView(int first) {
-    grid_->keepColumnsOffView(first);
-    baseColumnWidths_.resize(static_cast<std::size_t>(std::min(first, grid_->columnCount())));
-}
-
 void SettingsPage::widenColumn(int column, int px) {
     if (column < 0 || column >= static_cast<int>(baseColumnWidths_.size())) {
         return;
     }
     auto& width = baseColumnWidths_[static_cast<std::size_t>(column)];
     width = std::max(width, px);
-    grid_->setColumnWidth(column, width);
+    list_->setColumnWidth(column, width);
     spreadColumns();
 }
 
 void SettingsPage::setReadingOrder(std::initializer_list<QWidget*> controls) {
-    QWidget* previous = grid_;
+    QWidget* previous = list_;
     for (QWidget* control : controls) {
         setTabOrder(previous, control);
         previous = control;
@@ -111,15 +133,15 @@ void SettingsPage::settleAtSmallest(QSize pageSize) {
     const QMargins margins = pageLayout_->contentsMargins();
     const int contentWidth = pageSize.width() - margins.left() - margins.right();
     form_->setMaximumWidth(contentWidth);
-    gridWidthAtSmallest_ = contentWidth;
+    listWidthAtSmallest_ = contentWidth;
     spreadColumns();
 }
 
 void SettingsPage::spreadColumns() {
-    if (gridWidthAtSmallest_ <= 0) {
+    if (listWidthAtSmallest_ <= 0) {
         return;
     }
-    const int extra = std::max(0, grid_->width() - gridWidthAtSmallest_);
+    const int extra = std::max(0, list_->width() - listWidthAtSmallest_);
     int total = 0;
     for (const int width : baseColumnWidths_) {
         total += width;
@@ -129,13 +151,13 @@ void SettingsPage::spreadColumns() {
     }
     for (int c = 0; c < static_cast<int>(baseColumnWidths_.size()); ++c) {
         const int base = baseColumnWidths_[c];
-        grid_->setColumnWidth(
+        list_->setColumnWidth(
             c, base + static_cast<int>(static_cast<long long>(extra) * base / total));
     }
 }
 
 bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grid_ && event->type() == QEvent::Resize) {
+    if (watched == list_ && event->type() == QEvent::Resize) {
         spreadColumns();
     }
     return QWidget::eventFilter(watched, event);
@@ -147,27 +169,17 @@ void SettingsPage::setTable(CameraTable* table, PageServices services) {
     refreshTimer_.start(refreshMilliseconds_);
 }
 
-void SettingsPage::writeHeaders() {
-    for (int c = 0; c < static_cast<int>(columns_.size()); ++c) {
-        grid_->setTextMatrix(0, c, columns_[c].header);
-    }
-}
-
 std::vector<std::string> SettingsPage::rowCells(const CameraRecord& record) const {
     return cameraRowCells(record, AddressColumn::IpAddress);
 }
 
-Qt::Alignment SettingsPage::cellAlignment(int) const {
-    return Qt::AlignLeft;
+std::string SettingsPage::problemOf(const CameraRecord& record) const {
+    return lan_ != nullptr ? lan_->problemText(fieldText(record.mac)) : std::string();
 }
 
-void SettingsPage::writeRow(int row, const std::vector<std::string>& cells) {
-    for (int c = 0; c < static_cast<int>(cells.size()); ++c) {
-        grid_->setRow(row);
-        grid_->setCol(c);
-        grid_->setCellAlignment(cellAlignment(c));
-        grid_->setTextMatrix(row, c, cameraText(cells[c]));
-    }
+CameraListRow SettingsPage::listRow(const CameraRecord& record,
+                                    std::vector<std::string> cells) const {
+    return {std::string(fieldText(record.mac)), std::move(cells), problemOf(record), {}};
 }
 
 void SettingsPage::refreshGrid() {
@@ -175,69 +187,45 @@ void SettingsPage::refreshGrid() {
         return;
     }
     beginRefresh();
-    grid_->setRedraw(false);
-    nextRow_ = 1;
-    const int highlight = grid_->HighLight();
-    const QString selected = highlight != 0 ? grid_->TextMatrix(grid_->Row(), 0) : QString();
-    const int topRow = grid_->TopRow();
-    const int cursorRow = grid_->Row();
-    bool changed = false;
-    const auto dropHighlight = [&] {
-        if (highlight == 1) {
-            grid_->setHighLight(0);
-        }
-    };
+    list_->pauseUpdates(true);
+    const bool wasShown = list_->selectionShown();
+    const std::string selected = wasShown ? model_->macAt(list_->anchorRow()) : std::string();
+    const int firstRow = list_->firstVisibleRow();
+    const int cursorRow = list_->anchorRow();
+    std::vector<CameraListRow> rows;
     for (const auto& record : table_->liveRecords()) {
         if (table_->stopRequested == 1) {
             return;
         }
-        if (!listsCamera(record) || !admittedByFilter(record)) {
-            noteRecord(record, false, selected);
-            continue;
+        const bool listed = listsCamera(record) && admittedByFilter(record);
+        if (listed) {
+            rows.push_back(listRow(record, rowCells(record)));
         }
-        if (nextRow_ >= grid_->Rows()) {
-            grid_->AddItem(QString(), grid_->Rows());
-        }
-        dropHighlight();
-        changed = true;
-        writeCameraRow(nextRow_, record);
-        markRow(nextRow_, &record);
-        noteRecord(record, true, selected);
-        ++nextRow_;
+        noteRecord(record, listed, selected);
     }
-    while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
-        changed = true;
-        grid_->RemoveItem(grid_->Rows() - 1);
-        dropHighlight();
-    }
-    const std::vector<std::string> blank(static_cast<std::size_t>(blankColumnCount()));
-    for (int row = nextRow_; row < kMinimumRows; ++row) {
-        changed = true;
-        writeRow(row, blank);
-        markRow(row, nullptr);
-        dropHighlight();
-    }
-    // The selected camera stays selected wherever it now stands.
-    if (highlight == 1 && changed) {
-        for (int row = 1; row < grid_->Rows(); ++row) {
-            if (grid_->TextMatrix(row, 0) == selected) {
-                grid_->setHighLight(1);
-                grid_->setRow(row);
-                grid_->setCol(0);
-                break;
-            }
+    listed_ = static_cast<int>(rows.size());
+    model_->setCameras(std::move(rows));
+    // The selected camera stays selected wherever it now stands; a selection that had no camera
+    // (a press on a blank row) stays on the first blank row.
+    list_->showSelection(false);
+    if (wasShown) {
+        const int row = selected.empty() ? (listed_ < list_->rowCount() ? listed_ : -1)
+                                         : model_->rowOf(selected);
+        if (row >= 0) {
+            list_->showSelection(true);
+            list_->setAnchorRow(row);
         }
     }
-    if (grid_->HighLight() == 0 && changed && !(rewritingForReplies_ && highlight == 0)) {
+    if (!list_->selectionShown() && !(rewritingForReplies_ && !wasShown)) {
         selectionDropped();
     }
-    // The rewrite moved the cursor over every cell. With no camera selected it goes back to the
-    // row the keyboard left it on, so that Up and Down carry on from there.
-    if (grid_->HighLight() == 0) {
-        grid_->setRow(std::clamp(cursorRow, 1, grid_->Rows() - 1));
+    // With no camera selected the anchor goes back to the row the keyboard left it on, so that
+    // Up and Down carry on from there.
+    if (!list_->selectionShown()) {
+        list_->setAnchorRow(std::clamp(cursorRow, 0, list_->rowCount() - 1));
     }
-    placeScrollBar(topRowToRestore(topRow));
-    grid_->setRedraw(true);
+    placeScrollBar(firstRowToRestore(firstRow));
+    list_->pauseUpdates(false);
     endRefresh();
 }
 
@@ -255,63 +243,48 @@ bool SettingsPage::admittedByFilter(const CameraRecord& record) const {
                            fieldText(record.serial), lan_ ? lan_->find(mac) : nullptr);
 }
 
-void SettingsPage::markRow(int row, const CameraRecord* record) {
-    if (record == nullptr || lan_ == nullptr) {
-        grid_->setRowProblem(row, {});
-        return;
-    }
-    grid_->setRowProblem(row, cameraText(lan_->problemText(fieldText(record->mac))));
-}
-
 void SettingsPage::rewriteForNewReplies() {
     rewritingForReplies_ = true;
     refreshGrid();
     rewritingForReplies_ = false;
 }
 
-void SettingsPage::writeCameraRow(int row, const CameraRecord& record) {
-    writeRow(row, rowCells(record));
-}
-
-int SettingsPage::blankColumnCount() const {
-    return std::min(columnCount(), 5);
-}
-
-void SettingsPage::placeScrollBar(int topRow) {
-    if (nextRow_ > kMinimumRows) {
-        grid_->setTopRow(topRow);
-        grid_->setScrollBars(2);
+void SettingsPage::placeScrollBar(int firstRow) {
+    if (listed_ > kMinimumRows) {
+        list_->scrollToRow(firstRow);
+        list_->showScrollBar(true);
     } else {
-        grid_->setTopRow(1);
-        grid_->setScrollBars(0);
+        list_->scrollToRow(0);
+        list_->showScrollBar(false);
     }
 }
 
 int SettingsPage::rowToSelect() const {
     if (keyboardSelect_) {
-        return grid_->RowSel();
+        return list_->extentRow();
     }
-    const int row = grid_->MouseRow();
-    if (row == 0 && mouseDownRow_ != 0) {
-        return 1;
+    const int row = list_->pointerRow();
+    if (row < 0 && pressedRow_ >= 0) {
+        return 0;
     }
-    // A click on a blank row selects the last listed camera.
-    return row >= nextRow_ ? nextRow_ - 1 : row;
+    // A click on a blank row selects the last listed camera; with none listed it is a header
+    // click.
+    return row >= listed_ ? listed_ - 1 : row;
 }
 
 void SettingsPage::selectRow() {
     const int row = rowToSelect();
-    if (row == 0) {
-        headerClick(grid_->MouseCol());
+    if (row < 0) {
+        headerClick(list_->pointerColumn());
         return;
     }
-    grid_->setRow(row);
+    list_->setAnchorRow(row);
     const auto record = recordOfCurrentRow();
     if (record && !record->isFree()) {
-        grid_->setHighLight(1);
+        list_->showSelection(true);
         showInForm(*record);
     } else {
-        grid_->setHighLight(0);
+        list_->showSelection(false);
         clearSelection();
     }
 }
@@ -322,9 +295,7 @@ int SettingsPage::sortFlag(int) const {
 
 void SettingsPage::headerClick(int column) {
     emit sortColumn(column, sortFlag(column));
-    grid_->setHighLight(0);
-    grid_->Clear();
-    writeHeaders();
+    list_->showSelection(false);
     refreshGrid();
 }
 
@@ -379,7 +350,7 @@ void SettingsPage::addRecordActions(QMenu& menu) {
 }
 
 void SettingsPage::contextMenuEvent(QContextMenuEvent* event) {
-    if (!grid_->geometry().contains(event->pos())) {
+    if (!list_->geometry().contains(event->pos())) {
         return;
     }
     QMenu menu(this);
@@ -388,18 +359,18 @@ void SettingsPage::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 QString SettingsPage::selectedMac() const {
-    return grid_->HighLight() == 1 ? grid_->TextMatrix(grid_->Row(), 0) : QString();
+    return list_->selectionShown() ? cameraText(model_->macAt(list_->anchorRow())) : QString();
 }
 
 std::optional<CameraRecord> SettingsPage::recordOfCurrentRow() const {
     if (table_ == nullptr) {
         return std::nullopt;
     }
-    const QString key = grid_->TextMatrix(grid_->Row(), 0);
-    if (key.isEmpty()) {
+    const std::string& mac = model_->macAt(list_->anchorRow());
+    if (mac.empty()) {
         return std::nullopt;
     }
-    return table_->findByMac(key.toLatin1().toStdString());
+    return table_->findByMac(mac);
 }
 
 void SettingsPage::showInForm(const CameraRecord& record) {
@@ -415,15 +386,15 @@ std::optional<CameraRecord> SettingsPage::recordOfFormCamera() const {
 }
 
 void SettingsPage::pageWheel(int delta) {
-    if (grid_->Rows() < 9) {
+    if (list_->rowCount() <= kMinimumRows) {
         return;
     }
-    const int top = grid_->TopRow() + (delta > 0 ? -1 : 1);
-    grid_->setTopRow(std::clamp(top, 1, grid_->Rows() - 1));
+    const int first = list_->firstVisibleRow() + (delta > 0 ? -1 : 1);
+    list_->scrollToRow(std::clamp(first, 0, list_->rowCount() - 1));
 }
 
 void SettingsPage::openCameraPage() {
-    if (grid_->MouseRow() == 0) {
+    if (list_->pointerRow() < 0) {
         return;
     }
     const auto record = recordOfCurrentRow();
@@ -446,7 +417,7 @@ void SettingsPage::setCredentialControls(QLineEdit* name, QLineEdit* password, Q
         acceptLatin1Only(edit);
         connect(edit, &QLineEdit::textChanged, this, [this] {
             // While no camera is selected a change leaves OK as it is.
-            if (grid_->HighLight() == 1) {
+            if (list_->selectionShown()) {
                 updateOkFromCredentials();
             }
         });
@@ -472,50 +443,52 @@ void SettingsPage::sendSettingRequest(const CameraRecord& record, const std::str
     pelmora::sendSettingRequest(*table_, services_.send, fieldText(record.mac), request);
 }
 
-void SettingsPage::onMouseDown(int button, int, int, int) {
-    mouseDownRow_ = grid_->MouseRow();
-    headerPressed_ = button == 1 && mouseDownRow_ == 0;
+void SettingsPage::onPressed(Qt::MouseButton button, QPoint) {
+    pressedRow_ = list_->pointerRow();
+    headerPressed_ = button == Qt::LeftButton && pressedRow_ < 0;
     if (headerPressed_) {
-        topRowAtPress_ = grid_->TopRow();
+        firstRowAtPress_ = list_->firstVisibleRow();
     }
 }
 
-void SettingsPage::onMouseMove(int button, int, int, int) {
+void SettingsPage::onMoved(Qt::MouseButtons buttons) {
     // A drag over several rows selects no camera on a single-selection page.
-    if (grid_->HighLight() == 1 && grid_->RowSel() != grid_->Row()) {
-        grid_->setHighLight(0);
+    if (list_->selectionShown() && list_->extentRow() != list_->anchorRow()) {
+        list_->showSelection(false);
         clearSelection();
-        grid_->setRow(mouseDownRow_);
+        list_->setAnchorRow(pressedRow_);
     }
     // Dragging from the header must not scroll the list.
-    if (button == 1 && headerPressed_ && grid_->TopRow() != topRowAtPress_) {
-        grid_->setTopRow(topRowAtPress_);
+    if (buttons == Qt::LeftButton && headerPressed_ &&
+        list_->firstVisibleRow() != firstRowAtPress_) {
+        list_->scrollToRow(firstRowAtPress_);
     }
 }
 
-// A button released outside the grid still selects a row.
-void SettingsPage::onMouseUp(int, int, int x, int y) {
-    const bool inside = x >= 0 && x <= grid_->width();
-    if (y < rowHeightPx_) {
-        grid_->setRow(1);
-        if (mouseDownRow_ > 0) {
+// A button released outside the list still selects a row.
+void SettingsPage::onReleased(Qt::MouseButton, QPoint at) {
+    const bool inside = at.x() >= 0 && at.x() <= list_->width();
+    if (at.y() < rowHeightPx_) {
+        list_->setAnchorRow(0);
+        if (pressedRow_ >= 0) {
             selectRow();
         }
-    } else if (y > grid_->height()) {
-        grid_->setRow(grid_->Rows() - 1);
+    } else if (at.y() > list_->height()) {
+        list_->setAnchorRow(list_->rowCount() - 1);
         selectRow();
-    } else if (y > nextRow_ * rowHeightPx_) {
-        grid_->setRow(std::max(nextRow_ - 1, 1));
+    } else if (at.y() > (listed_ + 1) * rowHeightPx_) {
+        list_->setAnchorRow(std::max(listed_ - 1, 0));
         if (!inside) {
             selectRow();
         }
     } else if (!inside) {
-        grid_->setRow(std::clamp(grid_->TopRow() + y / rowHeightPx_ - 1, 1, grid_->Rows() - 1));
+        list_->setAnchorRow(std::clamp(list_->firstVisibleRow() + at.y() / rowHeightPx_ - 1, 0,
+                                       list_->rowCount() - 1));
         selectRow();
     }
 }
 
-void SettingsPage::onKeyUp(int& key, int) {
+void SettingsPage::onKeyReleased(Qt::Key key) {
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
         keyboardSelect_ = true;
         selectRow();
@@ -523,10 +496,10 @@ void SettingsPage::onKeyUp(int& key, int) {
     }
 }
 
-void SettingsPage::onKeyPress(int&) {
-    grid_->setHighLight(0);
+void SettingsPage::onTyped(QChar) {
+    list_->showSelection(false);
     clearSelection();
-    grid_->setRow(grid_->RowSel());
+    list_->setAnchorRow(list_->extentRow());
 }
 
 }  // namespace pelmora

@@ -1,8 +1,8 @@
 #pragma once
-// What every settings page shares: the camera grid at the top, rewritten from the camera table
+// What every settings page shares: the camera list at the top, rewritten from the camera table
 // on a timer with the selected camera kept by its MAC; selecting a row fills the page's form;
 // a double-click opens the camera's web page; a header click asks the main window to sort.
-// Pages keyed by MAC derive from this class and add their form below the grid.
+// Pages keyed by MAC derive from this class and add their form below the list.
 
 #include <QLineEdit>
 #include <QMenu>
@@ -18,7 +18,8 @@
 #include "listing/ListExport.h"
 #include "model/CameraTable.h"
 #include "settings/PageRules.h"
-#include "widgets/Grid.h"
+#include "widgets/CameraListModel.h"
+#include "widgets/CameraListView.h"
 #include "widgets/PageServices.h"
 
 namespace pelmora {
@@ -50,28 +51,28 @@ class SettingsPage : public QWidget {
     void rewriteForNewReplies();
     // Makes the row under the pointer (or the keyboard's row) the selected camera.
     virtual void selectRow();
-    // Scrolls the grid one row per wheel notch.
+    // Scrolls the list one row per wheel notch.
     void pageWheel(int delta);
 
-    Grid* grid() const { return grid_; }
+    CameraListView* list() const { return list_; }
 
     // Told by the main window, which shows every page in the same space. A page shorter than
-    // the tallest is padded at its foot to `height`, so that the grid has seven rows at the
+    // the tallest is padded at its foot to `height`, so that the list has seven rows at the
     // window's smallest size on every page.
     void padToHeight(int height);
     // Told once the window is laid out at its smallest, with the page's size there: the foot
     // takes any height beyond the page's own, and the form keeps the width it has there. Only
-    // what the window grows beyond this reaches the grid, its columns sharing extra width in
+    // what the window grows beyond this reaches the list, its columns sharing extra width in
     // proportion to their widths.
     void settleAtSmallest(QSize pageSize);
     // The selected camera's MAC, or empty.
     QString selectedMac() const;
     // The camera whose settings the form shows, or empty. A request goes to this camera, not
-    // to whichever row the grid highlights now: a right-click or a page key can move the
+    // to whichever row the list highlights now: a right-click or a page key can move the
     // highlight without filling the form again.
     const std::string& formCameraMac() const { return formCameraMac_; }
 
-    // The cameras the grid lists, the filter applied, in table order.
+    // The cameras the list shows, the filter applied, in table order.
     std::vector<CameraRecord> listedRecords() const;
     // What "Export list…" writes: the listed cameras, unless a page narrows them.
     virtual std::vector<CameraRecord> exportedRecords() const { return listedRecords(); }
@@ -85,17 +86,19 @@ class SettingsPage : public QWidget {
     void showHistory();
 
   signals:
-    // A header click: the main window sorts the table by this grid column. `pppoe` is 1 for the
+    // A header click: the main window sorts the table by this column. `pppoe` is 1 for the
     // PPPoE page's address column.
     void sortColumn(int column, int pppoe);
 
   protected:
-    // Whether the grid lists a camera: a live one with a MAC, on most pages.
+    // Whether the list shows a camera: a live one with a MAC, on most pages.
     virtual bool listsCamera(const CameraRecord& record) const { return isListed(record); }
     // Whether the filter lets the camera into the list.
     bool admittedByFilter(const CameraRecord& record) const;
-    // Marks a camera's row with its problems, or a blank row with none.
-    void markRow(int row, const CameraRecord* record);
+    // What the LAN diagnosis says is wrong with a camera, for its row's mark; empty: nothing.
+    std::string problemOf(const CameraRecord& record) const;
+    // One listed camera's row: its MAC, cells and problem.
+    CameraListRow listRow(const CameraRecord& record, std::vector<std::string> cells) const;
     const LanSnapshot* lan() const { return lan_; }
     // The cells of one listed camera, columns 0 to 4.
     virtual std::vector<std::string> rowCells(const CameraRecord& record) const;
@@ -106,35 +109,31 @@ class SettingsPage : public QWidget {
     virtual int sortFlag(int column) const;
     virtual void headerClick(int column);
 
-    // Hooks into the grid rewrite, for a page with rules of its own (the Network page).
+    // Hooks into the list rewrite, for a page with rules of its own (the Network page).
     // Before the rewrite:
     virtual void beginRefresh() {}
     // Every record, listed or not, with the MAC of the selected camera (empty for none):
-    virtual void noteRecord(const CameraRecord&, bool /*listed*/, const QString& /*selected*/) {}
-    virtual void writeCameraRow(int row, const CameraRecord& record);
-    // Columns a row without a camera has emptied.
-    virtual int blankColumnCount() const;
+    virtual void noteRecord(const CameraRecord&, bool /*listed*/, const std::string& /*selected*/) {
+    }
     // Nothing is selected after a rewrite that changed something.
     virtual void selectionDropped() { clearSelection(); }
-    // The top row to put back when the list scrolls.
-    virtual int topRowToRestore(int topRow) const { return topRow; }
+    // The first row to put back when the list scrolls.
+    virtual int firstRowToRestore(int firstRow) const { return firstRow; }
     // After the rewrite, painting on again.
     virtual void endRefresh() {}
 
-    // Columns from `first` on carry text for the page only: not shown, not read out.
-    void keepColumnsOffView(int first);
     // Makes a column at least `px` wide at the window's smallest.
     void widenColumn(int column, int px);
 
     // The order in which the focus walk (F6, Shift+F6) visits the form's controls after the
-    // grid: reading order, column by column.
+    // list: reading order, column by column.
     void setReadingOrder(std::initializer_list<QWidget*> controls);
 
-    // The layout below the grid that a page puts its form into. It keeps its size as the window
-    // grows; the grid takes the rest.
+    // The layout below the list that a page puts its form into. It keeps its size as the window
+    // grows; the list takes the rest.
     QVBoxLayout* formArea();
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // The grid's context menu: "Export list…" and "History…", which every page offers.
+    // The list's context menu: "Export list…" and "History…", which every page offers.
     void contextMenuEvent(QContextMenuEvent* event) override;
     void addRecordActions(QMenu& menu);
 
@@ -143,7 +142,7 @@ class SettingsPage : public QWidget {
     void setCredentialControls(QLineEdit* name, QLineEdit* password, QPushButton* ok,
                                std::size_t minimum);
     void updateOkFromCredentials();
-    // The camera of the grid's current row, looked up by the MAC in column 0.
+    // The camera of the list's anchor row, looked up by its MAC.
     std::optional<CameraRecord> recordOfCurrentRow() const;
     // Fills the form from `record` and makes it the camera requests go to.
     void showInForm(const CameraRecord& record);
@@ -159,38 +158,36 @@ class SettingsPage : public QWidget {
 
     CameraTable* table_ = nullptr;
     PageServices services_;
-    Grid* grid_;
-    int nextRow_ = 1;
+    CameraListView* list_;
+    CameraListModel* model_;
+    // Cameras listed by the last rewrite; the rows below them are blank.
+    int listed_ = 0;
     QLineEdit* adminName_ = nullptr;
     QLineEdit* adminPassword_ = nullptr;
     QPushButton* okButton_ = nullptr;
 
-    // Grid rows shown even with fewer cameras (row 0 the header).
-    static constexpr int kMinimumRows = 8;
-    void writeHeaders();
-    void writeRow(int row, const std::vector<std::string>& cells);
-    // The horizontal alignment of a column's cells (vertically centred either way).
-    virtual Qt::Alignment cellAlignment(int column) const;
+    // Rows shown even with fewer cameras.
+    static constexpr int kMinimumRows = 7;
     // The row a selection takes: the keyboard's row, else the row under the pointer, with a
-    // press that came up over the header meaning row 1 and a blank row meaning the last listed
-    // camera. 0 stands for a header click.
+    // press that came up over the header meaning the first row and a blank row meaning the last
+    // listed camera. -1 stands for a header click.
     int rowToSelect() const;
-    // A click on the grid; the MAC-keyed pages select the camera.
-    virtual void gridClick() { selectRow(); }
-    // Scroll bar and top row after a rewrite that listed `listed` + 1 rows.
-    void placeScrollBar(int topRow);
+    // A click on the list; the MAC-keyed pages select the camera.
+    virtual void listClick() { selectRow(); }
+    // The scroll bar and the first row shown after a rewrite.
+    void placeScrollBar(int firstRow);
 
-    // The grid's mouse and keyboard events; the Network page has rules of its own.
-    virtual void onMouseDown(int button, int shift, int x, int y);
-    virtual void onMouseMove(int button, int shift, int x, int y);
-    virtual void onMouseUp(int button, int shift, int x, int y);
-    virtual void onKeyUp(int& key, int shift);
-    virtual void onKeyPress(int& key);
+    // The list's mouse and keyboard events; the Network page has rules of its own.
+    virtual void onPressed(Qt::MouseButton button, QPoint at);
+    virtual void onMoved(Qt::MouseButtons buttons);
+    virtual void onReleased(Qt::MouseButton button, QPoint at);
+    virtual void onKeyReleased(Qt::Key key);
+    virtual void onTyped(QChar character);
     virtual void openCameraPage();
 
-    int mouseDownRow_ = 0;
+    int pressedRow_ = -1;
     bool headerPressed_ = false;
-    int topRowAtPress_ = 1;
+    int firstRowAtPress_ = 0;
     bool keyboardSelect_ = false;
     int rowHeightPx_ = 17;
 
@@ -215,7 +212,7 @@ class SettingsPage : public QWidget {
     QSpacerItem* foot_ = nullptr;
     int footHeight_ = 0;
     std::vector<int> baseColumnWidths_;
-    int gridWidthAtSmallest_ = 0;
+    int listWidthAtSmallest_ = 0;
 };
 
 // Camera text is 8-bit: each byte is the character of the same code.

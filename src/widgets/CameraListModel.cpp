@@ -49,11 +49,32 @@ void CameraListModel::setAlignment(int column, Qt::Alignment horizontal) {
     }
 }
 
+void CameraListModel::setMinimumRows(int rows) {
+    minimumRows_ = std::max(0, rows);
+    fitBlankRows();
+}
+
 void CameraListModel::setCameras(std::vector<CameraListRow> cameras) {
     removeGone(cameras);
     followNewOrder(cameras);
     insertNew(cameras);
+    fitBlankRows();
     updateChanged(cameras);
+}
+
+// Blank rows come and go at the foot, after the cameras have come and gone above them.
+void CameraListModel::fitBlankRows() {
+    const int cameras = static_cast<int>(rows_.size());
+    const int wanted = std::max(0, minimumRows_ - cameras);
+    if (wanted > blankRows_) {
+        beginInsertRows({}, cameras + blankRows_, cameras + wanted - 1);
+        blankRows_ = wanted;
+        endInsertRows();
+    } else if (wanted < blankRows_) {
+        beginRemoveRows({}, cameras + wanted, cameras + blankRows_ - 1);
+        blankRows_ = wanted;
+        endRemoveRows();
+    }
 }
 
 // Cameras no longer listed leave, bottom run first so the rows above keep their numbers.
@@ -101,7 +122,10 @@ void CameraListModel::followNewOrder(const std::vector<CameraListRow>& cameras) 
     QModelIndexList moved;
     moved.reserve(persistent.size());
     for (qsizetype i = 0; i < persistent.size(); ++i) {
-        moved.append(index(rowOf(macs[static_cast<std::size_t>(i)]), persistent[i].column()));
+        const bool blank = persistent[i].row() >= static_cast<int>(rows_.size());
+        moved.append(blank
+                         ? persistent[i]
+                         : index(rowOf(macs[static_cast<std::size_t>(i)]), persistent[i].column()));
     }
     changePersistentIndexList(persistent, moved);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -134,9 +158,11 @@ void CameraListModel::updateChanged(std::vector<CameraListRow>& cameras) {
     for (std::size_t row = 0; row < rows_.size() && row < cameras.size(); ++row) {
         CameraListRow& now = cameras[row];
         CameraListRow& shown = rows_[row];
-        if (shown.cells != now.cells || shown.problem != now.problem) {
+        if (shown.cells != now.cells || shown.problem != now.problem ||
+            shown.spoken != now.spoken) {
             shown.cells = std::move(now.cells);
             shown.problem = std::move(now.problem);
+            shown.spoken = std::move(now.spoken);
             changed.push_back(static_cast<int>(row));
         }
     }
@@ -166,7 +192,7 @@ const CameraListRow* CameraListModel::cameraAt(int row) const {
 }
 
 int CameraListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size()) + blankRows_;
 }
 
 int CameraListModel::columnCount(const QModelIndex& parent) const {
@@ -183,6 +209,10 @@ QVariant CameraListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
         case Qt::DisplayRole:
             return column < camera->cells.size() ? latin1(camera->cells[column]) : QString();
+        case Qt::AccessibleTextRole:
+            return column < camera->spoken.size() && !camera->spoken[column].empty()
+                       ? QVariant(latin1(camera->spoken[column]))
+                       : QVariant();
         case Qt::ToolTipRole:
             return marked ? plainToolTip(latin1(camera->problem)) : QVariant();
         case Qt::AccessibleDescriptionRole:

@@ -22,6 +22,9 @@ struct CameraListRow {
     std::string mac;
     std::vector<std::string> cells;
     std::string problem;
+    // What a screen reader says for a cell instead of its text (">>" is read "marked"); missing
+    // or empty: the text itself.
+    std::vector<std::string> spoken;
 };
 
 class CameraListModel final : public QAbstractTableModel {
@@ -32,6 +35,9 @@ class CameraListModel final : public QAbstractTableModel {
 
     // The listed cameras as they are now, in the order to show them.
     void setCameras(std::vector<CameraListRow> cameras);
+
+    // The list shows at least this many rows: blank ones after the cameras.
+    void setMinimumRows(int rows);
 
     // A column's cells are left-aligned unless set here; vertically centred either way.
     void setAlignment(int column, Qt::Alignment horizontal);
@@ -53,10 +59,13 @@ class CameraListModel final : public QAbstractTableModel {
     void followNewOrder(const std::vector<CameraListRow>& cameras);
     void insertNew(const std::vector<CameraListRow>& cameras);
     void updateChanged(std::vector<CameraListRow>& cameras);
+    void fitBlankRows();
 
     QStringList headers_;
     std::vector<Qt::Alignment> alignments_;
     std::vector<CameraListRow> rows_;
+    int minimumRows_ = 0;
+    int blankRows_ = 0;  // after the cameras
     QIcon problemIcon_;
 };
 

@@ -142,7 +142,7 @@ void BandwidthPage::disableOkWithoutCredentials() {
 void BandwidthPage::showEvent(QShowEvent* event) {
     SettingsPage::showEvent(event);
     disableOkWithoutCredentials();
-    grid_->setFocus();
+    list_->setFocus();
 }
 
 void BandwidthPage::hideEvent(QHideEvent* event) {

@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kMarkColumn = 0;
 constexpr int kAddressColumn = 1;
-constexpr int kIndexColumn = 4;
+constexpr int kIndexColumn = 4;  // of the row's cells: the table index, not shown
 // The hand-picked date and time's lists, as screen readers announce them.
 constexpr std::array<const char*, 6> kDateTimeListNames{"Year", "Month",  "Day",
                                                         "Hour", "Minute", "Second"};
@@ -37,8 +37,8 @@ QComboBox* numberList(QWidget* parent, NumberList list) {
 }
 
 // What a screen reader says for a mark: ">>" alone would be read as two signs.
-QString spokenMark(const QString& mark) {
-    return mark == QLatin1String(">>") ? QStringLiteral("marked") : QString();
+std::string spokenMark(const std::string& mark) {
+    return mark == ">>" ? "marked" : "";
 }
 
 QString pcClockText(const std::tm& now) {
@@ -51,11 +51,7 @@ QString pcClockText(const std::tm& now) {
 }  // namespace
 
 DateTimePage::DateTimePage(QWidget* parent)
-    : SettingsPage({{"", 310},
-                    {"IP address", 2300},
-                    {"Model", 1800},
-                    {"Current date time", 3000},
-                    {"", 8000}},
+    : SettingsPage({{"", 310}, {"IP address", 2300}, {"Model", 1800}, {"Current date time", 3000}},
                    1000, parent),
       format_(new QComboBox(this)),
       zone_(new QComboBox(this)),
@@ -69,12 +65,12 @@ DateTimePage::DateTimePage(QWidget* parent)
     for (const auto zone : kTimeZoneTexts) {
         zone_->addItem(QString::fromLatin1(zone.data(), static_cast<qsizetype>(zone.size())));
     }
-    // The table index ties a row to its record; nobody reads it.
-    keepColumnsOffView(kIndexColumn);
+    // The mark stands at the right of its cell.
+    model_->setAlignment(kMarkColumn, Qt::AlignRight);
     // A camera with a problem shows its warning icon beside its mark, not under it.
-    const int iconPx = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, grid_);
-    widenColumn(kMarkColumn, iconPx + grid_->fontMetrics().horizontalAdvance("NG") +
-                                 3 * grid_->fontMetrics().horizontalAdvance(' ') + 8);
+    const int iconPx = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list_);
+    widenColumn(kMarkColumn, iconPx + list_->fontMetrics().horizontalAdvance("NG") +
+                                 3 * list_->fontMetrics().horizontalAdvance(' ') + 8);
     format_->setCurrentIndex(-1);
     zone_->setCurrentIndex(-1);
     // The lists that drop down are read by the same names as their boxes.
@@ -144,13 +140,13 @@ void DateTimePage::refreshGrid() {
     if (table_ == nullptr || table_->discoveryEnabled == 0) {
         return;
     }
-    grid_->setRedraw(false);
+    list_->pauseUpdates(true);
     settleAnswers();
-    nextRow_ = 1;
-    const int topRow = grid_->TopRow();
-    // The rewrite moves the cursor over every cell; it goes back where the keyboard left it.
-    const int cursorRow = grid_->Row();
+    const int firstRow = list_->firstVisibleRow();
+    const int cursorRow = list_->anchorRow();
     const auto records = table_->liveRecords();
+    std::vector<CameraListRow> rows;
+    tableIndexes_.clear();
     for (int index = 0; index < static_cast<int>(records.size()); ++index) {
         if (table_->stopRequested == 1) {
             return;
@@ -159,23 +155,14 @@ void DateTimePage::refreshGrid() {
         if (!isListed(record) || !admittedByFilter(record)) {
             continue;
         }
-        if (nextRow_ >= grid_->Rows()) {
-            grid_->AddItem(QString(), grid_->Rows());
-        }
-        writeRow(nextRow_, dateTimeRowCells(record, index));
-        grid_->setSpokenText(nextRow_, kMarkColumn,
-                             spokenMark(grid_->TextMatrix(nextRow_, kMarkColumn)));
-        markRow(nextRow_, &record);
-        ++nextRow_;
+        rows.push_back(listRow(record, dateTimeRowCells(record, index)));
+        tableIndexes_.push_back(index);
     }
-    while (grid_->Rows() > kMinimumRows && nextRow_ < grid_->Rows()) {
-        grid_->RemoveItem(grid_->Rows() - 1);
+    listed_ = static_cast<int>(rows.size());
+    for (auto& row : rows) {
+        row.spoken = {spokenMark(row.cells[kMarkColumn])};
     }
-    for (int row = nextRow_; row < kMinimumRows; ++row) {
-        writeRow(row, std::vector<std::string>(columnCount()));
-        grid_->setSpokenText(row, kMarkColumn, {});
-        markRow(row, nullptr);
-    }
+    model_->setCameras(std::move(rows));
     // A camera no longer listed loses its mark, so it is not sent to when it returns.
     table_->modify([](TableData& data) {
         for (auto& record : data.records) {
@@ -184,9 +171,9 @@ void DateTimePage::refreshGrid() {
             }
         }
     });
-    placeScrollBar(topRow);
-    grid_->setRow(std::clamp(cursorRow, 1, grid_->Rows() - 1));
-    grid_->setRedraw(true);
+    placeScrollBar(firstRow);
+    list_->setAnchorRow(std::clamp(cursorRow, 0, list_->rowCount() - 1));
+    list_->pauseUpdates(false);
     pcClock_->setText(pcClockText(clock_()));
 }
 
@@ -212,49 +199,51 @@ void DateTimePage::settleAnswers() {
     });
 }
 
-// The mark and the table index stand at the right of their cells.
-Qt::Alignment DateTimePage::cellAlignment(int column) const {
-    return column == kMarkColumn || column == kIndexColumn ? Qt::AlignRight : Qt::AlignLeft;
-}
-
-// Space marks or unmarks the camera on the list's cursor row, as a click on it does: the way to
+// Space marks or unmarks the camera on the list's anchor row, as a click on it does: the way to
 // choose cameras without a mouse.
-void DateTimePage::onKeyPress(int& key) {
-    if (key == ' ') {
-        toggleMark(grid_->Row());
+void DateTimePage::onTyped(QChar character) {
+    if (character == QLatin1Char(' ')) {
+        toggleMark(list_->anchorRow());
     }
 }
 
 // A header click sorts (not on the mark or clock columns); a click on a camera toggles its mark.
-void DateTimePage::gridClick() {
-    if (grid_->MouseRow() != 0) {
-        toggleMark(grid_->Row());
+void DateTimePage::listClick() {
+    if (list_->pointerRow() >= 0) {
+        toggleMark(list_->anchorRow());
         return;
     }
-    const int column = grid_->MouseCol();
+    const int column = list_->pointerColumn();
     if (column == kMarkColumn || column == 3) {
         return;
     }
     emit sortColumn(column, 0);
-    grid_->setHighLight(0);
-    grid_->setRedraw(false);
-    grid_->Clear();
-    writeHeaders();
+    // The list stays as it stood, blank underneath, until the next tick lists the cameras in
+    // their new order: nothing can be marked on a row that may now hold another camera.
+    list_->showSelection(false);
+    list_->pauseUpdates(true);
+    model_->setCameras({});
+    tableIndexes_.clear();
+    listed_ = 0;
 }
 
 void DateTimePage::toggleMark(int row) {
-    if (table_ == nullptr || row < 1 || row >= grid_->Rows() ||
-        grid_->TextMatrix(row, kAddressColumn).isEmpty()) {
+    const CameraListRow* camera = model_->cameraAt(row);
+    if (table_ == nullptr || camera == nullptr || camera->cells[kAddressColumn].empty()) {
         return;
     }
-    const bool marked = grid_->TextMatrix(row, kMarkColumn) == QLatin1String(">>");
+    const bool marked = camera->cells[kMarkColumn] == ">>";
     const std::string_view mark = marked ? std::string_view() : kChosenMark;
-    const QString shown = QString::fromLatin1(mark.data(), static_cast<qsizetype>(mark.size()));
-    grid_->setTextMatrix(row, kMarkColumn, shown);
-    grid_->setSpokenText(row, kMarkColumn, spokenMark(shown));
-    bool isNumber = false;
-    const int index = grid_->TextMatrix(row, kIndexColumn).toInt(&isNumber);
-    if (!isNumber || !isSelected(index, kTableSize)) {
+    CameraListRow shown = *camera;
+    shown.cells[kMarkColumn] = std::string(mark);
+    shown.spoken = {spokenMark(shown.cells[kMarkColumn])};
+    std::vector<CameraListRow> rows;
+    for (int r = 0; r < listed_; ++r) {
+        rows.push_back(r == row ? shown : *model_->cameraAt(r));
+    }
+    model_->setCameras(std::move(rows));
+    const int index = tableIndexes_[static_cast<std::size_t>(row)];
+    if (!isSelected(index, kTableSize)) {
         return;
     }
     table_->modify([&](TableData& data) { copyField(data.records[index].dateTimeMark, mark); });
@@ -290,10 +279,13 @@ void DateTimePage::sendChecked(const DateTimeCheck& check, DateTimeButton button
     if (table_ == nullptr) {
         return;
     }
+    // Every row shown, blank ones included, as the list stands.
     std::vector<DateTimeGridRow> rows;
-    for (int row = 1; row < grid_->Rows(); ++row) {
-        rows.push_back({grid_->TextMatrix(row, kMarkColumn).toLatin1().toStdString(),
-                        grid_->TextMatrix(row, kIndexColumn).toLatin1().toStdString()});
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        const CameraListRow* camera = model_->cameraAt(row);
+        rows.push_back(camera == nullptr ? DateTimeGridRow{}
+                                         : DateTimeGridRow{camera->cells[kMarkColumn],
+                                                           camera->cells[kIndexColumn]});
     }
     const auto macs = markedCameraMacs(*table_, rows);
     sendDateTimeRequests(*table_, services_.send, macs, *check.values, button, pause_);
@@ -301,7 +293,7 @@ void DateTimePage::sendChecked(const DateTimeCheck& check, DateTimeButton button
 
 void DateTimePage::showEvent(QShowEvent* event) {
     SettingsPage::showEvent(event);
-    grid_->setFocus();
+    list_->setFocus();
 }
 
 }  // namespace pelmora

@@ -1,6 +1,6 @@
 #pragma once
 // The "Date time" tab: every listed camera with its own clock, rewritten each second. A click
-// marks or unmarks a camera; the form below the grid sends a hand-picked date and time, or the
+// marks or unmarks a camera; the form below the list sends a hand-picked date and time, or the
 // PC's clock, to every marked camera, and each tick turns their answers into "OK" or "NG".
 
 #include <QComboBox>
@@ -36,13 +36,12 @@ class DateTimePage final : public SettingsPage {
   protected:
     void clearSelection() override {}
     void fillForm(const CameraRecord&) override {}
-    void gridClick() override;
-    Qt::Alignment cellAlignment(int column) const override;
+    void listClick() override;
     void showEvent(QShowEvent* event) override;
     // This page has no selected camera: releases, arrow keys and double-clicks select nothing.
-    void onMouseUp(int, int, int, int) override {}
-    void onKeyUp(int&, int) override {}
-    void onKeyPress(int& key) override;
+    void onReleased(Qt::MouseButton, QPoint) override {}
+    void onKeyReleased(Qt::Key) override {}
+    void onTyped(QChar character) override;
     void openCameraPage() override {}
 
   private:
@@ -62,6 +61,8 @@ class DateTimePage final : public SettingsPage {
     QPushButton* pcClockOk_;
     LocalClock clock_ = readLocalClock;
     Pause pause_ = sleepFor;
+    // The table index of each listed camera's record, by row.
+    std::vector<int> tableIndexes_;
 };
 
 }  // namespace pelmora

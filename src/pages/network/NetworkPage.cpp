@@ -59,7 +59,7 @@ NetworkPage::NetworkPage(QWidget* parent)
     // Reboot follows OK; the values read here are written back when a camera is selected.
     for (QLineEdit* edit : {name, password}) {
         connect(edit, &QLineEdit::textChanged, this, [this] {
-            if (grid_->HighLight() == 1) {
+            if (list_->selectionShown()) {
                 nameValue_ = adminName_->text();
                 passwordValue_ = adminPassword_->text();
                 reboot_->setEnabled(okButton_->isEnabled());
@@ -82,7 +82,7 @@ NetworkPage::NetworkPage(QWidget* parent)
     connect(ok, &QPushButton::clicked, this, &NetworkPage::onOk);
     connect(reboot_, &QPushButton::clicked, this, &NetworkPage::onReboot);
     connect(cancel_, &QPushButton::clicked, this, &NetworkPage::onCancel);
-    grid_->installEventFilter(this);
+    list_->installEventFilter(this);
 
     dhcp_->setChecked(true);
     applyDhcpRule();
@@ -450,12 +450,12 @@ void NetworkPage::onReboot() {
 void NetworkPage::onCancel() {
     emptyForm();
     clearCredentials();
-    grid_->setHighLight(0);
+    list_->showSelection(false);
 }
 
 void NetworkPage::showEvent(QShowEvent* event) {
     SettingsPage::showEvent(event);
-    grid_->setFocus();
+    list_->setFocus();
 }
 
 }  // namespace pelmora

@@ -44,7 +44,7 @@ class NetworkPage final : public SettingsPage {
     // Manual DNS entries kept while DNS is automatic; all 0.0.0.0 until first saved.
     const std::array<Ipv4, kDnsServers>& rememberedDns() const { return rememberedDns_; }
 
-    // The camera of one grid row as a text line ending in CR LF, from its record as the table
+    // The camera of one list row as a text line ending in CR LF, from its record as the table
     // has it now (cameraRowText); empty for a row without a camera.
     QString rowText(int row) const;
     // Rows `lo` to `hi` as text lines, put on the clipboard.
@@ -66,7 +66,7 @@ class NetworkPage final : public SettingsPage {
 
     // With several rows selected, "Export list…" writes only those cameras.
     std::vector<CameraRecord> exportedRecords() const override;
-    // The rows of the cameras the person chose, in grid order: those shown selected.
+    // The rows of the cameras the person chose, in list order: those shown selected.
     std::vector<int> chosenRows() const;
     // A new filter drops a selection of several rows: nothing is selected afterwards.
     void filterChanged() override;
@@ -76,11 +76,11 @@ class NetworkPage final : public SettingsPage {
     void fillForm(const CameraRecord& record) override;
     void headerClick(int column) override;
     void openCameraPage() override;
-    void onMouseDown(int button, int shift, int x, int y) override;
-    void onMouseMove(int button, int shift, int x, int y) override;
-    void onMouseUp(int button, int shift, int x, int y) override;
-    void onKeyUp(int& key, int shift) override;
-    void onKeyPress(int& key) override;
+    void onPressed(Qt::MouseButton button, QPoint at) override;
+    void onMoved(Qt::MouseButtons buttons) override;
+    void onReleased(Qt::MouseButton button, QPoint at) override;
+    void onKeyReleased(Qt::Key key) override;
+    void onTyped(QChar character) override;
     void showEvent(QShowEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,13 +89,14 @@ class NetworkPage final : public SettingsPage {
     void buildForm();
     void nameForKeyboard();
     void beginRefresh() override;
-    void noteRecord(const CameraRecord& record, bool listed, const QString& selected) override;
+    void noteRecord(const CameraRecord& record, bool listed, const std::string& selected) override;
     void selectionDropped() override;
-    int topRowToRestore(int topRow) const override;
+    int firstRowToRestore(int firstRow) const override;
     void endRefresh() override;
-    QStringList selectedKeys() const;
-    void reselectKeys(const QStringList& keys);
-    bool gridKeyDown(const QKeyEvent& key);
+    std::string keyOfRow(int row) const;
+    std::vector<std::string> selectedKeys() const;
+    void reselectKeys(const std::vector<std::string>& keys);
+    bool listKeyDown(const QKeyEvent& key);
 
     // The rules each radio applies when clicked, and when the page sets the radios itself.
     void applyDhcpRule();
@@ -144,9 +145,9 @@ class NetworkPage final : public SettingsPage {
     QString nameValue_;
     QString passwordValue_;
 
-    // Carried through one grid rewrite: the selection's keys, the selected camera's record, and
+    // Carried through one list rewrite: the selection's keys, the selected camera's record, and
     // whether a header click started it.
-    QStringList refreshKeys_;
+    std::vector<std::string> refreshKeys_;
     std::optional<CameraRecord> selectedRecord_;
     bool afterHeaderClick_ = false;
 };

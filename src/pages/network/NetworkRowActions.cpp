@@ -20,19 +20,19 @@ namespace pelmora {
 // ---- Copy ----
 
 QString NetworkPage::rowText(int row) const {
-    const QString mac = grid_->TextMatrix(row, 0);
-    if (mac.isEmpty() || table_ == nullptr) {
+    const std::string& mac = model_->macAt(row);
+    if (mac.empty() || table_ == nullptr) {
         return {};
     }
     // From the camera's record as the table has it now: the row shows neither a DHCP camera's
     // lease nor any camera's port.
-    const auto record = table_->findByMac(mac.toLatin1().toStdString());
+    const auto record = table_->findByMac(mac);
     return record ? cameraText(cameraRowText(*record)) : QString();
 }
 
 void NetworkPage::copyRows(int lo, int hi) {
     QString text;
-    const auto& leftOut = grid_->rowsLeftOut();
+    const auto& leftOut = list_->rowsLeftOut();
     for (int row = lo; row <= hi; ++row) {
         if (std::find(leftOut.begin(), leftOut.end(), row) == leftOut.end()) {
             text += rowText(row);
@@ -42,20 +42,20 @@ void NetworkPage::copyRows(int lo, int hi) {
 }
 
 void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
-    const QPoint at = grid_->mapFromGlobal(event->globalPos());
-    const int bottom = std::min(rowHeightPx_ * nextRow_, grid_->height());
-    // The row actions only over a listed camera's row inside the grid; elsewhere on the grid,
+    const QPoint at = list_->mapFromGlobal(event->globalPos());
+    const int bottom = std::min(rowHeightPx_ * (listed_ + 1), list_->height());
+    // The row actions only over a listed camera's row inside the list; elsewhere on the list,
     // what every page offers.
-    if (grid_->HighLight() < 1 || at.x() <= 0 || at.x() >= grid_->width() ||
+    if (!list_->selectionShown() || at.x() <= 0 || at.x() >= list_->width() ||
         at.y() <= rowHeightPx_ || at.y() >= bottom) {
         SettingsPage::contextMenuEvent(event);
         return;
     }
     QMenu menu(this);
     QAction* copy = menu.addAction("&Copy");
-    const int clicked = grid_->Row() == grid_->RowSel() ? grid_->Row() : 0;
+    const int clicked = list_->anchorRow() == list_->extentRow() ? list_->anchorRow() : -1;
     QAction* suggest = menu.addAction("&Suggest a free address");
-    suggest->setEnabled(clicked > 0 && canSuggestAddress(clicked));
+    suggest->setEnabled(clicked >= 0 && canSuggestAddress(clicked));
     QAction* assign = menu.addAction("&Assign addresses…");
     assign->setEnabled(chosenRows().size() > 1);
     menu.addSeparator();
@@ -63,7 +63,7 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     QAction* chosen = menu.exec(event->globalPos());
     // Every row action takes the cameras chosen, never the rows between them.
     const auto [lo, hi] = selectionRange();
-    const std::vector<int> leftOut = grid_->rowsLeftOut();
+    const std::vector<int> leftOut = list_->rowsLeftOut();
     const std::vector<int> rows = chosenRows();
     if (chosen == copy) {
         QString text;
@@ -79,12 +79,12 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
     if (chosen == assign) {
         std::vector<std::string> macs;
         for (const int row : rows) {
-            macs.push_back(grid_->TextMatrix(row, 0).toLatin1().toStdString());
+            macs.push_back(model_->macAt(row));
         }
         assignAddresses(std::move(macs));
     }
     restoreSelection(lo, hi, leftOut);
-    grid_->viewport()->update();
+    list_->viewport()->update();
 }
 
 void NetworkPage::assignAddresses(std::vector<std::string> macs) {
@@ -100,12 +100,12 @@ std::vector<CameraRecord> NetworkPage::exportedRecords() const {
     if (rows.size() < 2) {
         return records;
     }
-    QStringList macs;
+    std::vector<std::string> macs;
     for (const int row : rows) {
-        macs << grid_->TextMatrix(row, 0);
+        macs.push_back(model_->macAt(row));
     }
     std::erase_if(records, [&](const CameraRecord& r) {
-        return !macs.contains(cameraText(std::string(fieldText(r.mac))));
+        return std::find(macs.begin(), macs.end(), fieldText(r.mac)) == macs.end();
     });
     return records;
 }
@@ -113,10 +113,10 @@ std::vector<CameraRecord> NetworkPage::exportedRecords() const {
 // ---- A free address for a camera out of reach ----
 
 std::optional<SuggestedAddressing> NetworkPage::addressFor(int row) const {
-    if (lan() == nullptr || row < 1 || row >= nextRow_) {
+    if (lan() == nullptr || row < 0 || row >= listed_) {
         return std::nullopt;
     }
-    const std::string mac = grid_->TextMatrix(row, 0).toLatin1().toStdString();
+    const std::string& mac = model_->macAt(row);
     const CameraDiagnosis* diagnosis = lan()->find(mac);
     if (diagnosis == nullptr || diagnosis->interface < 0 ||
         (diagnosis->problems & (kProblemOtherSubnet | kProblemDuplicateIp)) == 0) {
@@ -140,8 +140,7 @@ void NetworkPage::suggestAddress(int row) {
     if (!suggestion) {
         return;
     }
-    grid_->setCol(0);
-    grid_->setRow(row);
+    list_->setAnchorRow(row);
     keyboardSelect_ = true;
     selectRow();
     keyboardSelect_ = false;

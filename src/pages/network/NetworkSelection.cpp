@@ -13,7 +13,7 @@
 
 namespace pelmora {
 
-// ---- Grid ----
+// ---- The list ----
 
 void NetworkPage::headerClick(int column) {
     // A header click drops the credentials along with the selection.
@@ -29,7 +29,7 @@ void NetworkPage::beginRefresh() {
 
 // The form follows the camera it shows, which is the highlighted one unless a right-click or a
 // page key has moved the highlight since.
-void NetworkPage::noteRecord(const CameraRecord& record, bool listed, const QString&) {
+void NetworkPage::noteRecord(const CameraRecord& record, bool listed, const std::string&) {
     if (formCameraMac().empty() || fieldText(record.mac) != formCameraMac()) {
         return;
     }
@@ -56,11 +56,12 @@ void NetworkPage::selectionDropped() {
     }
 }
 
-int NetworkPage::topRowToRestore(int topRow) const {
-    // Restoring a top row too near the end would leave blank space: the last rows fill the view.
-    const int shown = grid_->fullyVisibleRows();
-    const int top = grid_->Rows() < topRow + shown ? grid_->Rows() - shown : topRow;
-    return std::max(top, 1);
+int NetworkPage::firstRowToRestore(int firstRow) const {
+    // Restoring a first row too near the end would leave blank space: the last rows fill the
+    // view.
+    const int shown = list_->fullyVisibleRows();
+    const int rows = list_->rowCount();
+    return std::max(rows < firstRow + shown ? rows - shown : firstRow, 0);
 }
 
 void NetworkPage::endRefresh() {
@@ -82,18 +83,24 @@ void NetworkPage::endRefresh() {
 }
 
 std::pair<int, int> NetworkPage::selectionRange() const {
-    return std::minmax(grid_->Row(), grid_->RowSel());
+    return std::minmax(list_->anchorRow(), list_->extentRow());
 }
 
-// The selected rows as "MAC:serial" keys, so that the selection follows its cameras.
-QStringList NetworkPage::selectedKeys() const {
-    QStringList keys;
+// A row's camera as "MAC:serial", so that the selection follows its cameras; empty for a blank
+// row.
+std::string NetworkPage::keyOfRow(int row) const {
+    const CameraListRow* camera = model_->cameraAt(row);
+    return camera == nullptr ? std::string() : camera->mac + ":" + camera->cells[3];
+}
+
+std::vector<std::string> NetworkPage::selectedKeys() const {
+    std::vector<std::string> keys;
     const auto [lo, hi] = selectionRange();
-    const auto& leftOut = grid_->rowsLeftOut();
-    for (int row = lo; row <= hi && row < grid_->Rows(); ++row) {
-        if (!grid_->TextMatrix(row, 0).isEmpty() &&
+    const auto& leftOut = list_->rowsLeftOut();
+    for (int row = lo; row <= hi && row < list_->rowCount(); ++row) {
+        if (!model_->macAt(row).empty() &&
             std::find(leftOut.begin(), leftOut.end(), row) == leftOut.end()) {
-            keys << grid_->TextMatrix(row, 0) + ":" + grid_->TextMatrix(row, 3);
+            keys.push_back(keyOfRow(row));
         }
     }
     return keys;
@@ -102,39 +109,35 @@ QStringList NetworkPage::selectedKeys() const {
 // Scattered cameras (after a sort) are covered by one range from the first to the last, but
 // the cameras that came to stand between them are left out of it: a selection never gains a
 // camera nobody chose.
-void NetworkPage::reselectKeys(const QStringList& keys) {
-    int first = 0;
-    int last = 0;
+void NetworkPage::reselectKeys(const std::vector<std::string>& keys) {
+    int first = -1;
+    int last = -1;
     std::vector<int> others;
-    for (int row = 1; row < grid_->Rows(); ++row) {
-        if (keys.contains(grid_->TextMatrix(row, 0) + ":" + grid_->TextMatrix(row, 3))) {
-            first = first == 0 ? row : first;
+    for (int row = 0; row < list_->rowCount(); ++row) {
+        if (std::find(keys.begin(), keys.end(), keyOfRow(row)) != keys.end()) {
+            first = first < 0 ? row : first;
             last = row;
-        } else if (first != 0) {
+        } else if (first >= 0) {
             others.push_back(row);
         }
     }
-    if (first != 0) {
+    if (first >= 0) {
         std::erase_if(others, [last](int row) { return row > last; });
-        grid_->setCol(0);
-        grid_->setRow(first);
-        grid_->setRowSel(last);
-        grid_->setRowsLeftOut(std::move(others));
+        restoreSelection(first, last, others);
     }
 }
 
 void NetworkPage::restoreSelection(int lo, int hi, const std::vector<int>& leftOut) {
-    grid_->setCol(0);
-    grid_->setRow(lo);
-    grid_->setRowSel(hi);
-    grid_->setRowsLeftOut(leftOut);
+    list_->setAnchorRow(lo);
+    list_->setExtentRow(hi);
+    list_->setRowsLeftOut(leftOut);
 }
 
 std::vector<int> NetworkPage::chosenRows() const {
     std::vector<int> rows;
     const auto [lo, hi] = selectionRange();
-    for (int row = lo; row <= hi && row < grid_->Rows(); ++row) {
-        if (grid_->isRowSelected(row) && !grid_->TextMatrix(row, 0).isEmpty()) {
+    for (int row = lo; row <= hi && row < list_->rowCount(); ++row) {
+        if (list_->isRowSelected(row) && !model_->macAt(row).empty()) {
             rows.push_back(row);
         }
     }
@@ -143,28 +146,27 @@ std::vector<int> NetworkPage::chosenRows() const {
 
 void NetworkPage::filterChanged() {
     // Rows a new filter brings in were never chosen, and rows it hides would be acted on unseen.
-    if (grid_->HighLight() != 0 && grid_->Row() != grid_->RowSel()) {
-        grid_->setRow(grid_->Row());
-        grid_->setHighLight(0);
+    if (list_->selectionShown() && list_->anchorRow() != list_->extentRow()) {
+        list_->setAnchorRow(list_->anchorRow());
+        list_->showSelection(false);
         emptyForm();
     }
 }
 
 void NetworkPage::selectRow() {
     // A setting request goes to one camera: several rows empty and disable the form.
-    const bool single = grid_->HighLight() <= 0 || grid_->RowSel() == grid_->Row();
+    const bool single = !list_->selectionShown() || list_->extentRow() == list_->anchorRow();
     setFormEnabled(single);
     if (!single) {
         return;
     }
     const int row = rowToSelect();
-    if (row == 0) {
-        headerClick(grid_->MouseCol());
+    if (row < 0) {
+        headerClick(list_->pointerColumn());
         return;
     }
-    grid_->setRow(row);
-    grid_->setCol(0);
-    if (grid_->TextMatrix(row, 0).isEmpty()) {
+    list_->setAnchorRow(row);
+    if (model_->macAt(row).empty()) {
         resetForm();
         return;
     }
@@ -173,22 +175,22 @@ void NetworkPage::selectRow() {
         cameraGone();
         return;
     }
-    grid_->setHighLight(1);
+    list_->showSelection(true);
     showInForm(*record);
 }
 
 // The camera aged out of the table since the last refresh: there is nothing to show or address.
 void NetworkPage::cameraGone() {
-    grid_->setHighLight(0);
+    list_->showSelection(false);
     resetForm();
 }
 
 void NetworkPage::openCameraPage() {
-    const int row = grid_->MouseRow();
-    if (row == 0 || table_ == nullptr) {
+    const int row = list_->pointerRow();
+    if (row < 0 || table_ == nullptr) {
         return;
     }
-    const auto record = table_->findByMac(grid_->TextMatrix(row, 0).toLatin1().toStdString());
+    const auto record = table_->findByMac(model_->macAt(row));
     if (!record) {
         return;
     }
@@ -199,34 +201,33 @@ void NetworkPage::openCameraPage() {
 
 // ---- Mouse and keyboard ----
 
-void NetworkPage::onMouseDown(int button, int, int x, int y) {
-    if (nextRow_ <= 1) {
-        grid_->setHighLight(0);
+void NetworkPage::onPressed(Qt::MouseButton button, QPoint at) {
+    if (listed_ <= 0) {
+        list_->showSelection(false);
         return;
     }
-    mouseDownRow_ = grid_->MouseRow();
-    grid_->setHighLight(mouseDownRow_ > 0 ? 1 : 0);
-    headerPressed_ = button == 1 && mouseDownRow_ == 0;
+    pressedRow_ = list_->pointerRow();
+    list_->showSelection(pressedRow_ >= 0);
+    headerPressed_ = button == Qt::LeftButton && pressedRow_ < 0;
     if (headerPressed_) {
-        topRowAtPress_ = grid_->TopRow();
+        firstRowAtPress_ = list_->firstVisibleRow();
     }
-    if (y > nextRow_ * rowHeightPx_) {
-        grid_->setRow(nextRow_ - 1);
-        if (x < 0 || x > grid_->width()) {
+    if (at.y() > (listed_ + 1) * rowHeightPx_) {
+        list_->setAnchorRow(listed_ - 1);
+        if (at.x() < 0 || at.x() > list_->width()) {
             selectRow();
         }
     }
     // A right-click outside the selection narrows it to the clicked row; inside, the context
     // menu acts on the whole selection.
-    if (button == 2 && mouseDownRow_ != 0 && !grid_->isRowSelected(mouseDownRow_)) {
-        grid_->setRow(mouseDownRow_);
-        grid_->setCol(0);
+    if (button == Qt::RightButton && pressedRow_ >= 0 && !list_->isRowSelected(pressedRow_)) {
+        list_->setAnchorRow(pressedRow_);
     }
 }
 
-void NetworkPage::onMouseMove(int button, int, int, int) {
+void NetworkPage::onMoved(Qt::MouseButtons buttons) {
     // A drag keeps its rows selected; the form empties because no single camera is addressed.
-    if (grid_->HighLight() == 1 && grid_->RowSel() != grid_->Row()) {
+    if (list_->selectionShown() && list_->extentRow() != list_->anchorRow()) {
         for (Ipv4Field* field : {ip_, mask_, gateway_, dns_[0], dns_[1], dns_[2], dns_[3]}) {
             field->clear();
             field->setEnabled(false);
@@ -239,47 +240,49 @@ void NetworkPage::onMouseMove(int button, int, int, int) {
         setSendButtonsEnabled(false);
         forgetFormCamera();
     }
-    if (button == 1 && headerPressed_ && grid_->TopRow() != topRowAtPress_) {
-        grid_->setTopRow(topRowAtPress_);
+    if (buttons == Qt::LeftButton && headerPressed_ &&
+        list_->firstVisibleRow() != firstRowAtPress_) {
+        list_->scrollToRow(firstRowAtPress_);
     }
 }
 
-// A release outside the grid stretches the selection to the row level with the pointer.
-void NetworkPage::onMouseUp(int button, int, int x, int y) {
-    if (button != 1) {
+// A release outside the list stretches the selection to the row level with the pointer.
+void NetworkPage::onReleased(Qt::MouseButton button, QPoint at) {
+    if (button != Qt::LeftButton) {
         return;
     }
-    if (nextRow_ <= 1) {
-        grid_->setHighLight(0);
+    if (listed_ <= 0) {
+        list_->showSelection(false);
         return;
     }
-    const bool inside = x >= 0 && x <= grid_->width();
-    if (y < rowHeightPx_) {
-        if (grid_->MouseRow() != 0) {
-            grid_->setRow(1);
-            grid_->setRowSel(nextRow_ - 1);
+    const bool inside = at.x() >= 0 && at.x() <= list_->width();
+    if (at.y() < rowHeightPx_) {
+        if (list_->pointerRow() >= 0) {
+            list_->setAnchorRow(0);
+            list_->setExtentRow(listed_ - 1);
         }
-        if (mouseDownRow_ > 0) {
+        if (pressedRow_ >= 0) {
             selectRow();
         }
-    } else if (y > grid_->height()) {
-        grid_->setRowSel(nextRow_ - 1);
+    } else if (at.y() > list_->height()) {
+        list_->setExtentRow(listed_ - 1);
         selectRow();
-    } else if (y > nextRow_ * rowHeightPx_) {
-        grid_->setRowSel(nextRow_ - 1);
+    } else if (at.y() > (listed_ + 1) * rowHeightPx_) {
+        list_->setExtentRow(listed_ - 1);
         if (!inside) {
             selectRow();
         }
     } else if (!inside) {
-        grid_->setRowSel(std::clamp(grid_->TopRow() + y / rowHeightPx_ - 1, 1, grid_->Rows() - 1));
+        list_->setExtentRow(std::clamp(list_->firstVisibleRow() + at.y() / rowHeightPx_ - 1, 0,
+                                       list_->rowCount() - 1));
         selectRow();
     }
 }
 
-void NetworkPage::onKeyUp(int& key, int) {
+void NetworkPage::onKeyReleased(Qt::Key key) {
     if ((key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp ||
          key == Qt::Key_PageDown) &&
-        grid_->RowSel() < nextRow_) {
+        list_->extentRow() < listed_) {
         keyboardSelect_ = true;
         selectRow();
         keyboardSelect_ = false;
@@ -288,9 +291,9 @@ void NetworkPage::onKeyUp(int& key, int) {
 }
 
 // Typing in the list drops the selection and returns the form to its defaults.
-void NetworkPage::onKeyPress(int&) {
+void NetworkPage::onTyped(QChar) {
     setFormEnabled(true);
-    grid_->setHighLight(0);
+    list_->showSelection(false);
     resetForm();
     setRadio(port80_, true);
     setRadio(otherPort_, false);
@@ -299,46 +302,42 @@ void NetworkPage::onKeyPress(int&) {
 }
 
 void NetworkPage::trimSelection() {
-    int row = grid_->Row();
-    int rowSel = grid_->RowSel();
-    const std::vector<int> leftOut = grid_->rowsLeftOut();
-    if (row > rowSel) {
+    int anchor = list_->anchorRow();
+    int extent = list_->extentRow();
+    const std::vector<int> leftOut = list_->rowsLeftOut();
+    if (anchor > extent) {
         return;
     }
-    for (int r = row; r <= rowSel; ++r) {
-        if (grid_->TextMatrix(r, 0).isEmpty()) {
-            const int end = std::max(r - 1, 1);
-            if (row == rowSel) {
-                row = end;
+    for (int row = anchor; row <= extent; ++row) {
+        if (model_->macAt(row).empty()) {
+            const int end = std::max(row - 1, 0);
+            if (anchor == extent) {
+                anchor = end;
             }
-            rowSel = end;
+            extent = end;
             break;
         }
     }
-    grid_->setCol(0);
-    grid_->setRow(row);
-    grid_->setRowSel(rowSel);
-    grid_->setRowsLeftOut(leftOut);
+    restoreSelection(anchor, extent, leftOut);
 }
 
 bool NetworkPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == grid_ && event->type() == QEvent::KeyPress &&
-        gridKeyDown(*static_cast<QKeyEvent*>(event))) {
+    if (watched == list_ && event->type() == QEvent::KeyPress &&
+        listKeyDown(*static_cast<QKeyEvent*>(event))) {
         return true;
     }
     return SettingsPage::eventFilter(watched, event);
 }
 
-// The list's own keys, before the grid and the window see them; true swallows the key.
-bool NetworkPage::gridKeyDown(const QKeyEvent& key) {
+// The list's own keys, before the list and the window see them; true swallows the key.
+bool NetworkPage::listKeyDown(const QKeyEvent& key) {
     const bool ctrl = (key.modifiers() & Qt::ControlModifier) != 0;
-    if (ctrl && key.key() == Qt::Key_A && grid_->HighLight() != 0 && nextRow_ > 1) {
-        grid_->setCol(0);
-        grid_->setRow(1);
-        grid_->setRowSel(nextRow_ - 1);
-        if (nextRow_ == 2) {
+    if (ctrl && key.key() == Qt::Key_A && list_->selectionShown() && listed_ > 0) {
+        list_->setAnchorRow(0);
+        list_->setExtentRow(listed_ - 1);
+        if (listed_ == 1) {
             setFormEnabled(true);
-            grid_->setRow(1);
+            list_->setAnchorRow(0);
             keyboardSelect_ = true;
             selectRow();
             keyboardSelect_ = false;
@@ -347,9 +346,9 @@ bool NetworkPage::gridKeyDown(const QKeyEvent& key) {
         }
         return true;
     }
-    if (ctrl && key.key() == Qt::Key_C && grid_->HighLight() != 0) {
+    if (ctrl && key.key() == Qt::Key_C && list_->selectionShown()) {
         const auto [lo, hi] = selectionRange();
-        const std::vector<int> leftOut = grid_->rowsLeftOut();
+        const std::vector<int> leftOut = list_->rowsLeftOut();
         copyRows(lo, hi);
         restoreSelection(lo, hi, leftOut);
         return true;
@@ -358,8 +357,8 @@ bool NetworkPage::gridKeyDown(const QKeyEvent& key) {
     // on that row does.
     if (key.key() == Qt::Key_Menu ||
         (key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier)) {
-        const QRect cell = grid_->visualRect(grid_->model()->index(grid_->Row() - 1, 0));
-        const QPoint at = grid_->viewport()->mapTo(this, cell.center());
+        const QRect cell = list_->visualRect(model_->index(list_->anchorRow(), 0));
+        const QPoint at = list_->viewport()->mapTo(this, cell.center());
         QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, mapToGlobal(at));
         contextMenuEvent(&menuEvent);
         return true;
@@ -369,14 +368,13 @@ bool NetworkPage::gridKeyDown(const QKeyEvent& key) {
     }
     if (key.key() == Qt::Key_Down) {
         // Down stops at the last listed camera.
-        const int below = grid_->RowSel() + 1;
-        return below <= nextRow_ && below < grid_->Rows() && grid_->TextMatrix(below, 0).isEmpty();
+        const int below = list_->extentRow() + 1;
+        return below <= listed_ && below < list_->rowCount() && model_->macAt(below).empty();
     }
-    if (key.key() == Qt::Key_PageDown && grid_->RowSel() + grid_->fullyVisibleRows() > nextRow_ &&
-        nextRow_ > 1) {
-        grid_->setCol(0);
-        grid_->setRow(nextRow_ - 1);
-        return nextRow_ < kMinimumRows;
+    if (key.key() == Qt::Key_PageDown && list_->extentRow() + list_->fullyVisibleRows() > listed_ &&
+        listed_ > 0) {
+        list_->setAnchorRow(listed_ - 1);
+        return listed_ < kMinimumRows;
     }
     return false;
 }

@@ -255,7 +255,7 @@ void PppoePage::onCancel() {
     clearDnsFields();
     adminName_->clear();
     adminPassword_->clear();
-    grid_->setHighLight(0);
+    list_->showSelection(false);
     forgetFormCamera();
 }
 
@@ -268,7 +268,7 @@ void PppoePage::disableOkWithoutCredentials() {
 void PppoePage::showEvent(QShowEvent* event) {
     SettingsPage::showEvent(event);
     disableOkWithoutCredentials();
-    grid_->setFocus();
+    list_->setFocus();
 }
 
 void PppoePage::hideEvent(QHideEvent* event) {
