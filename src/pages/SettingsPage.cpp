@@ -80,89 +80,6 @@ SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseco
     connect(&refreshTimer_, &QTimer::timeout, this, &SettingsPage::refreshGrid);
 }
 
-QVBoxLayout* SettingsPage::formArea() {
-    if (formArea_ == nullptr) {
-        pageLayout_ = new QVBoxLayout(this);
-        pageLayout_->addWidget(list_, 1);
-        form_ = new QWidget(this);
-        form_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        pageLayout_->addWidget(form_, 0, Qt::AlignLeft);
-        formArea_ = new QVBoxLayout(form_);
-        formArea_->setContentsMargins(0, 0, 0, 0);
-    }
-    return formArea_;
-}
-
-void SettingsPage::widenColumn(int column, int px) {
-    if (column < 0 || column >= static_cast<int>(baseColumnWidths_.size())) {
-        return;
-    }
-    auto& width = baseColumnWidths_[static_cast<std::size_t>(column)];
-    width = std::max(width, px);
-    list_->setColumnWidth(column, width);
-    spreadColumns();
-}
-
-void SettingsPage::setReadingOrder(std::initializer_list<QWidget*> controls) {
-    QWidget* previous = list_;
-    for (QWidget* control : controls) {
-        setTabOrder(previous, control);
-        previous = control;
-    }
-}
-
-void SettingsPage::padToHeight(int height) {
-    if (foot_ == nullptr) {
-        foot_ = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Preferred);
-        // The foot stands right below the form, without a gap of its own.
-        pageLayout_->addSpacing(-pageLayout_->spacing());
-        pageLayout_->addItem(foot_);
-    }
-    footHeight_ += std::max(0, height - sizeHint().height());
-    foot_->changeSize(0, footHeight_, QSizePolicy::Minimum, QSizePolicy::Preferred);
-    pageLayout_->invalidate();
-}
-
-void SettingsPage::settleAtSmallest(QSize pageSize) {
-    // Whatever the grid got beyond its seven rows at the smallest size goes to the foot.
-    if (const int excess = pageSize.height() - sizeHint().height(); excess > 0) {
-        footHeight_ += excess;
-        foot_->changeSize(0, footHeight_, QSizePolicy::Minimum, QSizePolicy::Preferred);
-        pageLayout_->invalidate();
-    }
-    const QMargins margins = pageLayout_->contentsMargins();
-    const int contentWidth = pageSize.width() - margins.left() - margins.right();
-    form_->setMaximumWidth(contentWidth);
-    listWidthAtSmallest_ = contentWidth;
-    spreadColumns();
-}
-
-void SettingsPage::spreadColumns() {
-    if (listWidthAtSmallest_ <= 0) {
-        return;
-    }
-    const int extra = std::max(0, list_->width() - listWidthAtSmallest_);
-    int total = 0;
-    for (const int width : baseColumnWidths_) {
-        total += width;
-    }
-    if (total <= 0) {
-        return;
-    }
-    for (int c = 0; c < static_cast<int>(baseColumnWidths_.size()); ++c) {
-        const int base = baseColumnWidths_[c];
-        list_->setColumnWidth(
-            c, base + static_cast<int>(static_cast<long long>(extra) * base / total));
-    }
-}
-
-bool SettingsPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == list_ && event->type() == QEvent::Resize) {
-        spreadColumns();
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void SettingsPage::setTable(CameraTable* table, PageServices services) {
     table_ = table;
     services_ = std::move(services);
@@ -256,36 +173,6 @@ void SettingsPage::placeScrollBar(int firstRow) {
     } else {
         list_->scrollToRow(0);
         list_->showScrollBar(false);
-    }
-}
-
-int SettingsPage::rowToSelect() const {
-    if (keyboardSelect_) {
-        return list_->extentRow();
-    }
-    const int row = list_->pointerRow();
-    if (row < 0 && pressedRow_ >= 0) {
-        return 0;
-    }
-    // A click on a blank row selects the last listed camera; with none listed it is a header
-    // click.
-    return row >= listed_ ? listed_ - 1 : row;
-}
-
-void SettingsPage::selectRow() {
-    const int row = rowToSelect();
-    if (row < 0) {
-        headerClick(list_->pointerColumn());
-        return;
-    }
-    list_->setAnchorRow(row);
-    const auto record = recordOfCurrentRow();
-    if (record && !record->isFree()) {
-        list_->showSelection(true);
-        showInForm(*record);
-    } else {
-        list_->showSelection(false);
-        clearSelection();
     }
 }
 
@@ -385,27 +272,6 @@ std::optional<CameraRecord> SettingsPage::recordOfFormCamera() const {
     return table_->findByMac(formCameraMac_);
 }
 
-void SettingsPage::pageWheel(int delta) {
-    if (list_->rowCount() <= kMinimumRows) {
-        return;
-    }
-    const int first = list_->firstVisibleRow() + (delta > 0 ? -1 : 1);
-    list_->scrollToRow(std::clamp(first, 0, list_->rowCount() - 1));
-}
-
-void SettingsPage::openCameraPage() {
-    if (list_->pointerRow() < 0) {
-        return;
-    }
-    const auto record = recordOfCurrentRow();
-    if (!record) {
-        return;
-    }
-    if (const auto url = cameraPageUrl(*record); url && services_.openUrl) {
-        services_.openUrl(QString::fromStdString(*url));
-    }
-}
-
 void SettingsPage::setCredentialControls(QLineEdit* name, QLineEdit* password, QPushButton* ok,
                                          std::size_t minimum) {
     adminName_ = name;
@@ -441,65 +307,6 @@ std::string SettingsPage::adminPasswordText() const {
 
 void SettingsPage::sendSettingRequest(const CameraRecord& record, const std::string& request) {
     pelmora::sendSettingRequest(*table_, services_.send, fieldText(record.mac), request);
-}
-
-void SettingsPage::onPressed(Qt::MouseButton button, QPoint) {
-    pressedRow_ = list_->pointerRow();
-    headerPressed_ = button == Qt::LeftButton && pressedRow_ < 0;
-    if (headerPressed_) {
-        firstRowAtPress_ = list_->firstVisibleRow();
-    }
-}
-
-void SettingsPage::onMoved(Qt::MouseButtons buttons) {
-    // A drag over several rows selects no camera on a single-selection page.
-    if (list_->selectionShown() && list_->extentRow() != list_->anchorRow()) {
-        list_->showSelection(false);
-        clearSelection();
-        list_->setAnchorRow(pressedRow_);
-    }
-    // Dragging from the header must not scroll the list.
-    if (buttons == Qt::LeftButton && headerPressed_ &&
-        list_->firstVisibleRow() != firstRowAtPress_) {
-        list_->scrollToRow(firstRowAtPress_);
-    }
-}
-
-// A button released outside the list still selects a row.
-void SettingsPage::onReleased(Qt::MouseButton, QPoint at) {
-    const bool inside = at.x() >= 0 && at.x() <= list_->width();
-    if (at.y() < rowHeightPx_) {
-        list_->setAnchorRow(0);
-        if (pressedRow_ >= 0) {
-            selectRow();
-        }
-    } else if (at.y() > list_->height()) {
-        list_->setAnchorRow(list_->rowCount() - 1);
-        selectRow();
-    } else if (at.y() > (listed_ + 1) * rowHeightPx_) {
-        list_->setAnchorRow(std::max(listed_ - 1, 0));
-        if (!inside) {
-            selectRow();
-        }
-    } else if (!inside) {
-        list_->setAnchorRow(std::clamp(list_->firstVisibleRow() + at.y() / rowHeightPx_ - 1, 0,
-                                       list_->rowCount() - 1));
-        selectRow();
-    }
-}
-
-void SettingsPage::onKeyReleased(Qt::Key key) {
-    if (key == Qt::Key_Up || key == Qt::Key_Down) {
-        keyboardSelect_ = true;
-        selectRow();
-        keyboardSelect_ = false;
-    }
-}
-
-void SettingsPage::onTyped(QChar) {
-    list_->showSelection(false);
-    clearSelection();
-    list_->setAnchorRow(list_->extentRow());
 }
 
 }  // namespace pelmora
