@@ -118,6 +118,30 @@ TEST(CameraListModel, showsTextsProblemMarkAndAlignmentByRole) {
     EXPECT_EQ(model.headerData(2, Qt::Horizontal, Qt::DisplayRole).toString(), "Model");
 }
 
+// Below the cameras the list shows blank rows up to its minimum: they come and go at the foot,
+// and a camera that takes a blank row's place is inserted above them like any other.
+TEST(CameraListModel, blankRowsFillTheListToItsMinimumBelowTheCameras) {
+    const struct {
+        const char* list;
+        int rows;
+    } steps[] = {{"", 4}, {"A", 4}, {"B A", 4}, {"B A C D E", 5}, {"A", 4}, {"", 4}};
+    CameraListModel model({"MAC address", "IP address", "Model"});
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    model.setMinimumRows(4);
+    for (const auto& step : steps) {
+        model.setCameras(cameras(step.list));
+        SCOPED_TRACE(step.list);
+        ASSERT_EQ(model.rowCount(), step.rows);
+        const auto listed = order(cameras(step.list));
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const bool blank = row >= static_cast<int>(listed.size());
+            EXPECT_EQ(model.macAt(row), blank ? "" : listed[static_cast<std::size_t>(row)]);
+            EXPECT_EQ(model.data(model.index(row, 0), Qt::DisplayRole).toString().isEmpty(), blank);
+        }
+    }
+    EXPECT_EQ(resets.size(), 0);
+}
+
 // A selection held by the view follows its cameras wherever a sort or a rewrite puts them, and
 // so does the current row; a camera that leaves takes only itself out of the selection.
 TEST(CameraListModel, theViewsSelectionFollowsItsCamerasThroughSortsAndRewrites) {
