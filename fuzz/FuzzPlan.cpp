@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "csv/Csv.h"
-#include "plan/NetworkPlan.h"
+#include "plan/PlanCsv.h"
 
 namespace {
 

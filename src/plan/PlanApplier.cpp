@@ -1,6 +1,6 @@
 #include "plan/PlanApplier.h"
 
-#include "plan/NetworkPlan.h"
+#include "plan/PlanSettings.h"
 
 namespace pelmora {
 

@@ -2,6 +2,7 @@
 
 #include "model/CameraTable.h"
 #include "model/FixedText.h"
+#include "plan/PlanSettings.h"
 #include "settings/network/NetworkRequest.h"
 
 namespace pelmora {

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "plan/NetworkPlan.h"
 #include "plan/PlanApplier.h"
+#include "plan/PlanCheck.h"
 
 namespace pelmora {
 

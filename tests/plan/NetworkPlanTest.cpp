@@ -1,6 +1,9 @@
 // Plans: reading them, the checks that refuse a whole plan, the order moves are sent in, and
 // consecutive addresses for many cameras.
-#include "plan/NetworkPlan.h"
+#include "plan/AddressPlan.h"
+#include "plan/PlanCheck.h"
+#include "plan/PlanCsv.h"
+#include "plan/PlanSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -21,11 +21,12 @@
 #include "cli/PlanRefusal.h"
 #include "cli/StandardStreams.h"
 #include "listing/CameraListing.h"
+#include "plan/PlanApplier.h"
+#include "plan/PlanCheck.h"
+#include "plan/PlanCsv.h"
+#include "plan/PlanRun.h"
 #include "settings/SettingSender.h"
 #include "settings/network/NetworkRequest.h"
-#include "plan/NetworkPlan.h"
-#include "plan/PlanApplier.h"
-#include "plan/PlanRun.h"
 
 namespace pelmora {
 namespace {

@@ -13,8 +13,10 @@
 #include "cli/StandardStreams.h"
 #include "engine/LocalInterfaces.h"
 #include "listing/CameraListing.h"
+#include "plan/AddressPlan.h"
+#include "plan/PlanCheck.h"
+#include "plan/PlanCsv.h"
 #include "settings/network/NetworkRequest.h"
-#include "plan/NetworkPlan.h"
 
 namespace pelmora {
 namespace {

@@ -1,0 +1,46 @@
+#pragma once
+// Checking a whole plan before anything is sent: every row against the cameras found and this
+// PC's interfaces, and the changing cameras put in an order in which no two of them ever hold
+// one address at once.
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "lan/LanDiagnosis.h"
+#include "model/CameraRecord.h"
+#include "plan/PlanRow.h"
+#include "settings/network/NetworkSettings.h"
+
+namespace pelmora {
+
+// One camera of a checked plan.
+struct PlannedCamera {
+    std::string mac;
+    NetworkSettings current;
+    NetworkSettings planned;
+    bool unchanged = false;
+    bool refused = false;  // the page's checks refuse its planned settings
+};
+
+struct PlanCheck {
+    std::vector<PlannedCamera> cameras;  // in file order
+    std::vector<std::size_t> order;      // the changing cameras, as indices, in sending order
+    std::vector<std::string> refusals;   // every reason the plan is refused; empty when it is not
+};
+
+// `listed`: every camera found (the plan's and the others); `interfaces`: this PC's, with their
+// default gateways and neighbour tables. An address a camera keeps under DHCP (planned DHCP,
+// whether or not it changes) is not free for another row; no fixed address may be its own
+// gateway, a default gateway of this PC or a neighbour's that is not a listed camera.
+PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraRecord> listed,
+                    std::span<const LocalInterface> interfaces);
+
+// The same checks before any camera is heard, as a plan is written: each row against a camera
+// that reports no address, gateway or DNS server and port 80, so that what the row sets is
+// checked now and what it leaves to the camera is checked when the plan is applied.
+PlanCheck checkPlanBeforeListing(const std::vector<PlanRow>& rows,
+                                 std::span<const LocalInterface> interfaces);
+
+}  // namespace pelmora
