@@ -39,12 +39,18 @@ bool HeadlessSession::runFor(std::chrono::milliseconds duration,
 }
 
 std::optional<int> HeadlessSession::stop() {
+    // Read before the receive thread ends: a failure it had is the command's failure too, since
+    // a reply may be missing from what the command saw.
+    const bool receiveFailed = receiveFailed_;
     const auto error = engine_.stop();
     // The receive thread has ended: the last answers' lines are written now.
     journal_.flush();
     if (error) {
         engine_.reportFatal(*error);
         return exitCodeOf(*error);
+    }
+    if (receiveFailed) {
+        return exitCodeOf(FatalSocketError::Receive);
     }
     return std::nullopt;
 }

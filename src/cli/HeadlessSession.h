@@ -35,7 +35,8 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     std::optional<int> start();
     // Runs the ticks for `duration` or until `done` is true.
     bool runFor(std::chrono::milliseconds duration, const std::function<bool()>& done = {});
-    // Stops the engine; an exit code when that failed fatally.
+    // Stops the engine; an exit code when that failed fatally, or when the receive thread had
+    // failed before (the receive error's code).
     std::optional<int> stop();
 
     CameraTable& table() { return table_; }

@@ -148,18 +148,8 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
         }
     }
     const auto check = checkPlan(read.rows, listed, session.engine().localInterfaces());
-    const auto finish = [&session]() -> std::optional<int> {
-        const bool failed = session.receiveHasFailed();
-        if (const auto code = session.stop()) {
-            return *code;
-        }
-        if (failed) {
-            return exitCodeOf(FatalSocketError::Receive);
-        }
-        return std::nullopt;
-    };
     if (!check.refusals.empty() || options.dryRun) {
-        if (const auto code = finish()) {
+        if (const auto code = session.stop()) {
             return *code;
         }
         if (!check.refusals.empty()) {
@@ -241,7 +231,7 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
         allGood = false;
         writeOutput(stdout, steps[reported].mac + " stopped\n");
     }
-    if (const auto code = finish()) {
+    if (const auto code = session.stop()) {
         return *code;
     }
     return allGood ? 0 : 1;

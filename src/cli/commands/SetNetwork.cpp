@@ -112,12 +112,8 @@ int suggestAndSend(const CommandLine& line, const NetworkOptions& values) {
     }
     const auto suggestion = findCameraAndSuggest(session, values.mac);
     if (!suggestion.addressing) {
-        const bool failed = session.receiveHasFailed();
         if (const auto code = session.stop()) {
             return *code;
-        }
-        if (failed) {
-            return exitCodeOf(FatalSocketError::Receive);
         }
         writeOutput(stdout, suggestion.refusal + "\n");
         return 1;

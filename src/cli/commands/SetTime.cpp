@@ -157,12 +157,8 @@ int runDateTimeCommand(const DateTimeCommand& command, std::FILE* out) {
     // Date and time answers are settled without a notification, so they are looked for after
     // every tick, once a second, as the page's grid does.
     session.runFor(kLongestWait, [&] { return collectAnswers(session.table(), slots, answers); });
-    const bool failed = session.receiveHasFailed();
     if (const auto code = session.stop()) {
         return *code;
-    }
-    if (failed) {
-        return exitCodeOf(FatalSocketError::Receive);
     }
     bool allAccepted = true;
     for (std::size_t i = 0; i < answers.size(); ++i) {
