@@ -39,7 +39,7 @@ const std::array<std::pair<Problem, const char*>, kProblemKinds> kProblemCounts{
     {kProblemBadMask, "%1 with a subnet mask that is not usable"},
     {kProblemGatewayOutsideSubnet, "%1 with a gateway outside the subnet"},
 }};
-// How long replies are gathered before the shown grid is rewritten for them.
+// How long replies are gathered before the shown list is rewritten for them.
 constexpr std::chrono::milliseconds kLiveRewriteDelay{100};
 
 }  // namespace
@@ -203,7 +203,7 @@ std::optional<int> MainDialog::start() {
 }
 
 // The window's smallest size is its size before it could grow: the largest page and the status
-// bar. Every page learns that size, so only growth beyond it reaches the grids. A saved place
+// bar. Every page learns that size, so only growth beyond it reaches the lists. A saved place
 // and size, and the last page, come back if they still fit a screen.
 void MainDialog::restoreWindow() {
     QSize pageSize;

@@ -73,7 +73,7 @@ class MainDialog final : public QDialog {
     QLabel* changeLogNotice() const { return changeLogNotice_; }
     QLineEdit* filterField() const { return filterText_; }
     QCheckBox* problemsOnlyBox() const { return problemsOnly_; }
-    // Grid rewrites made for replies between the ticks, so far.
+    // List rewrites made for replies between the ticks, so far.
     int liveRewrites() const { return liveRewrites_; }
 
     // The status bar's camera count: "12 cameras", with a filter on "7 of 12 cameras shown",
