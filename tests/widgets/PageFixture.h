@@ -1,6 +1,6 @@
 #pragma once
 // The common fixture of the page tests: one page over its own table, shown, with a recording
-// sender, message port and URL opener, and the grid clicks the tests drive it with.
+// sender, message port and URL opener, and the list clicks the tests drive it with.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/CameraTable.h"
+#include "widgets/CameraListReading.h"
 #include "widgets/PageServices.h"
 #include "widgets/RecordingMessagePort.h"
 
@@ -42,15 +43,17 @@ class PageFixture : public ::testing::Test {
                             [this] { ++enquiries; }};
     }
 
-    Grid& grid() { return *page.grid(); }
-    QPoint cellCentre(int row, int col) {
-        return grid().visualItemRect(grid().item(row - 1, col)).center();
-    }
+    CameraListView& list() { return *page.list(); }
+    const CameraListModel& listModel() { return *list().cameraModel(); }
+    QString cellText(int row, int col) { return test::cellText(list(), row, col); }
+    QString headerText(int col) { return test::headerText(list(), col); }
+    QString problemText(int row) { return test::problemText(list(), row); }
+    QPoint cellCentre(int row, int col) { return test::cellCentre(list(), row, col); }
     void clickRow(int row, int col = 0) {
-        QTest::mouseClick(grid().viewport(), Qt::LeftButton, {}, cellCentre(row, col));
+        QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, cellCentre(row, col));
     }
     void clickHeader(int column) {
-        auto* header = grid().horizontalHeader();
+        auto* header = list().horizontalHeader();
         QTest::mouseClick(
             header->viewport(), Qt::LeftButton, {},
             QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
