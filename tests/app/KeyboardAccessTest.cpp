@@ -27,6 +27,7 @@
 #include "pages/SettingsPage.h"
 #include "pages/network/NetworkPage.h"
 #include "settings/network/NetworkRequest.h"
+#include "widgets/CameraListReading.h"
 #include "widgets/Ipv4Field.h"
 #include "widgets/PageTestSupport.h"
 #include "widgets/RecordingMessagePort.h"
@@ -161,17 +162,17 @@ TEST_F(KeyboardAccessTest, f6WalksEveryControlOfThePageAndShiftF6WalksBack) {
         SettingsPage* page = dialog->page(index);
         page->refreshGrid();
         if (index == 0) {
-            QTest::mouseClick(page->grid()->viewport(), Qt::LeftButton, {},
-                              page->grid()->visualItemRect(page->grid()->item(0, 1)).center());
+            QTest::mouseClick(page->list()->viewport(), Qt::LeftButton, {},
+                              test::cellCentre(*page->list(), 0, 1));
         }
-        page->grid()->setFocus();
+        page->list()->setFocus();
         QApplication::processEvents();
         QList<QWidget*> forward;
         for (int step = 0; step < 60; ++step) {
             press(Qt::Key_F6);
             QWidget* focus = QApplication::focusWidget();
             ASSERT_NE(focus, nullptr);
-            if (focus == page->grid()) {
+            if (focus == page->list()) {
                 break;
             }
             forward.append(focus);
@@ -184,7 +185,7 @@ TEST_F(KeyboardAccessTest, f6WalksEveryControlOfThePageAndShiftF6WalksBack) {
         // Every control that a walk could stop at is visited, each once.
         for (QWidget* widget : page->findChildren<QWidget*>()) {
             const auto* radio = qobject_cast<QRadioButton*>(widget);
-            const bool stop = widget != page->grid() && isInputControl(widget) &&
+            const bool stop = widget != page->list() && isInputControl(widget) &&
                               widget->isVisible() && widget->isEnabled() &&
                               (widget->focusPolicy() & Qt::TabFocus) &&
                               widget->focusProxy() == nullptr;
@@ -215,7 +216,7 @@ TEST_F(KeyboardAccessTest, aCamerasAddressChangesFromTheKeyboardAlone) {
     auto* page = static_cast<NetworkPage*>(dialog->page(0));
     page->refreshGrid();
     QApplication::processEvents();
-    ASSERT_EQ(QApplication::focusWidget(), page->grid()) << "the shown page has the keyboard";
+    ASSERT_EQ(QApplication::focusWidget(), page->list()) << "the shown page has the keyboard";
 
     press(Qt::Key_Up);  // the first camera
     ASSERT_EQ(page->selectedMac(), QString::fromStdString(test::macOf(1)));
@@ -257,8 +258,8 @@ TEST_F(KeyboardAccessTest, aCamerasAddressChangesFromTheKeyboardAlone) {
             popup->close();
         }
     });
-    page->grid()->setFocus();
-    QTest::keyClick(page->grid(), Qt::Key_Menu);
+    page->list()->setFocus();
+    QTest::keyClick(page->list(), Qt::Key_Menu);
     EXPECT_TRUE(menu.contains("&Copy")) << menu.join(", ").toStdString();
 }
 

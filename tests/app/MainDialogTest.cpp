@@ -32,6 +32,7 @@
 #include "settings/SettingSender.h"
 #include "settings/bandwidth/BandwidthForm.h"
 #include "settings/network/NetworkRequest.h"
+#include "widgets/CameraListReading.h"
 #include "widgets/PageTestSupport.h"
 #include "widgets/RecordingMessagePort.h"
 
@@ -116,9 +117,8 @@ TEST_F(MainDialogTest, enterPressesNoPageButtonSpaceDoes) {
     test::addCamera(dialog->table(), 1);
     auto* page = static_cast<NetworkPage*>(dialog->page(0));
     page->refreshGrid();
-    auto* grid = page->grid();
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                      grid->visualItemRect(grid->item(0, 0)).center());
+    auto* list = page->list();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, test::cellCentre(*list, 0, 0));
     page->nameEdit()->setText("admin");
     page->passwordEdit()->setText("secret");
     for (QWidget* focus :
@@ -141,7 +141,7 @@ TEST_F(MainDialogTest, enterPressesNoPageButtonSpaceDoes) {
 // Replies reach the shown grid between the page's ticks, a burst of them in few rewrites.
 TEST_F(MainDialogTest, camerasAppearAsTheyAnswerInFewRewrites) {
     const auto port = dialog->engine().localPort();
-    auto* grid = dialog->currentPage()->grid();
+    auto* list = dialog->currentPage()->list();
     const auto start = std::chrono::steady_clock::now();
     constexpr int kCameras = 300;
     for (int i = 1; i <= kCameras; ++i) {
@@ -152,8 +152,8 @@ TEST_F(MainDialogTest, camerasAppearAsTheyAnswerInFewRewrites) {
             QTest::qWait(40);
         }
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return grid->Rows() == kCameras + 1; }, 3000))
-        << grid->Rows() - 1 << " of " << kCameras << " listed without a tick";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list->rowCount() == kCameras; }, 3000))
+        << list->rowCount() << " of " << kCameras << " listed without a tick";
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_LT(elapsed, 1s);
     EXPECT_GE(dialog->liveRewrites(), 1);
@@ -171,26 +171,26 @@ TEST_F(MainDialogTest, theWindowOpensAtItsSmallestAndGrowthGoesToTheGrids) {
     for (int i = 0; i < 4; ++i) {
         dialog->tabs()->setCurrentIndex(i);
         QApplication::processEvents();
-        auto* grid = dialog->page(i)->grid();
-        EXPECT_EQ(grid->height(), grid->minimumHeight()) << "page " << i;
-        EXPECT_EQ(grid->fullyVisibleRows(), 7) << "page " << i;
-        formHeights.push_back(dialog->page(i)->height() - grid->height());
+        auto* list = dialog->page(i)->list();
+        EXPECT_EQ(list->height(), list->minimumHeight()) << "page " << i;
+        EXPECT_EQ(list->fullyVisibleRows(), 7) << "page " << i;
+        formHeights.push_back(dialog->page(i)->height() - list->height());
     }
-    auto* grid = dialog->page(0)->grid();
-    const int firstWidth = grid->columnWidth(0);
-    const int fourthWidth = grid->columnWidth(3);
+    auto* list = dialog->page(0)->list();
+    const int firstWidth = list->columnWidth(0);
+    const int fourthWidth = list->columnWidth(3);
     dialog->resize(dialog->width() + 400, dialog->height() + 320);
     for (int i = 0; i < 4; ++i) {
         dialog->tabs()->setCurrentIndex(i);
         QApplication::processEvents();
         auto* page = dialog->page(i);
-        EXPECT_EQ(page->grid()->height(), page->grid()->minimumHeight() + 320) << "page " << i;
-        EXPECT_EQ(page->height() - page->grid()->height(), formHeights[i]) << "page " << i;
+        EXPECT_EQ(page->list()->height(), page->list()->minimumHeight() + 320) << "page " << i;
+        EXPECT_EQ(page->height() - page->list()->height(), formHeights[i]) << "page " << i;
     }
-    EXPECT_GE(grid->fullyVisibleRows(), 25);
-    EXPECT_GT(grid->columnWidth(0), firstWidth);
-    EXPECT_NEAR(double(grid->columnWidth(0)) / firstWidth,
-                double(grid->columnWidth(3)) / fourthWidth, 0.02);
+    EXPECT_GE(list->fullyVisibleRows(), 25);
+    EXPECT_GT(list->columnWidth(0), firstWidth);
+    EXPECT_NEAR(double(list->columnWidth(0)) / firstWidth,
+                double(list->columnWidth(3)) / fourthWidth, 0.02);
 }
 
 // Cameras with addressing problems: every marked camera counted in the status bar whatever its
@@ -213,21 +213,22 @@ TEST_F(MainDialogTest, camerasWithProblemsAreCountedMarkedAndFiltered) {
                                 .field("GATEWAY:", i == 5 ? "10.9.0.1" : "10.2.0.1")
                                 .finish());
     }
-    auto* grid = dialog->currentPage()->grid();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid->TextMatrix(5, 0).isEmpty(); }, 3000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !grid->rowProblem(5).isEmpty(); }, 3000));
+    const CameraListView& list = *dialog->currentPage()->list();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !test::cellText(list, 4, 0).isEmpty(); }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !test::problemText(list, 4).isEmpty(); }, 3000));
     EXPECT_EQ(dialog->cameraCountLabel()->text(), "5 cameras · 4 with problems");
     EXPECT_TRUE(dialog->cameraCountLabel()->toolTip().contains(
         "2 share an address\n1 with a subnet mask that is not usable\n1 with a gateway outside"));
-    EXPECT_EQ(grid->rowProblem(1), QString("Shares 10.2.0.7 with ") + test::macOf(3).c_str());
-    EXPECT_EQ(grid->rowProblem(2), "");
+    EXPECT_EQ(test::problemText(list, 0),
+              QString("Shares 10.2.0.7 with ") + test::macOf(3).c_str());
+    EXPECT_EQ(test::problemText(list, 1), "");
     QTest::mouseClick(dialog->problemsOnlyBox(), Qt::LeftButton);
-    EXPECT_EQ(grid->TextMatrix(2, 0), QString::fromStdString(test::macOf(3)));
-    EXPECT_EQ(grid->TextMatrix(5, 0), "");
+    EXPECT_EQ(test::cellText(list, 1, 0), QString::fromStdString(test::macOf(3)));
+    EXPECT_EQ(test::cellText(list, 4, 0), "");
     EXPECT_EQ(dialog->cameraCountLabel()->text(), "4 of 5 cameras shown · 4 with problems");
     dialog->filterField()->setText("02:50:4d:00:00:01");
-    EXPECT_EQ(grid->TextMatrix(1, 0), QString::fromStdString(test::macOf(1)));
-    EXPECT_EQ(grid->TextMatrix(2, 0), "");
+    EXPECT_EQ(test::cellText(list, 0, 0), QString::fromStdString(test::macOf(1)));
+    EXPECT_EQ(test::cellText(list, 1, 0), "");
     EXPECT_EQ(dialog->cameraCountLabel()->text(), "1 of 5 cameras shown · 4 with problems");
 }
 
@@ -240,14 +241,13 @@ TEST_F(MainDialogTest, clearingTheFilterNeverSelectsTheCamerasItHid) {
         test::addCamera(dialog->table(), i, i % 3 == 0 ? "PM-P420" : "PM-C110");
     }
     auto* page = static_cast<NetworkPage*>(dialog->page(0));
-    auto* grid = page->grid();
+    auto* list = page->list();
     dialog->filterField()->setText("P420");
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
-                      grid->visualItemRect(grid->item(0, 0)).center());
-    QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, test::cellCentre(*list, 0, 0));
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
     ASSERT_EQ(page->exportedRecords().size(), 3u);
     dialog->filterField()->clear();
-    EXPECT_EQ(grid->selectionModel()->selectedRows().size(), 0);
+    EXPECT_EQ(list->selectionModel()->selectedRows().size(), 0);
     EXPECT_EQ(page->exportedRecords().size(), 9u) << "nothing chosen: the whole list";
     EXPECT_TRUE(page->dhcpRadio()->isEnabled());
     auto* clear = dialog->filterField()->findChild<QToolButton*>();
@@ -285,11 +285,11 @@ TEST_F(MainDialogTest, theWheelScrollsTheVisiblePageOneRowPerNotch) {
     }
     auto* page = dialog->currentPage();
     page->refreshGrid();
-    ASSERT_EQ(page->grid()->TopRow(), 1);
+    ASSERT_EQ(page->list()->firstVisibleRow(), 0);
     QWheelEvent down(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, -120), Qt::NoButton,
                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(page->grid()->viewport(), &down);
-    EXPECT_EQ(page->grid()->TopRow(), 2);
+    QApplication::sendEvent(page->list()->viewport(), &down);
+    EXPECT_EQ(page->list()->firstVisibleRow(), 1);
 }
 
 TEST_F(MainDialogTest, resultsFromTheReceiveThreadAreShownOnTheUiThread) {
@@ -420,7 +420,7 @@ TEST(MainDialogDiagnostics, anUnreadOutputStopsNeitherDiscoveryNorClosing) {
     camera.sendTo(port, DatagramBuilder{}.field("MAC:", mac).field("MODEL:", "PM-C110").finish());
     ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.table().findByMac(mac).has_value(); }, 5000));
     dialog.currentPage()->refreshGrid();
-    EXPECT_EQ(dialog.currentPage()->grid()->TextMatrix(1, 0), QString::fromStdString(mac));
+    EXPECT_EQ(test::cellText(*dialog.currentPage()->list(), 0, 0), QString::fromStdString(mac));
 
     const auto before = std::chrono::steady_clock::now();
     dialog.close();
@@ -556,9 +556,9 @@ TEST(MainDialogRecord, requestsAndARetryAreRecordedAndTheExportReadsBack) {
     const auto fromJson = read(json);
     EXPECT_EQ(fromJson.cameras.size(), 3u);
     EXPECT_TRUE(diffCameraLists(fromJson, read(csv)).empty());
-    page->grid()->setHighLight(1);
-    page->grid()->setRow(1);
-    page->grid()->setRowSel(2);
+    page->list()->showSelection(true);
+    page->list()->setAnchorRow(0);
+    page->list()->setExtentRow(1);
     EXPECT_EQ(page->exportedRecords().size(), 2u);
     EXPECT_NE(page->exportListTo(state.filePath("no/such/dir/list.csv"), ListFormat::Csv), "");
     EXPECT_EQ(page->exportListTo("/proc/cams.csv", ListFormat::Csv).rfind("/proc/cams.csv: ", 0),
