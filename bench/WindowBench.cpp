@@ -1,5 +1,5 @@
 // The window with 1,024 simulated cameras on loopback: how long after it starts the first and
-// the 1,024th camera show in the grid, and what the window costs in processor time while all of
+// the 1,024th camera show in the list, and what the window costs in processor time while all of
 // them answer every enquiry, and its resident memory then.
 //
 //   window_bench PELMORA_SIM [ROUNDS]
@@ -19,6 +19,8 @@
 #include "app/MainDialog.h"
 #include "model/CalendarTime.h"
 #include "pages/SettingsPage.h"
+#include "widgets/CameraListModel.h"
+#include "widgets/CameraListView.h"
 
 namespace {
 
@@ -34,16 +36,18 @@ double cpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// The cameras the shown page lists: its rows up to the first that shows no MAC.
 int listedRows(const MainDialog& dialog) {
-    const Grid* grid = dialog.currentPage()->grid();
+    const CameraListModel& model = *dialog.currentPage()->list()->cameraModel();
     int rows = 0;
-    while (rows + 1 < grid->Rows() && !grid->TextMatrix(rows + 1, 0).isEmpty()) {
+    while (rows < model.rowCount() &&
+           !model.data(model.index(rows, 0), Qt::DisplayRole).toString().isEmpty()) {
         ++rows;
     }
     return rows;
 }
 
-// Waits, handling events, until `rows` cameras are in the grid; milliseconds since `clock`.
+// Waits, handling events, until `rows` cameras are in the list; milliseconds since `clock`.
 double untilListed(const MainDialog& dialog, int rows, const QElapsedTimer& clock) {
     while (listedRows(dialog) < rows) {
         if (clock.elapsed() > 20000) {

@@ -1,14 +1,14 @@
-// The pages' grid rewrite with a full table: 1,024 listed cameras. The window refreshes the
+// The pages' camera list rewrite with a full table: 1,024 listed cameras. The window refreshes the
 // MAC-keyed pages every 5 s and the Date time page every second, on the UI thread, so one
 // refresh (the rewrite and the repaint it causes) must stay under 10 ms or the window stutters.
 //
 // Each measured refresh is refreshGrid() followed by one pass of the event loop, which delivers
 // the layout and paint requests the rewrite posted. The two halves are also reported on their
-// own (update_ms, paint_ms), with the number of paint events the grid's cell area received
+// own (update_ms, paint_ms), with the number of paint events the list's cell area received
 // (paints, expected 1) and any that arrived only after the timed pass (late_paints, expected 0).
 //
 // The window's own tick is measured too: its four tabs' timers start together, so every fifth
-// second all four grids are rewritten in one pass of the event loop (only the shown one paints).
+// second all four lists are rewritten in one pass of the event loop (only the shown one paints).
 //
 // Nothing here starts the discovery engine or opens a socket: the table is filled from built
 // replies and the pages are driven directly.
@@ -33,13 +33,13 @@
 #include "pages/pppoe/PppoePage.h"
 #include "protocol/DatagramBuilder.h"
 #include "widgets/CameraListModel.h"
-#include "widgets/Grid.h"
+#include "widgets/CameraListView.h"
 
 namespace pelmora {
 namespace {
 
 constexpr int kCameras = kTableSize;
-constexpr int kBlankGridRows = 8;  // the header row and the seven rows shown with no camera
+constexpr int kBlankRows = 7;  // the rows shown with no camera
 using Clock = std::chrono::steady_clock;
 
 // snprintf rather than string concatenation, which trips a false -Wrestrict in GCC 12.
@@ -72,7 +72,7 @@ std::string cameraReply(int n) {
         .finish();
 }
 
-// Counts the paint events that reach the grid's cell area, to show the timed pass painted.
+// Counts the paint events that reach the list's cell area, to show the timed pass painted.
 class PaintCounter final : public QObject {
   public:
     int paints = 0;
@@ -137,7 +137,7 @@ void advanceClocks(CameraTable& table) {
     });
 }
 
-// A header click: alternately ascending and descending by MAC, so every grid cell changes.
+// A header click: alternately ascending and descending by MAC, so every listed cell changes.
 void reverseOrder(CameraTable& table) {
     table.sortByColumn(kSortMac);
     table.discoveryEnabled = 0;  // the sort turns it back on
@@ -164,7 +164,7 @@ class PageRig {
         page.setTable(&table, PageServices{});
         page.resize(1000, 600);
         page.show();
-        page.grid()->viewport()->installEventFilter(&counter);
+        page.list()->viewport()->installEventFilter(&counter);
         refreshUntimed();
     }
 
@@ -211,7 +211,7 @@ class WindowRig {
         tabs.setCurrentIndex(1);
         tabs.resize(1000, 600);
         tabs.show();
-        pages[1]->grid()->viewport()->installEventFilter(&counter);
+        pages[1]->list()->viewport()->installEventFilter(&counter);
         rewriteAll();
         settle();
     }
@@ -242,7 +242,7 @@ void report(benchmark::State& state, const Totals& t) {
     state.counters["paints"] = perRefresh(t.paints);
     state.counters["late_paints"] = perRefresh(t.latePaints);
     if (t.paints < t.refreshes) {
-        state.SkipWithError("a timed refresh did not paint the grid");
+        state.SkipWithError("a timed refresh did not paint the list");
     }
 }
 
@@ -259,8 +259,8 @@ void BM_MacPageSteady(benchmark::State& state) {
 // 1b. The same with a camera selected, which the rewrite looks up by MAC afterwards.
 void BM_MacPageSteadySelected(benchmark::State& state) {
     PageRig<BandwidthPage> rig;
-    rig.page.grid()->setRow(kCameras / 2);
-    rig.page.grid()->setHighLight(1);
+    rig.page.list()->setAnchorRow(kCameras / 2 - 1);
+    rig.page.list()->showSelection(true);
     rig.refreshUntimed();
     Totals totals;
     for (auto _ : state) {
@@ -314,8 +314,8 @@ void BM_MacPageOneChanged(benchmark::State& state) {
     report(state, totals);
 }
 
-// 2a'. The same change through the camera list model and a table view: the listed cameras are
-// built from the table's live records and handed to the model, which signals the one row.
+// 2a'. The same change without a page: the listed cameras built from the table's live records
+// and handed to the model under a plain table view, which signals and repaints the one row.
 void BM_ModelOneChanged(benchmark::State& state) {
     CameraTable table;
     fillTable(table);
@@ -386,7 +386,7 @@ void BM_DateTimePageSteady(benchmark::State& state) {
     report(state, totals);
 }
 
-// 4. MAC-keyed page, first fill: the grid holds only its blank rows and 1,024 rows are added.
+// 4. MAC-keyed page, first fill: the list holds only its blank rows and 1,024 rows are added.
 void BM_MacPageFirstFill(benchmark::State& state) {
     PageRig<BandwidthPage> rig;
     CameraTable empty;
@@ -397,20 +397,20 @@ void BM_MacPageFirstFill(benchmark::State& state) {
         rewrite(empty, rig.page);
         settle();
         rig.page.setTable(&rig.table, PageServices{});
-        if (rig.page.grid()->Rows() != kBlankGridRows) {
-            state.SkipWithError("the grid was not emptied");
+        if (rig.page.list()->rowCount() != kBlankRows) {
+            state.SkipWithError("the list was not emptied");
             break;
         }
         state.ResumeTiming();
         state.SetIterationTime(rig.refresh(totals));
     }
-    if (rig.page.grid()->Rows() != kCameras + 1) {
-        state.SkipWithError("the grid was not filled");
+    if (rig.page.list()->rowCount() != kCameras) {
+        state.SkipWithError("the list was not filled");
     }
     report(state, totals);
 }
 
-// 5. The whole window's 5-second tick, Bandwidth tab shown: all four grids rewritten after
+// 5. The whole window's 5-second tick, Bandwidth tab shown: all four lists rewritten after
 // the clocks moved on (the usual case) ...
 void BM_WindowTickSteady(benchmark::State& state) {
     WindowRig rig;
@@ -424,7 +424,7 @@ void BM_WindowTickSteady(benchmark::State& state) {
     report(state, totals);
 }
 
-// 5b. ... and after a sort reversed the order, so every cell of all four grids changes.
+// 5b. ... and after a sort reversed the order, so every cell of all four lists changes.
 void BM_WindowTickOrderReversed(benchmark::State& state) {
     WindowRig rig;
     Totals totals;
