@@ -333,6 +333,7 @@ void BM_ModelOneChanged(benchmark::State& state) {
             if (isListed(record)) {
                 listed.push_back({std::string(fieldText(record.mac)),
                                   cameraRowCells(record, AddressColumn::IpAddress),
+                                  {},
                                   {}});
             }
         }
