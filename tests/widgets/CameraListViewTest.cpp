@@ -32,7 +32,9 @@ std::vector<CameraListRow> cameras(int count) {
     std::vector<CameraListRow> out;
     for (int i = 0; i < count; ++i) {
         const std::string mac = "02:50:4D:00:00:" + std::to_string(10 + i);
-        out.push_back({mac, {mac, "10.2.0." + std::to_string(i + 1), "PM-C110", "S", "1.0"}, ""});
+        CameraListRow& row = out.emplace_back();
+        row.mac = mac;
+        row.cells = {mac, "10.2.0." + std::to_string(i + 1), "PM-C110", "S", "1.0"};
     }
     return out;
 }
