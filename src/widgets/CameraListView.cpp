@@ -144,12 +144,11 @@ void CameraListView::showSelection(bool shown) {
 }
 
 void CameraListView::pauseUpdates(bool paused) {
+    // Painting is left alone: the model signals only the rows that changed, so a rewrite that
+    // changed nothing repaints nothing.
     paused_ = paused;
-    setUpdatesEnabled(!paused);
     if (!paused) {
         syncSelection();
-        viewport()->update();
-        horizontalHeader()->viewport()->update();
     }
 }
 

@@ -52,7 +52,7 @@ class CameraListView : public QTableView {
     // Whether `row` is shown selected: selection shown, inside the range and not left out.
     bool isRowSelected(int row) const;
 
-    // While a page rewrites the list, painting and selection updates wait for the end.
+    // While a page rewrites the list, selection updates wait for the end.
     void pauseUpdates(bool paused);
     void showScrollBar(bool shown);
 

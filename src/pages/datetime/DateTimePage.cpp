@@ -174,6 +174,9 @@ void DateTimePage::refreshGrid() {
     placeScrollBar(firstRow);
     list_->setAnchorRow(std::clamp(cursorRow, 0, list_->rowCount() - 1));
     list_->pauseUpdates(false);
+    if (!list_->updatesEnabled()) {
+        list_->setUpdatesEnabled(true);  // the first tick after a sort
+    }
     pcClock_->setText(pcClockText(clock_()));
 }
 
@@ -221,7 +224,7 @@ void DateTimePage::listClick() {
     // The list stays as it stood, blank underneath, until the next tick lists the cameras in
     // their new order: nothing can be marked on a row that may now hold another camera.
     list_->showSelection(false);
-    list_->pauseUpdates(true);
+    list_->setUpdatesEnabled(false);
     model_->setCameras({});
     tableIndexes_.clear();
     listed_ = 0;
