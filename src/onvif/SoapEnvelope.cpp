@@ -36,7 +36,7 @@ SoapFault readFault12(const XmlElement& fault) {
     return read;
 }
 
-// SOAP 1.1 names its parts without a namespace.
+// SOAP 1.1 writes a fault's children without a namespace.
 SoapFault readFault11(const XmlElement& fault) {
     SoapFault read;
     if (const auto code = fault.child("", "faultcode")) {
