@@ -214,6 +214,11 @@ void CameraListView::layoutNow() const {
 }
 
 void CameraListView::clampToRows() {
+    // A list emptied on the way to its next rows (blank rows come back after the cameras have
+    // gone) keeps its rows: the anchor stays where the keyboard left it.
+    if (rowCount() == 0) {
+        return;
+    }
     const int last = std::max(0, rowCount() - 1);
     anchor_ = std::min(anchor_, last);
     extent_ = std::min(extent_, last);

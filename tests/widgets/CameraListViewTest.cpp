@@ -397,6 +397,17 @@ TEST_F(CameraListViewTest, aPausedRewriteKeepsTheScrollItRestoresAndShowsTheSele
     EXPECT_EQ(shownRows(), Rows({44, 45, 46}));
 }
 
+// A sort empties the list until the next rewrite lists the cameras again: the keyboard's row
+// stays where it was, not at the top.
+TEST_F(CameraListViewTest, aListEmptiedAndFilledAgainKeepsTheAnchorRow) {
+    model.setCameras(cameras(12));
+    view.setAnchorRow(3);
+    model.setCameras({});
+    EXPECT_EQ(view.anchorRow(), 3);
+    model.setCameras(cameras(12));
+    EXPECT_EQ(view.anchorRow(), 3);
+}
+
 TEST(CameraListViewWheelTest, theWheelIsLeftToTheParentAndDoesNotScroll) {
     // Counts the wheel events that reach the view's parent.
     struct WheelCounter : QObject {
