@@ -20,7 +20,7 @@ LAYERS = [
     (["model"], ["protocol"]),
     (["engine"], ["model"]),
     (["lan", "plan", "changelog", "listing", "csv", "diff", "settings", "onvif"], ["engine"]),
-    (["simulator"], ["model"]),
+    (["simulator"], ["model", "onvif"]),
     (["cli"], ["lan", "plan", "changelog", "listing", "csv", "diff", "settings", "onvif"]),
     (["widgets"], ["lan", "plan", "changelog", "listing", "csv", "diff", "settings", "onvif"]),
     (["pages"], ["widgets"]),

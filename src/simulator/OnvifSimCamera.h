@@ -1,0 +1,49 @@
+#pragma once
+// One simulated standards-based camera: what it announces in discovery, what its device service
+// reports, and how it misbehaves when a test asks it to. Its addresses are only reply text; the
+// simulator reaches it through the socket it is served on, whatever it says its address is.
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "protocol/Ipv4.h"
+
+namespace pelmora::sim {
+
+struct OnvifSimCamera {
+    int index = 0;
+    // A urn:uuid that stays the same from run to run, as a real device's does.
+    std::string endpoint;
+    std::string mac;  // "HH:HH:HH:HH:HH:HH", upper case; written to clients in lower case
+
+    std::string manufacturer;
+    std::string model;
+    std::string firmwareVersion;
+    std::string serialNumber;
+    std::string hardwareId;
+    // The "name" and "location" scopes, before percent-encoding.
+    std::string name;
+    std::string location;
+
+    bool dhcp = false;
+    Ipv4 ipAddress{};
+    int prefixLength = 24;
+    Ipv4 gateway{};  // 0.0.0.0: none
+    std::vector<Ipv4> dns;
+    // A POSIX TZ of a fixed offset ("UTC0", "EST5", "JST-9"): the local time it reports follows.
+    std::string timeZone;
+    // The camera's clock runs this far ahead of the host's UTC (behind when negative).
+    std::chrono::seconds clockOffset{0};
+
+    bool ignoresMulticast = false;    // answers only probes sent to it directly
+    bool slow = false;                // every device-service answer waits before it goes out
+    bool faulty = false;              // answers every request with a SOAP fault
+    bool refusesCredentials = false;  // no user name and password are ever right
+
+    // The TCP port of its device service, once bound; GetNetworkProtocols reports it.
+    std::uint16_t httpPort = 0;
+};
+
+}  // namespace pelmora::sim
