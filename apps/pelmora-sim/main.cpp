@@ -1,4 +1,5 @@
-// pelmora-sim: answers the setup protocol for N simulated cameras on one UDP socket.
+// pelmora-sim: answers the setup protocol for N simulated cameras on one UDP socket, and, with
+// --onvif, serves simulated standards-based cameras beside them.
 
 #include <CLI/CLI.hpp>
 #include <clocale>
@@ -9,10 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "OnvifOptions.h"
 #include "protocol/Latin1Text.h"
 #include "protocol/Wire.h"
 #include "simulator/CameraFactory.h"
 #include "simulator/CameraFleet.h"
+#include "simulator/OnvifService.h"
 #include "simulator/ShutdownSignals.h"
 #include "simulator/SimServer.h"
 
@@ -70,13 +73,15 @@ int main(int argc, char** argv) {
     int rebootSeconds = 10;
     int networkSilenceSeconds = 0;
     std::vector<std::string> addresses;
+    OnvifCommandLine onvif;
 
     CLI::App app{
         "Simulated network cameras for the Pelmora set-up tool. All cameras share one UDP socket; "
         "each answers the discovery enquiry with its information reply and answers setting "
         "requests addressed to its MAC. Replies go only to the sender of the datagram being "
         "answered. Once bound it prints one line, \"pelmora-sim ready on ADDRESS:PORT with N "
-        "cameras\", and it exits with status 0 on SIGINT or SIGTERM.",
+        "cameras\" (with --onvif followed by \" and M ONVIF cameras, WS-Discovery on "
+        "ADDRESS:PORT\"), and it exits with status 0 on SIGINT or SIGTERM.",
         "pelmora-sim"};
     app.footer(
         "Setting requests: one that carries IDPASS: must hold Base64 of NAME:PASSWORD; one "
@@ -87,11 +92,19 @@ int main(int argc, char** argv) {
         "text; one with a character past U+00FF is refused.\n\n"
         "Fault modes (--garbage, --flood, --stray-acks) send to the sender of the latest "
         "discovery enquiry, never anywhere else, from the first enquiry on, paced at RATE "
-        "datagrams a second each, for --duration seconds.");
+        "datagrams a second each, for --duration seconds.\n\n"
+        "ONVIF cameras (--onvif) answer WS-Discovery probes of either version, each with its own "
+        "ProbeMatches sent twice, to the prober only. Their device services answer "
+        "GetSystemDateAndTime, GetServices and GetCapabilities to anyone, and "
+        "GetDeviceInformation, GetNetworkInterfaces, "
+        "GetNetworkDefaultGateway, GetDNS, GetNetworkProtocols and GetScopes only with a "
+        "WS-Security password digest (a wrong one: HTTP 400 and the fault ter:NotAuthorized) or "
+        "HTTP Digest (none or a wrong one: HTTP 401 and a Digest challenge).");
     app.set_version_flag("--version", "pelmora-sim " PELMORA_VERSION, "Print the version and exit");
     app.option_defaults()->always_capture_default();
     app.add_option("--cameras", fleetOptions.cameraCount,
-                   "Number of simulated cameras (1 to 1024; 0 with a fault mode: only the faults)")
+                   "Number of simulated cameras (1 to 1024; 0 with a fault mode or --onvif: only "
+                   "those)")
         ->type_name("N")
         ->check(CLI::Range(0, kMaxCameras).description(""));
     app.add_option("--bind", serverOptions.bindAddress, "IPv4 address to bind the socket to")
@@ -159,6 +172,8 @@ int main(int argc, char** argv) {
                    "Seed of the random reply delays of --jitter-ms and of the fault traffic")
         ->type_name("N");
 
+    addOnvifOptions(app, onvif);
+
     // Fault modes: what a hostile LAN sends unasked.
     auto& faults = serverOptions.faults;
     const auto rate = CLI::Range(0, kMaxFaultRate).description("");
@@ -196,12 +211,13 @@ int main(int argc, char** argv) {
                 "--silent-settings and --refusing-cameras together exceed --cameras");
         }
         if (fleetOptions.cameraCount == 0 && faults.garbageRate == 0 && faults.floodRate == 0 &&
-            faults.strayAckRate == 0) {
+            faults.strayAckRate == 0 && onvif.fleet.count == 0) {
             throw CLI::ValidationError("--cameras 0 needs a fault mode");
         }
         if (addresses.size() > static_cast<std::size_t>(fleetOptions.cameraCount)) {
             throw CLI::ValidationError("--address given more often than there are --cameras");
         }
+        finishOnvifOptions(onvif, fleetOptions.cameraCount, fleetOptions.macPrefix);
     } catch (const CLI::ParseError& error) {
         const int status = app.exit(error);
         return status == 0 ? 0 : kUsageError;
@@ -225,9 +241,25 @@ int main(int argc, char** argv) {
         std::cerr << "pelmora-sim: " << error << '\n';
         return 1;
     }
+    onvif.service.bindAddress = serverOptions.bindAddress;
+    OnvifService onvifService(makeOnvifCameras(onvif.fleet, fleet.cameras()), onvif.service);
+    if (onvif.fleet.count > 0) {
+        if (const auto error = onvifService.open(); !error.empty()) {
+            std::cerr << "pelmora-sim: " << error << '\n';
+            return 1;
+        }
+    }
     std::cout << "pelmora-sim ready on " << serverOptions.bindAddress << ':' << server.boundPort()
-              << " with " << fleet.cameras().size() << " cameras" << std::endl;
-    if (const auto error = server.run(signals.stopFlag(), signals.waitMask()); !error.empty()) {
+              << " with " << fleet.cameras().size() << " cameras";
+    if (onvif.fleet.count > 0) {
+        std::cout << " and " << onvif.fleet.count << " ONVIF cameras, WS-Discovery on "
+                  << serverOptions.bindAddress << ':' << onvifService.discoveryPort();
+        onvifService.start();
+    }
+    std::cout << std::endl;
+    const auto error = server.run(signals.stopFlag(), signals.waitMask());
+    onvifService.stop();
+    if (!error.empty()) {
         std::cerr << "pelmora-sim: " << error << '\n';
         return 1;
     }
