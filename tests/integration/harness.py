@@ -155,6 +155,7 @@ class Simulator:
         if not line.startswith("pelmora-sim ready on "):
             self.stop()
             raise RuntimeError("simulator did not start: " + line + self.process.stderr.read())
+        self.ready_line = line.rstrip("\n")
         self.port = int(line.split()[3].rsplit(":", 1)[1])
 
     def stop(self):
