@@ -22,3 +22,10 @@ if [ -n "$missing" ]; then
     # shellcheck disable=SC2086
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
 fi
+# The simulated ONVIF cameras are checked by a client we did not write, an npm package that the
+# test installs into the build tree itself: only npm is needed here (any Node.js with it will do).
+if ! command -v npm >/dev/null 2>&1; then
+    echo "Installing: nodejs npm"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nodejs npm
+fi
