@@ -3,7 +3,7 @@
 set -eu
 packages="cmake ninja-build g++ clang libclang-rt-dev pkg-config git \
     libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev \
-    libxml2-dev libssl-dev libmicrohttpd-dev \
+    libxml2-dev libssl-dev libmicrohttpd-dev libcurl4-openssl-dev \
     qt6-base-dev libxkbcommon-dev libgl-dev iproute2 util-linux python3 \
     help2man groff-base gzip desktop-file-utils appstream bash-completion dpkg-dev fakeroot \
     file lintian \
