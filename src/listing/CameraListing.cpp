@@ -153,19 +153,25 @@ nlohmann::ordered_json cameraToJson(const CameraRecord& r, const CameraNotes& no
     };
 }
 
-std::string formatCameraJson(const std::vector<CameraRecord>& records,
-                             const std::vector<CameraNotes>& notes) {
+std::string jsonListText(const nlohmann::ordered_json& list) {
+    return escapeDelAndC1(list.dump(2)) + "\n";
+}
+
+nlohmann::ordered_json camerasToJson(const std::vector<CameraRecord>& records,
+                                     const std::vector<CameraNotes>& notes) {
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (std::size_t i = 0; i < records.size(); ++i) {
         list.push_back(cameraToJson(records[i], i < notes.size() ? notes[i] : CameraNotes{}));
     }
-    return escapeDelAndC1(list.dump(2)) + "\n";
+    return list;
 }
 
-namespace {
+std::string formatCameraJson(const std::vector<CameraRecord>& records,
+                             const std::vector<CameraNotes>& notes) {
+    return jsonListText(camerasToJson(records, notes));
+}
 
-// One JSON value as a CSV field: strings guarded, numbers as JSON writes them, a list joined.
-std::string csvValue(const nlohmann::ordered_json& value) {
+std::string csvField(const nlohmann::ordered_json& value) {
     if (value.is_null()) {
         return {};
     }
@@ -183,8 +189,6 @@ std::string csvValue(const nlohmann::ordered_json& value) {
     return value.dump();
 }
 
-}  // namespace
-
 std::string formatCameraCsv(const std::vector<CameraRecord>& records,
                             const std::vector<CameraNotes>& notes) {
     CsvRow header;
@@ -197,17 +201,15 @@ std::string formatCameraCsv(const std::vector<CameraRecord>& records,
         const auto object = cameraToJson(records[i], i < notes.size() ? notes[i] : CameraNotes{});
         CsvRow row;
         for (const auto& item : object.items()) {
-            row.push_back(csvValue(item.value()));
+            row.push_back(csvField(item.value()));
         }
         out += formatCsvRow(row);
     }
     return out;
 }
 
-std::string formatCameraTable(const std::vector<CameraRecord>& records,
-                              const std::vector<CameraNotes>& notes) {
-    const std::vector<std::string> headers = {"MAC address", "IP address", "Model", "Serial No.",
-                                              "Version No.", "Port",       "Notes"};
+std::vector<std::vector<std::string>> cameraTableRows(const std::vector<CameraRecord>& records,
+                                                      const std::vector<CameraNotes>& notes) {
     std::vector<std::vector<std::string>> rows;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const auto& r = records[i];
@@ -224,7 +226,15 @@ std::string formatCameraTable(const std::vector<CameraRecord>& records,
                         printableText(fieldText(r.softVersion)), std::to_string(r.webPort),
                         printableText(words)});
     }
-    // Widths in characters: Latin-1 bytes above 0x7F take two bytes in UTF-8 but one column.
+    return rows;
+}
+
+std::string renderCameraTable(const std::vector<std::vector<std::string>>& rows,
+                              const std::string& countLine) {
+    const std::vector<std::string> headers = {"MAC address", "IP address", "Model", "Serial No.",
+                                              "Version No.", "Port",       "Notes"};
+    // Widths in characters: a character past ASCII takes two bytes or more in UTF-8 (Latin-1
+    // camera text, ONVIF cameras' own UTF-8) but one column.
     const auto columns = [](const std::string& s) {
         return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
             return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
@@ -255,8 +265,17 @@ std::string formatCameraTable(const std::vector<CameraRecord>& records,
     for (const auto& row : rows) {
         line(row);
     }
-    out += std::to_string(records.size()) + (records.size() == 1 ? " camera\n" : " cameras\n");
+    out += countLine + "\n";
     return out;
+}
+
+std::string cameraCountText(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " camera" : " cameras");
+}
+
+std::string formatCameraTable(const std::vector<CameraRecord>& records,
+                              const std::vector<CameraNotes>& notes) {
+    return renderCameraTable(cameraTableRows(records, notes), cameraCountText(records.size()));
 }
 
 }  // namespace pelmora

@@ -41,6 +41,12 @@ std::string printableText(std::string_view bytes);
 
 // The record's fields, then "interface", "interfaceAddress", "reachability" and "problems".
 nlohmann::ordered_json cameraToJson(const CameraRecord& record, const CameraNotes& notes = {});
+// One object per record; `notes` as for formatCameraJson.
+nlohmann::ordered_json camerasToJson(const std::vector<CameraRecord>& records,
+                                     const std::vector<CameraNotes>& notes = {});
+// A JSON array as the tool prints it: indented by two, DEL and the C1 controls escaped too (a
+// terminal would act on them), and a line end.
+std::string jsonListText(const nlohmann::ordered_json& list);
 // `notes` holds one entry per record, or none (nothing known of any camera's LAN).
 std::string formatCameraJson(const std::vector<CameraRecord>& records,
                              const std::vector<CameraNotes>& notes = {});
@@ -48,6 +54,18 @@ std::string formatCameraJson(const std::vector<CameraRecord>& records,
 // by ";", null an empty field, and text a spreadsheet would run as a formula is guarded by "'".
 std::string formatCameraCsv(const std::vector<CameraRecord>& records,
                             const std::vector<CameraNotes>& notes = {});
+// One JSON value as a CSV field: text guarded against formulas, a number as JSON writes it, a
+// list joined by ";", null empty.
+std::string csvField(const nlohmann::ordered_json& value);
+// The table's cells for each record: the grid's columns and a last one, "Notes", the problems in
+// words joined by "; "; every text made safe for a terminal.
+std::vector<std::vector<std::string>> cameraTableRows(const std::vector<CameraRecord>& records,
+                                                      const std::vector<CameraNotes>& notes);
+// The header and `rows` in aligned columns, then `countLine` ("3 cameras").
+std::string renderCameraTable(const std::vector<std::vector<std::string>>& rows,
+                              const std::string& countLine);
+// "1 camera", "3 cameras".
+std::string cameraCountText(std::size_t count);
 // The grid's columns and a last one, "Notes": the problems in words, joined by "; ".
 std::string formatCameraTable(const std::vector<CameraRecord>& records,
                               const std::vector<CameraNotes>& notes = {});
