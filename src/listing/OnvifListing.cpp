@@ -1,0 +1,202 @@
+#include "listing/OnvifListing.h"
+
+#include <algorithm>
+#include <tuple>
+
+#include "csv/Csv.h"
+#include "lan/LanDiagnosis.h"
+#include "onvif/DiscoveryScopes.h"
+#include "onvif/XmlText.h"
+
+namespace pelmora {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// Camera text as JSON: valid UTF-8 whatever the camera sent, or null when it said nothing.
+Json text(const std::optional<std::string>& value) {
+    return value ? Json(onvif::validUtf8(*value)) : Json(nullptr);
+}
+
+Json address(const std::optional<Ipv4>& value) {
+    return value ? Json(formatIpv4(*value)) : Json(nullptr);
+}
+
+template <typename T>
+Json number(const std::optional<T>& value) {
+    return value ? Json(*value) : Json(nullptr);
+}
+
+// UTF-8 text safe for a terminal: the C0 and C1 controls and DEL (which could steer it) as "?".
+std::string printableUtf8(std::string_view bytes) {
+    const auto valid = onvif::validUtf8(bytes);
+    std::string out;
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const auto c = static_cast<unsigned char>(valid[i]);
+        const bool c1 =
+            c == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
+        if (c < 0x20 || c == 0x7F || c1) {
+            out += '?';
+            i += c1 ? 1 : 0;
+        } else {
+            out += valid[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::optional<Ipv4> onvifCameraAddress(const onvif::OnvifCamera& camera) {
+    if (camera.ipAddress) {
+        return camera.ipAddress;
+    }
+    return camera.answeredFrom != Ipv4{} ? std::optional(camera.answeredFrom) : std::nullopt;
+}
+
+CameraNotes onvifCameraNotes(const onvif::OnvifCamera& camera,
+                             std::span<const LocalInterface> interfaces) {
+    CameraNotes notes;
+    const auto ip = onvifCameraAddress(camera);
+    for (const auto& interface : interfaces) {
+        const auto mask = ipv4ToNumber(maskOfPrefix(interface.prefixLength));
+        if (ip && !interface.loopback &&
+            (ipv4ToNumber(*ip) & mask) == (ipv4ToNumber(interface.address) & mask)) {
+            notes.interface = interface.name;
+            notes.interfaceAddress = interfaceAddressText(interface);
+            notes.reachability = reachabilityWord(Reachability::SameSubnet);
+            break;
+        }
+    }
+    return notes;
+}
+
+void keepOnvifCamerasWithProblems(std::vector<onvif::OnvifCamera>& cameras,
+                                  std::vector<CameraNotes>& notes) {
+    std::vector<onvif::OnvifCamera> keptCameras;
+    std::vector<CameraNotes> keptNotes;
+    for (std::size_t i = 0; i < cameras.size() && i < notes.size(); ++i) {
+        if (!notes[i].problems.empty()) {
+            keptCameras.push_back(std::move(cameras[i]));
+            keptNotes.push_back(std::move(notes[i]));
+        }
+    }
+    cameras = std::move(keptCameras);
+    notes = std::move(keptNotes);
+}
+
+void sortOnvifCameras(std::vector<onvif::OnvifCamera>& cameras) {
+    std::stable_sort(cameras.begin(), cameras.end(), [](const auto& a, const auto& b) {
+        const auto key = [](const onvif::OnvifCamera& c) {
+            const auto ip = onvifCameraAddress(c);
+            return std::tuple(!ip, ip ? ipv4ToNumber(*ip) : 0, c.endpoint);
+        };
+        return key(a) < key(b);
+    });
+}
+
+Json onvifCameraToJson(const onvif::OnvifCamera& c, const CameraNotes& notes) {
+    const auto dns = [&](std::size_t i) {
+        return i < c.dns.size() ? Json(formatIpv4(c.dns[i])) : Json(nullptr);
+    };
+    const auto& info = c.information;
+    return Json{
+        {"protocol", "onvif"},
+        {"mac", c.mac ? c.mac->text() : std::string{}},
+        {"model", text(info.model)},
+        {"serial", text(info.serialNumber)},
+        {"softVersion", text(info.firmwareVersion)},
+        {"ipAddress", address(onvifCameraAddress(c))},
+        {"dhcp", number(c.dhcp)},
+        {"subnetMask",
+         c.prefixLength ? Json(formatIpv4(maskOfPrefix(*c.prefixLength))) : Json(nullptr)},
+        {"gateway", address(c.gateway)},
+        {"dnsAuto", number(c.dnsAuto)},
+        {"dns1", dns(0)},
+        {"dns2", dns(1)},
+        {"dns3", dns(2)},
+        {"dns4", dns(3)},
+        {"webPort", number(c.webPort)},
+        {"interface", notes.interface.empty() ? Json(nullptr) : Json(notes.interface)},
+        {"interfaceAddress",
+         notes.interfaceAddress.empty() ? Json(nullptr) : Json(notes.interfaceAddress)},
+        {"reachability", notes.reachability},
+        {"problems", notes.problems},
+        {"manufacturer", text(info.manufacturer)},
+        {"hardwareId", text(info.hardwareId)},
+        {"name", text(onvif::scopeValue(c.scopes, "name"))},
+        {"location", text(onvif::scopeValue(c.scopes, "location"))},
+        {"serviceAddress",
+         c.serviceAddress.empty() ? Json(nullptr) : Json(onvif::validUtf8(c.serviceAddress))},
+        {"clockOffset",
+         c.clockOffset ? Json(static_cast<long long>(c.clockOffset->count())) : Json(nullptr)},
+        {"access", onvif::accessText(c.access)},
+    };
+}
+
+namespace {
+
+Json allCameras(const ListedCameras& cameras) {
+    auto list = camerasToJson(cameras.records, cameras.notes);
+    for (std::size_t i = 0; i < cameras.onvif.size(); ++i) {
+        list.push_back(onvifCameraToJson(cameras.onvif[i], i < cameras.onvifNotes.size()
+                                                               ? cameras.onvifNotes[i]
+                                                               : CameraNotes{}));
+    }
+    return list;
+}
+
+}  // namespace
+
+std::string formatAllCamerasJson(const ListedCameras& cameras) {
+    return jsonListText(allCameras(cameras));
+}
+
+std::string formatAllCamerasCsv(const ListedCameras& cameras) {
+    CsvRow header;
+    // Named: a temporary's items would not outlive the loop's first step.
+    const auto ours = cameraToJson(CameraRecord{});
+    const auto theirs = onvifCameraToJson(onvif::OnvifCamera{}, CameraNotes{});
+    header.push_back(theirs.begin().key());  // "protocol"
+    for (const auto* keys : {&ours, &theirs}) {
+        for (const auto& item : keys->items()) {
+            if (std::find(header.begin(), header.end(), item.key()) == header.end()) {
+                header.push_back(item.key());
+            }
+        }
+    }
+    std::string out = formatCsvRow(header);
+    for (const auto& object : allCameras(cameras)) {
+        CsvRow row;
+        for (const auto& key : header) {
+            row.push_back(object.contains(key) ? csvField(object[key]) : std::string{});
+        }
+        out += formatCsvRow(row);
+    }
+    return out;
+}
+
+std::string formatAllCamerasTable(const ListedCameras& cameras) {
+    auto rows = cameraTableRows(cameras.records, cameras.notes);
+    for (const auto& c : cameras.onvif) {
+        std::string notes = "ONVIF";
+        if (c.access != onvif::Access::Read) {
+            notes += "; " + std::string(onvif::accessText(c.access));
+        }
+        if (!c.note.empty()) {
+            notes += "; " + c.note;
+        }
+        const auto ip = onvifCameraAddress(c);
+        rows.push_back({c.mac ? c.mac->text() : std::string{}, ip ? formatIpv4(*ip) : std::string{},
+                        printableUtf8(c.information.model.value_or("")),
+                        printableUtf8(c.information.serialNumber.value_or("")),
+                        printableUtf8(c.information.firmwareVersion.value_or("")),
+                        c.webPort ? std::to_string(*c.webPort) : std::string{},
+                        printableUtf8(notes)});
+    }
+    const auto total = cameras.records.size() + cameras.onvif.size();
+    return renderCameraTable(rows, cameraCountText(total) + " \xC2\xB7 " +
+                                       std::to_string(cameras.onvif.size()) + " ONVIF");
+}
+
+}  // namespace pelmora
