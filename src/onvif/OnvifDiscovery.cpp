@@ -120,9 +120,9 @@ void OnvifDiscovery::openAnnouncementSocket() {
     if (announcementSocket_ < 0 ||
         ::setsockopt(announcementSocket_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0 ||
         !bindTo(announcementSocket_, socketAddress(kDiscoveryGroup, options_.port))) {
-        warn_("Note: UDP port " + std::to_string(options_.port) +
-              " is held by another program: ONVIF cameras' Hello and Bye are not heard (" +
-              std::strerror(errno) + "); probes still find them");
+        warn_("Note: UDP port " + std::to_string(options_.port) + " is held by another program (" +
+              std::strerror(errno) +
+              "): ONVIF cameras' Hello and Bye are not heard; probes still find them");
         closeFd(announcementSocket_);
         return;
     }

@@ -9,9 +9,12 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessSession.h"
 #include "cli/NumberOption.h"
+#include "cli/OnvifSearch.h"
 #include "cli/StandardStreams.h"
 #include "engine/LocalInterfaces.h"
 #include "listing/CameraListing.h"
+#include "listing/OnvifListing.h"
+#include "onvif/ProbeTargets.h"
 
 namespace pelmora {
 namespace {
@@ -26,7 +29,21 @@ struct DiscoverOptions {
     // Only the cameras with an addressing problem; the exit code then says whether any has one.
     bool problemsOnly = false;
     SendTarget target = SendTarget::broadcast();
+    // Set for --onvif: ONVIF cameras are found and read as well, and listed after ours.
+    std::optional<OnvifSearchOptions> onvif;
 };
+
+// Our cameras with their notes, and the ONVIF ones, in one listing's order.
+std::string formatListing(const DiscoverOptions& options, const ListedCameras& cameras) {
+    if (!options.onvif) {
+        return options.json  ? formatCameraJson(cameras.records, cameras.notes)
+               : options.csv ? formatCameraCsv(cameras.records, cameras.notes)
+                             : formatCameraTable(cameras.records, cameras.notes);
+    }
+    return options.json  ? formatAllCamerasJson(cameras)
+           : options.csv ? formatAllCamerasCsv(cameras)
+                         : formatAllCamerasTable(cameras);
+}
 
 // Returns the process exit code: 0; with `problemsOnly`, 1 when a camera has a problem; 1 when
 // no enquiry could be sent; 1 to 5 for a fatal socket error.
@@ -34,6 +51,10 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
     HeadlessSession session(options.target);
     if (const auto code = session.start()) {
         return *code;
+    }
+    std::optional<OnvifSearch> onvif;
+    if (options.onvif) {
+        onvif.emplace(*options.onvif, options.wait);
     }
     session.runFor(options.wait);
     if (const auto code = session.stop()) {
@@ -47,25 +68,30 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
         return 1;
     }
     // The records and their addressing from one read, so that they line up.
-    std::vector<CameraRecord> cameras;
+    ListedCameras cameras;
     std::vector<CameraAddressing> addressing;
     session.table().read([&](const TableData& d) {
         for (int i = 0; i < d.count; ++i) {
             if (isListed(d.records[i])) {
-                cameras.push_back(d.records[i]);
+                cameras.records.push_back(d.records[i]);
                 addressing.push_back(addressingOf(d.records[i], d.receivedOn[i]));
             }
         }
         return 0;
     });
-    auto notes = cameraNotes(addressing, session.engine().localInterfaces());
-    if (options.problemsOnly) {
-        keepCamerasWithProblems(cameras, notes);
+    const auto& interfaces = session.engine().localInterfaces();
+    cameras.notes = cameraNotes(addressing, interfaces);
+    if (onvif) {
+        for (auto& camera : onvif->finish()) {
+            cameras.onvifNotes.push_back(onvifCameraNotes(camera, interfaces));
+            cameras.onvif.push_back(std::move(camera));
+        }
     }
-    const auto text = options.json  ? formatCameraJson(cameras, notes)
-                      : options.csv ? formatCameraCsv(cameras, notes)
-                                    : formatCameraTable(cameras, notes);
-    writeOutput(out, text);
+    if (options.problemsOnly) {
+        keepCamerasWithProblems(cameras.records, cameras.notes);
+        keepOnvifCamerasWithProblems(cameras.onvif, cameras.onvifNotes);
+    }
+    writeOutput(out, formatListing(options, cameras));
     // Said once, after the list: a full list is not all the cameras that answered.
     if (const auto dropped = session.table().overflow().dropped; dropped > 0) {
         std::fprintf(stderr,
@@ -74,7 +100,38 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
                      kTableSize, static_cast<unsigned long long>(dropped),
                      dropped == 1 ? "reply" : "replies", dropped == 1 ? "was" : "were");
     }
-    return options.problemsOnly && !cameras.empty() ? 1 : 0;
+    const bool anyListed = !cameras.records.empty() || !cameras.onvif.empty();
+    return options.problemsOnly && anyListed ? 1 : 0;
+}
+
+// The ONVIF part of discover's options, or a usage error's words.
+std::optional<OnvifSearchOptions> onvifOptions(const std::string& probeList, int port,
+                                               const std::string& user, PasswordOption& password,
+                                               std::string* error) {
+    OnvifSearchOptions options;
+    options.discovery.port = static_cast<std::uint16_t>(port);
+    if (!probeList.empty()) {
+        // Checked while parsing already.
+        options.discovery.directed = onvif::parseProbeTargets(probeList, error).value();
+    }
+    if (user.empty()) {
+        return options;
+    }
+    // Read only when it is to be used: with no --user, PELMORA_PASSWORD is some other
+    // command's business.
+    StandardInputLines input;
+    if (auto problem = password.resolve(input); !problem.empty()) {
+        *error = std::move(problem);
+        return std::nullopt;
+    }
+    if (!password.given()) {
+        *error =
+            "--user needs a password: give it with --password-file FILE, --password-stdin, "
+            "PELMORA_PASSWORD or --password";
+        return std::nullopt;
+    }
+    options.credentials = onvif::HttpDigest{user, password.value()};
+    return options;
 }
 
 }  // namespace
@@ -85,6 +142,11 @@ void addDiscoverCommand(CommandLine& line) {
         bool json = false;
         bool csv = false;
         bool problems = false;
+        bool onvif = false;
+        std::string probeList;
+        int onvifPort = onvif::kDiscoveryPort;
+        std::string user;
+        std::shared_ptr<PasswordOption> password;
     };
     auto values = std::make_shared<Values>();
     auto* command = line.app().add_subcommand(
@@ -110,6 +172,53 @@ void addDiscoverCommand(CommandLine& line) {
                       "shared or unusable address, a bad mask or gateway); exit 1 when there is "
                       "one, 0 when there is none");
     line.addTargetOption(command);
+    command->add_flag(
+        "--onvif", values->onvif,
+        "Also find ONVIF cameras of any maker: a WS-Discovery probe multicast on every "
+        "interface that has multicast, their Hello and Bye heard on UDP port 3702 when no other "
+        "program holds it, for --wait seconds and at least 2 s after the last probe; then read "
+        "each one's device service (its clock without credentials; with --user, its "
+        "identity, MAC and addressing). They are listed after the cameras above: in JSON "
+        "with \"protocol\": \"onvif\", the keys above where they mean the same (null where the "
+        "camera did not say), \"manufacturer\", \"hardwareId\", \"name\", \"location\", "
+        "\"serviceAddress\", \"clockOffset\" (seconds, the camera's clock minus this PC's) and "
+        "\"access\" (\"read\", \"credentials needed\", \"credentials refused\" or "
+        "\"unreachable\"); in CSV under one header, \"protocol\" first and their own keys last");
+    command
+        ->add_option("--onvif-probe", values->probeList,
+                     "Also probe these IPv4 addresses and CIDR ranges for ONVIF cameras, one "
+                     "unicast probe each (cameras on routed subnets, which multicast does not "
+                     "reach): comma-separated, e.g. 10.2.0.0/24,10.3.0.7; a range's network and "
+                     "broadcast addresses are left out; at most 4096 addresses, sent at 200 a "
+                     "second. Implies --onvif")
+        ->type_name("LIST")
+        ->check(CLI::Validator(
+            [](const std::string& list) {
+                std::string error;
+                return onvif::parseProbeTargets(list, &error) ? std::string{} : error;
+            },
+            ""));
+    command
+        ->add_option("--onvif-port", values->onvifPort,
+                     "UDP port the ONVIF probes go to and Hello and Bye are heard on (default "
+                     "3702, as cameras use; another for simulated cameras)")
+        ->check(CLI::Range(1, 65535))
+        ->type_name("PORT");
+    auto* user = command->add_option(
+        "--user", values->user,
+        "User name to read ONVIF cameras with, its password from --password-file, "
+        "--password-stdin, PELMORA_PASSWORD or --password; unlike the setting commands' "
+        "credentials both go to the cameras as given, in UTF-8. Without it ONVIF cameras are "
+        "listed as \"credentials needed\"");
+    values->password = std::make_shared<PasswordOption>(
+        command, PasswordNames{"--password", "PELMORA_PASSWORD", "ONVIF password"},
+        "Password of --user for the ONVIF cameras",
+        CLI::Validator([](std::string&) { return std::string{}; }, ""),
+        std::vector<CLI::Validator>{});
+    line.addVisiblePasswordOption(values->password->textOption(), values->password->advice());
+    for (auto* option : values->password->options()) {
+        option->needs(user);
+    }
     command->callback([&line, values] {
         line.setAction([&line, values] {
             DiscoverOptions options;
@@ -118,6 +227,18 @@ void addDiscoverCommand(CommandLine& line) {
             options.csv = values->csv;
             options.problemsOnly = values->problems;
             options.wait = std::chrono::milliseconds(static_cast<long>(values->waitSeconds * 1000));
+            if (values->onvif || !values->probeList.empty()) {
+                std::string error;
+                options.onvif = onvifOptions(values->probeList, values->onvifPort, values->user,
+                                             *values->password, &error);
+                if (!options.onvif) {
+                    std::fprintf(stderr, "%s\n", error.c_str());
+                    return 2;
+                }
+            } else if (!values->user.empty()) {
+                std::fprintf(stderr, "--user reads ONVIF cameras: give --onvif or --onvif-probe\n");
+                return 2;
+            }
             return runDiscover(options, stdout);
         });
     });
