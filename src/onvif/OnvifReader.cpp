@@ -43,6 +43,33 @@ Verdict judge(const DeviceReply<T>& reply, Apply apply) {
     return {Verdict::NotSoap, reply.problem};
 }
 
+// "GetDNS: words; GetScopes and 5 more: other words": a camera that answers every request
+// with the same fault says so once.
+std::string joinNotes(const std::vector<std::pair<std::string, std::string>>& notes) {
+    std::vector<std::pair<std::string, std::vector<std::string>>> byWords;
+    for (const auto& [operation, words] : notes) {
+        auto found = std::find_if(byWords.begin(), byWords.end(),
+                                  [&](const auto& entry) { return entry.first == words; });
+        if (found == byWords.end()) {
+            found = byWords.insert(byWords.end(), {words, {}});
+        }
+        found->second.push_back(operation);
+    }
+    std::string joined;
+    for (const auto& [words, operations] : byWords) {
+        joined += joined.empty() ? "" : "; ";
+        if (!operations.front().empty()) {
+            joined += operations.front();
+            if (operations.size() > 1) {
+                joined += " and " + std::to_string(operations.size() - 1) + " more";
+            }
+            joined += ": ";
+        }
+        joined += words;
+    }
+    return joined;
+}
+
 }  // namespace
 
 OnvifReader::OnvifReader(OnvifReaderOptions options) : options_(std::move(options)) {
@@ -72,7 +99,7 @@ std::size_t OnvifReader::add(OnvifCamera camera) {
     progress_.emplace_back();
     if (cameras_.back().serviceAddress.empty()) {
         progress_.back().unreachable = true;
-        progress_.back().notes.push_back("no http or https device service address");
+        progress_.back().notes.emplace_back("", "no http or https device service address");
         finish(index);
     } else {
         progress_.back().pending = 1;
@@ -171,7 +198,7 @@ void OnvifReader::complete(Active& active, int result) {
     const bool credentials = options_.credentials.has_value();
     if (const auto failure = active.transfer->failure(result); !failure.empty()) {
         progress.unreachable = true;
-        progress.notes.push_back(operation + ": " + failure);
+        progress.notes.emplace_back(operation, failure);
     } else if (active.transfer->status() == 401) {
         if (credentials && !job.digest) {
             // Asked again, this time answering the camera's Digest challenge.
@@ -236,6 +263,7 @@ void OnvifReader::takeAnswer(const Active& active, Progress& progress) {
     const std::string operation(operationName(active.job.operation));
     switch (verdict.kind) {
         case Verdict::Value:
+            progress.readings += active.job.operation != DeviceOperation::GetSystemDateAndTime;
             break;
         case Verdict::NotAuthorized:
             // The clock asked without credentials refused is no verdict on the credentials:
@@ -249,14 +277,14 @@ void OnvifReader::takeAnswer(const Active& active, Progress& progress) {
             break;
         case Verdict::Fault:
             // The camera answered, it just cannot do this one: the reading stays unknown.
-            progress.notes.push_back(operation + ": " + verdict.words);
+            progress.notes.emplace_back(operation, verdict.words);
             break;
         case Verdict::NotSoap: {
             const auto status = active.transfer->status();
             progress.unreachable = true;
-            progress.notes.push_back(
-                operation + ": " + (status == 200 ? "" : "HTTP " + std::to_string(status) + ", ") +
-                verdict.words);
+            progress.notes.emplace_back(
+                operation,
+                (status == 200 ? "" : "HTTP " + std::to_string(status) + ", ") + verdict.words);
             break;
         }
     }
@@ -275,14 +303,13 @@ void OnvifReader::queueReadings(std::size_t camera) {
 void OnvifReader::finish(std::size_t index) {
     auto& camera = cameras_[index];
     const auto& progress = progress_[index];
-    camera.access = progress.refused       ? Access::CredentialsRefused
-                    : progress.unreachable ? Access::Unreachable
-                    : progress.needed      ? Access::CredentialsNeeded
-                                           : Access::Read;
-    camera.note.clear();
-    for (const auto& note : progress.notes) {
-        camera.note += (camera.note.empty() ? "" : "; ") + note;
-    }
+    // A camera that faulted every reading was not read, whatever it answered.
+    const bool nothingRead = options_.credentials && progress.readings == 0;
+    camera.access = progress.refused                      ? Access::CredentialsRefused
+                    : progress.unreachable || nothingRead ? Access::Unreachable
+                    : progress.needed                     ? Access::CredentialsNeeded
+                                                          : Access::Read;
+    camera.note = joinNotes(progress.notes);
     if (finished_) {
         finished_(index);
     }

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "onvif/DeviceRequests.h"
@@ -75,7 +76,9 @@ class OnvifReader {
         bool needed = false;
         bool refused = false;
         bool unreachable = false;
-        std::vector<std::string> notes;
+        int readings = 0;  // readings with credentials that gave a value
+        // Why a reading failed: the operation ("" for the camera as a whole) and the words.
+        std::vector<std::pair<std::string, std::string>> notes;
     };
 
     void dispatch();
