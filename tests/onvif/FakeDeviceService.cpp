@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <map>
+#include <regex>
 #include <stdexcept>
 
 #include "Samples.h"
@@ -36,50 +37,23 @@ std::string md5Hex(const std::string& text) {
 
 // The value of a header, its name in any case; "" when absent.
 std::string header(const std::string& head, const std::string& name) {
-    std::string lower = head;
-    for (auto& c : lower) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    std::string key = "\r\n" + name + ":";
-    for (auto& c : key) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    const auto at = lower.find(key);
-    if (at == std::string::npos) {
-        return {};
-    }
-    const auto start = head.find_first_not_of(' ', at + key.size());
-    return head.substr(start, head.find("\r\n", start) - start);
+    std::smatch found;
+    const std::regex line("\r\n" + name + ":[ ]*([^\r]*)", std::regex::icase);
+    return std::regex_search(head, found, line) ? found[1].str() : std::string{};
 }
 
 // The HTTP Digest answer (RFC 2617, qop=auth) checked against kUser and kPassword.
 bool digestValid(const std::string& authorization) {
-    if (authorization.rfind("Digest ", 0) != 0) {
-        return false;
-    }
     std::map<std::string, std::string> p;
-    std::size_t at = 7;
-    while (at < authorization.size()) {
-        const auto equals = authorization.find('=', at);
-        if (equals == std::string::npos) {
-            break;
-        }
-        const auto name = authorization.substr(at, equals - at);
-        std::size_t end;
-        if (authorization[equals + 1] == '"') {
-            end = authorization.find('"', equals + 2);
-            p[name] = authorization.substr(equals + 2, end - equals - 2);
-            ++end;
-        } else {
-            end = std::min(authorization.find(',', equals), authorization.size());
-            p[name] = authorization.substr(equals + 1, end - equals - 1);
-        }
-        at = authorization.find_first_not_of(", ", end);
+    const std::regex parameter(R"re((\w+)="?([^",]*)"?)re");
+    for (std::sregex_iterator i(authorization.begin(), authorization.end(), parameter), end;
+         i != end; ++i) {
+        p[(*i)[1]] = (*i)[2];
     }
     const auto ha1 =
         md5Hex(std::string(FakeDeviceService::kUser) + ":fake:" + FakeDeviceService::kPassword);
     const auto ha2 = md5Hex("POST:" + p["uri"]);
-    return p["username"] == FakeDeviceService::kUser &&
+    return authorization.starts_with("Digest ") && p["username"] == FakeDeviceService::kUser &&
            p["response"] ==
                md5Hex(ha1 + ":" + p["nonce"] + ":" + p["nc"] + ":" + p["cnonce"] + ":auth:" + ha2);
 }
@@ -88,25 +62,20 @@ bool digestValid(const std::string& authorization) {
 bool tokenValid(const std::string& body, sys_seconds cameraNow) {
     const auto document = XmlDocument::parse(body);
     const auto envelope = soapEnvelope(document);
-    if (!envelope || !envelope->header) {
-        return false;
-    }
-    const auto security = envelope->header->child(ns::kSecurity, "Security");
+    const auto security = envelope && envelope->header
+                              ? envelope->header->child(ns::kSecurity, "Security")
+                              : std::nullopt;
     const auto token = security ? security->child(ns::kSecurity, "UsernameToken") : std::nullopt;
     if (!token) {
         return false;
     }
     const auto created = token->child(ns::kSecurityUtility, "Created")->text();
     const auto nonce = base64Decode(token->child(ns::kSecurity, "Nonce")->text());
-    const auto gap = [&] {
-        for (int s = -60; s <= 60; ++s) {
-            if (formatCreated(cameraNow + seconds(s)) == created) {
-                return true;
-            }
-        }
-        return false;
-    }();
-    return gap && nonce &&
+    bool recent = false;
+    for (int s = -60; s <= 60; ++s) {
+        recent = recent || formatCreated(cameraNow + seconds(s)) == created;
+    }
+    return recent && nonce &&
            token->child(ns::kSecurity, "Username")->text() == FakeDeviceService::kUser &&
            token->child(ns::kSecurity, "Password")->text() ==
                passwordDigest(*nonce, created, FakeDeviceService::kPassword);

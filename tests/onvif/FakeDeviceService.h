@@ -1,8 +1,6 @@
 #pragma once
-// Device services of cameras on 127.0.0.1, one path each (/cam/N), answering as a camera of the
-// chosen kind does: checking the UsernameToken against its own clock, or HTTP Digest, or never
-// answering, or answering too much. Each connection runs on a thread of its own, so a camera
-// that hangs holds up nobody but itself.
+// Device services of cameras on 127.0.0.1, one path each (/cam/N), each answering as its kind
+// does; a thread per connection, so a camera that hangs holds up nobody but itself.
 
 #include <atomic>
 #include <chrono>
@@ -48,7 +46,6 @@ class FakeDeviceService {
     std::atomic<bool> stopping_{false};
     std::mutex mutex_;
     std::vector<std::thread> threads_;
-    std::vector<int> connections_;
     std::thread acceptor_;
 };
 

@@ -102,7 +102,6 @@ TEST(OnvifReader, eachKindOfCameraEndsAsItsAnswersSay) {
                 EXPECT_FALSE(camera.mac);
                 continue;
             }
-            EXPECT_EQ(camera.serviceAddress, service.url(&c - cases));
             EXPECT_EQ(camera.information.manufacturer, "Nordvik & S\xC3\xB8nner");
             EXPECT_EQ(camera.mac, MacAddress::parse("00:40:8C:1A:2B:3C"));
             EXPECT_EQ(camera.dhcp, false);
@@ -112,7 +111,6 @@ TEST(OnvifReader, eachKindOfCameraEndsAsItsAnswersSay) {
             EXPECT_EQ(camera.dnsAuto, false);
             EXPECT_EQ(camera.dns, (std::vector<Ipv4>{{192, 168, 0, 1}, {9, 9, 9, 9}}));
             EXPECT_EQ(camera.webPort, 80);
-            EXPECT_EQ(camera.scopes.size(), 3u);
         }
     }
 }
