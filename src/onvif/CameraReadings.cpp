@@ -46,14 +46,15 @@ std::optional<Ipv4> cameraAddress(const OnvifCamera& camera) {
 }  // namespace
 
 std::string chooseServiceAddress(std::span<const std::string> xaddrs, const Ipv4& answeredFrom) {
-    const auto rank = [&](const std::string& xaddr) {
+    // Readings carry the credentials' digests: they go only to the device that answered, never
+    // to another host a discovery answer names (any device on the LAN can answer a probe).
+    for (const auto& xaddr : xaddrs) {
         const auto url = inspect(xaddr);
-        return !url.web ? 3 : url.host == answeredFrom ? 0 : url.host ? 1 : 2;
-    };
-    const auto best =
-        std::min_element(xaddrs.begin(), xaddrs.end(),
-                         [&](const auto& a, const auto& b) { return rank(a) < rank(b); });
-    return best == xaddrs.end() || rank(*best) == 3 ? std::string{} : *best;
+        if (url.web && url.host && (answeredFrom == Ipv4{} || *url.host == answeredFrom)) {
+            return xaddr;
+        }
+    }
+    return {};
 }
 
 std::chrono::seconds clockOffset(std::chrono::sys_seconds cameraUtc,

@@ -14,9 +14,9 @@
 
 namespace pelmora::onvif {
 
-// The device service address to read: an http or https XAddr, the one on the address the
-// camera answered from first (a camera behind NAT or with several interfaces lists others this
-// PC may not reach), then one on any IPv4 address, then any. "" when none is http or https.
+// The device service address to read: the first http or https XAddr on the address the camera
+// answered from (on any IPv4 address when that is not known). "" when there is none: an XAddr on
+// another host or a name is never read, since the readings carry the credentials' digests.
 std::string chooseServiceAddress(std::span<const std::string> xaddrs, const Ipv4& answeredFrom);
 
 // The camera's clock minus this PC's, `sentAt` and `answeredAt` being this PC's clock around the

@@ -99,7 +99,8 @@ std::size_t OnvifReader::add(OnvifCamera camera) {
     progress_.emplace_back();
     if (cameras_.back().serviceAddress.empty()) {
         progress_.back().unreachable = true;
-        progress_.back().notes.emplace_back("", "no http or https device service address");
+        progress_.back().notes.emplace_back(
+            "", "no device service address on the address it answered from");
         finish(index);
     } else {
         progress_.back().pending = 1;

@@ -115,16 +115,18 @@ TEST(OnvifReader, eachKindOfCameraEndsAsItsAnswersSay) {
     }
 }
 
-TEST(CameraReadings, theServiceAddressOnTheAnsweringAddressFirst) {
+TEST(CameraReadings, theServiceAddressIsOnTheAnsweringAddressOnly) {
     const struct {
         std::vector<std::string> xaddrs;
         const char* chosen;
     } cases[] = {
         {{"http://10.0.0.9/onvif/device_service", "http://192.168.0.64/onvif/device_service"},
          "http://192.168.0.64/onvif/device_service"},
-        {{"http://[fe80::1]/onvif", "http://cam.local/onvif", "HTTPS://10.0.0.9:8443/onvif"},
-         "HTTPS://10.0.0.9:8443/onvif"},
-        {{"ftp://192.168.0.64/", "http://[fe80::1]/onvif"}, "http://[fe80::1]/onvif"},
+        {{"HTTPS://192.168.0.64:8443/onvif", "http://192.168.0.64/onvif"},
+         "HTTPS://192.168.0.64:8443/onvif"},
+        // Another host, a name or an address this PC cannot check: the credentials stay here.
+        {{"http://[fe80::1]/onvif", "http://cam.local/onvif", "HTTPS://10.0.0.9:8443/onvif"}, ""},
+        {{"http://evil@192.168.0.64.example/", "http://192.168.0.640/"}, ""},
         {{"ftp://192.168.0.64/", "file:///etc/passwd"}, ""},
         {{}, ""},
     };
