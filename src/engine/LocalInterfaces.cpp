@@ -1,6 +1,5 @@
 #include "engine/LocalInterfaces.h"
 
-#include <ifaddrs.h>
 #include <net/if.h>
 #include <net/route.h>
 #include <netinet/in.h>
@@ -14,6 +13,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "engine/InterfaceAddresses.h"
 #include "model/FixedText.h"
 #include "protocol/MacAddress.h"
 
@@ -132,26 +132,17 @@ void addRoutesAndNeighbours(std::vector<LocalInterface>& interfaces, std::string
 
 std::vector<LocalInterface> readLocalInterfaces() {
     std::vector<LocalInterface> found;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return found;
-    }
-    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
-            continue;
-        }
+    for (const auto& entry : interfaceAddresses()) {
         LocalInterface interface;
-        interface.name = entry->ifa_name;
-        interface.index = static_cast<int>(if_nametoindex(entry->ifa_name));
-        interface.address = ipv4Of(reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr);
-        if (entry->ifa_netmask != nullptr) {
-            const in_addr mask = reinterpret_cast<const sockaddr_in*>(entry->ifa_netmask)->sin_addr;
-            interface.prefixLength = std::popcount(mask.s_addr);
+        interface.name = entry.name;
+        interface.index = static_cast<int>(entry.index);
+        interface.address = ipv4Of(entry.address);
+        if (entry.netmask) {
+            interface.prefixLength = std::popcount(entry.netmask->s_addr);
         }
-        interface.loopback = (entry->ifa_flags & IFF_LOOPBACK) != 0;
+        interface.loopback = (entry.flags & IFF_LOOPBACK) != 0;
         found.push_back(std::move(interface));
     }
-    freeifaddrs(list);
 
     std::ifstream routeFile("/proc/net/route");
     const std::string routes{std::istreambuf_iterator<char>(routeFile), {}};

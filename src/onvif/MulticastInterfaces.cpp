@@ -1,37 +1,27 @@
 #include "onvif/MulticastInterfaces.h"
 
-#include <ifaddrs.h>
 #include <net/if.h>
 
 #include <algorithm>
+
+#include "engine/InterfaceAddresses.h"
 
 namespace pelmora::onvif {
 
 std::vector<MulticastInterface> multicastInterfaces() {
     std::vector<MulticastInterface> found;
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0) {
-        return found;
-    }
-    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
-        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
+    for (const auto& entry : interfaceAddresses()) {
+        if ((entry.flags & IFF_UP) == 0 || (entry.flags & IFF_LOOPBACK) != 0 ||
+            (entry.flags & IFF_MULTICAST) == 0 || entry.index == 0) {
             continue;
         }
-        const unsigned flags = entry->ifa_flags;
-        if ((flags & IFF_UP) == 0 || (flags & IFF_LOOPBACK) != 0 || (flags & IFF_MULTICAST) == 0) {
-            continue;
-        }
-        const unsigned index = if_nametoindex(entry->ifa_name);
         const bool known =
             std::any_of(found.begin(), found.end(),
-                        [&](const MulticastInterface& i) { return i.index == index; });
-        if (index == 0 || known) {
-            continue;
+                        [&](const MulticastInterface& i) { return i.index == entry.index; });
+        if (!known) {
+            found.push_back({entry.index, entry.address, entry.name});
         }
-        found.push_back({index, reinterpret_cast<const sockaddr_in*>(entry->ifa_addr)->sin_addr,
-                         entry->ifa_name});
     }
-    freeifaddrs(list);
     return found;
 }
 
