@@ -8,11 +8,6 @@ namespace {
 
 constexpr std::size_t kMaxScopeItems = 64;
 
-std::optional<XmlElement> schemaChild(const std::optional<XmlElement>& parent,
-                                      std::string_view name) {
-    return parent ? parent->child(ns::kSchema, name) : std::nullopt;
-}
-
 // A tt:DateTime as a point in time; nothing for a date or time that does not exist.
 std::optional<std::chrono::sys_seconds> timePointOf(const std::optional<XmlElement>& dateTime) {
     using namespace std::chrono;

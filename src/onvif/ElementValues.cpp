@@ -3,7 +3,14 @@
 #include <charconv>
 #include <string_view>
 
+#include "onvif/Namespaces.h"
+
 namespace pelmora::onvif {
+
+std::optional<XmlElement> schemaChild(const std::optional<XmlElement>& parent,
+                                      std::string_view name) {
+    return parent ? parent->child(ns::kSchema, name) : std::nullopt;
+}
 namespace {
 
 bool equalsIgnoringCase(std::string_view text, std::string_view lower) {

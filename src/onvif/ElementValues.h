@@ -10,6 +10,11 @@
 
 namespace pelmora::onvif {
 
+// A child in the ONVIF schema namespace (tt:), where the readings keep their values; unknown when
+// the parent is.
+std::optional<XmlElement> schemaChild(const std::optional<XmlElement>& parent,
+                                      std::string_view name);
+
 std::optional<std::string> textOf(const std::optional<XmlElement>& element);
 // xs:boolean: "true", "false", "1", "0"; firmware that writes "True" is understood too.
 std::optional<bool> boolOf(const std::optional<XmlElement>& element);

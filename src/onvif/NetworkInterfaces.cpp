@@ -8,11 +8,6 @@ namespace {
 
 constexpr std::size_t kBareMacLength = 12;
 
-std::optional<XmlElement> schemaChild(const std::optional<XmlElement>& parent,
-                                      std::string_view name) {
-    return parent ? parent->child(ns::kSchema, name) : std::nullopt;
-}
-
 std::optional<PrefixedIpv4> prefixedOf(const std::optional<XmlElement>& element) {
     const auto address = ipv4Of(schemaChild(element, "Address"));
     if (!address) {
