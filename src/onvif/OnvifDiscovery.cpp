@@ -34,8 +34,19 @@ sockaddr_in socketAddress(std::uint32_t address, std::uint16_t port) {
     return to;
 }
 
+// Every camera on a LAN answers a probe at once, two datagrams each: the answers of a few
+// hundred cameras overflow a default receive buffer before the first is parsed.
+constexpr int kReceiveBufferBytes = 4 << 20;
+// Datagrams taken off a socket before any is parsed.
+constexpr std::size_t kDrainedAtOnce = 1024;
+
 int udpSocket() {
-    return ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd >= 0) {
+        // Capped by the kernel (net.core.rmem_max); a smaller buffer only costs answers.
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &kReceiveBufferBytes, sizeof kReceiveBufferBytes);
+    }
+    return fd;
 }
 
 bool bindTo(int fd, const sockaddr_in& address) {
@@ -233,35 +244,48 @@ void OnvifDiscovery::stop() {
 
 void OnvifDiscovery::receive(int fd) {
     static thread_local std::array<char, kMaxAnswerBytes> buffer;
-    // Drained: answers arrive in bursts, one per camera.
-    for (;;) {
+    // Drained before anything is parsed: copying a datagram out takes far less time than
+    // parsing it, so the socket's buffer is emptied while a burst of answers is still arriving.
+    struct Datagram {
+        std::string bytes;
+        Ipv4 source;
+    };
+    // One batch per call: under a flood the caller's loop still gets to its deadline and its
+    // directed probes between batches.
+    std::vector<Datagram> drained;
+    while (drained.size() < kDrainedAtOnce) {
         sockaddr_in from{};
         socklen_t length = sizeof from;
         const auto n = ::recvfrom(fd, buffer.data(), buffer.size(), MSG_TRUNC,
                                   reinterpret_cast<sockaddr*>(&from), &length);
         if (n < 0) {
-            return;
+            break;
         }
-        if (static_cast<std::size_t>(n) > buffer.size()) {
-            continue;
+        if (static_cast<std::size_t>(n) <= buffer.size()) {
+            drained.push_back({std::string(buffer.data(), static_cast<std::size_t>(n)),
+                               ipv4FromNumber(ntohl(from.sin_addr.s_addr))});
         }
-        const auto message = readDiscoveryMessage({buffer.data(), static_cast<std::size_t>(n)});
-        if (message.kind == DiscoveryKind::Other) {
-            continue;
-        }
-        const auto source = ipv4FromNumber(ntohl(from.sin_addr.s_addr));
-        std::lock_guard lock(mutex_);
-        for (const auto& match : message.matches) {
-            const auto key = DiscoveryCollector::endpointKey(match);
-            if (message.kind == DiscoveryKind::Bye) {
-                if (collector_.remove(match.endpoint) == DiscoveryCollector::Change::Removed) {
-                    answeredFrom_.erase(key);
-                }
-            } else if (collector_.add(match) != DiscoveryCollector::Change::None) {
-                // Kept only for devices the collector keeps: a flood of made-up endpoints
-                // grows nothing here.
-                answeredFrom_[key] = source;
+    }
+    for (const auto& datagram : drained) {
+        take(readDiscoveryMessage(datagram.bytes), datagram.source);
+    }
+}
+
+void OnvifDiscovery::take(const DiscoveryMessage& message, const Ipv4& source) {
+    if (message.kind == DiscoveryKind::Other) {
+        return;
+    }
+    std::lock_guard lock(mutex_);
+    for (const auto& match : message.matches) {
+        const auto key = DiscoveryCollector::endpointKey(match);
+        if (message.kind == DiscoveryKind::Bye) {
+            if (collector_.remove(match.endpoint) == DiscoveryCollector::Change::Removed) {
+                answeredFrom_.erase(key);
             }
+        } else if (collector_.add(match) != DiscoveryCollector::Change::None) {
+            // Kept only for devices the collector keeps: a flood of made-up endpoints grows
+            // nothing here.
+            answeredFrom_[key] = source;
         }
     }
 }

@@ -75,6 +75,7 @@ class OnvifDiscovery {
     void sendDueDirectedProbes(Clock::time_point now);
     Clock::time_point nextDirectedProbe() const;
     void receive(int fd);
+    void take(const DiscoveryMessage& message, const Ipv4& source);
 
     OnvifDiscoveryOptions options_;
     std::function<void(const std::string&)> warn_;
