@@ -29,3 +29,25 @@ if ! command -v npm >/dev/null 2>&1; then
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends nodejs npm
 fi
+# A WS-Discovery responder that is no camera, for the test that must never list it. The test runs
+# it in a namespace of its own; the service its package would start announces this PC on the real
+# LAN, so it is kept from starting at install and left disabled.
+if ! dpkg-query -W -f='${Status}' wsdd 2>/dev/null | grep -q "install ok installed"; then
+    echo "Installing: wsdd (its service left disabled)"
+    blocker=""
+    if [ ! -e /usr/sbin/policy-rc.d ]; then
+        blocker=/usr/sbin/policy-rc.d
+        printf '#!/bin/sh\nexit 101\n' | $SUDO tee "$blocker" >/dev/null
+        $SUDO chmod 755 "$blocker"
+    fi
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends wsdd ||
+        status=$?
+    if [ -n "$blocker" ]; then
+        $SUDO rm -f "$blocker"
+    fi
+    [ "${status:-0}" -eq 0 ] || exit "$status"
+    if command -v systemctl >/dev/null 2>&1; then
+        $SUDO systemctl disable --now wsdd.service >/dev/null 2>&1 || true
+    fi
+fi
