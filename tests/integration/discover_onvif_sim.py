@@ -2,7 +2,7 @@
 """discover --onvif against pelmora-sim's ONVIF cameras on a camera LAN of our own namespaces:
 multicast finds all but the camera that ignores it, a directed probe finds that one too, and each
 camera is read as far as it lets itself be (a clock 3 h behind, a slow one, one that faults
-everything, one that refuses every password)."""
+everything, one that refuses every password); and a burst of 300 cameras' answers is found whole."""
 
 import json
 import subprocess
@@ -45,6 +45,11 @@ try:
         refused = cameras["ONVIF Sim 5"]
         check(refused["mac"] == "" and refused["ipAddress"] == CAMERAS and
               refused["interface"] == "tool-onvifcli", f"refused: {refused}")
+    # Hundreds of cameras answer one probe within a millisecond, each twice: every one is found.
+    with Simulator(args.sim, "--bind", CAMERAS, "--port", "0", "--cameras", "0", "--onvif", "300",
+                   prefix=enter):
+        found = discover("--onvif")
+        check(len(found) == 300, f"a burst of answers: {len(found)} of 300 found")
 finally:
     holder.kill()
     holder.wait()
