@@ -38,6 +38,7 @@ const std::array<std::pair<Problem, const char*>, kProblemKinds> kProblemCounts{
     {kProblemNetworkOrBroadcast, "%1 on a network or broadcast address"},
     {kProblemBadMask, "%1 with a subnet mask that is not usable"},
     {kProblemGatewayOutsideSubnet, "%1 with a gateway outside the subnet"},
+    {kProblemClockOff, "%1 with a clock off"},
 }};
 // How long replies are gathered before the shown list is rewritten for them.
 constexpr std::chrono::milliseconds kLiveRewriteDelay{100};

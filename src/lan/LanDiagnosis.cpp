@@ -1,6 +1,7 @@
 #include "lan/LanDiagnosis.h"
 
 #include <algorithm>
+#include <chrono>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -48,10 +49,68 @@ std::uint32_t checkAddressing(const CameraAddressing& camera) {
     return problems;
 }
 
+// The interface whose subnet holds `address`, for a camera whose answer says nothing of the
+// interface it came in on. Loopback holds no camera of the LAN.
+int interfaceHolding(std::span<const LocalInterface> interfaces, const Ipv4& address) {
+    const std::uint32_t ip = ipv4ToNumber(address);
+    for (std::size_t i = 0; ip != 0 && i < interfaces.size(); ++i) {
+        const std::uint32_t mask = maskBits(interfaces[i].prefixLength);
+        if (!interfaces[i].loopback &&
+            (ip & mask) == (ipv4ToNumber(interfaces[i].address) & mask)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+Reachability reachabilityOf(const Ipv4& address, int interface,
+                            std::span<const LocalInterface> interfaces) {
+    const std::uint32_t ip = ipv4ToNumber(address);
+    if (ip == 0) {
+        return Reachability::NoAddress;
+    }
+    if (interface < 0 || interfaces[interface].loopback) {
+        // A simulator on this PC answers over loopback: subnets say nothing there.
+        return Reachability::Unknown;
+    }
+    const auto& on = interfaces[interface];
+    const std::uint32_t mask = maskBits(on.prefixLength);
+    return (ip & mask) == (ipv4ToNumber(on.address) & mask) ? Reachability::SameSubnet
+                                                            : Reachability::OtherSubnet;
+}
+
+// Everything but a shared address, which needs the other cameras.
+void judgeAddressing(const CameraAddressing& camera,
+                     const std::unordered_set<std::uint32_t>& pcAddresses, CameraDiagnosis& d) {
+    if (d.reachability == Reachability::OtherSubnet) {
+        d.problems |= kProblemOtherSubnet;
+    }
+    const std::uint32_t ip = ipv4ToNumber(camera.ipAddress);
+    if (ip != 0 && pcAddresses.contains(ip)) {
+        d.problems |= kProblemPcAddress;
+    }
+    d.problems |= checkAddressing(camera);
+}
+
+// A camera that answers both protocols is listed twice with one MAC.
+bool sameDevice(const std::string* a, const std::string* b) {
+    return a == b || (!a->empty() && *a == *b);
+}
+
 }  // namespace
 
 Ipv4 maskOfPrefix(int prefixLength) {
     return ipv4FromNumber(maskBits(prefixLength));
+}
+
+std::string clockOffsetSentence(std::chrono::seconds offset) {
+    const long long minutes = (std::chrono::abs(offset).count() + 30) / 60;
+    std::string amount = std::to_string(minutes % 60) + " min";
+    if (minutes >= 60) {
+        amount = std::to_string(minutes / 60) + " h" + (minutes % 60 != 0 ? " " + amount : "");
+    }
+    return "Clock " + amount + (offset < std::chrono::seconds{0} ? " behind" : " ahead of") +
+           " this PC";
 }
 
 std::string interfaceAddressText(const LocalInterface& interface) {
@@ -60,61 +119,81 @@ std::string interfaceAddressText(const LocalInterface& interface) {
 
 std::vector<CameraDiagnosis> diagnoseCameras(std::span<const CameraAddressing> cameras,
                                              std::span<const LocalInterface> interfaces) {
+    return diagnoseLan(cameras, {}, interfaces).ours;
+}
+
+LanDiagnoses diagnoseLan(std::span<const CameraAddressing> ours,
+                         std::span<const OtherCamera> others,
+                         std::span<const LocalInterface> interfaces) {
     std::unordered_set<std::uint32_t> pcAddresses;
     for (const auto& i : interfaces) {
         pcAddresses.insert(ipv4ToNumber(i.address));
     }
-    // Each non-zero address with the first two cameras that report it.
-    struct Holders {
-        std::size_t first;
-        std::size_t second;
-        int count;
+    LanDiagnoses result;
+    result.ours.resize(ours.size());
+    result.others.resize(others.size());
+
+    // Every camera whose address is judged, ours first, with the diagnosis it goes to.
+    struct Holder {
+        const std::string* mac;
+        const std::string* name;
+        CameraDiagnosis* diagnosis;
     };
-    std::unordered_map<std::uint32_t, Holders> byAddress;
-    byAddress.reserve(cameras.size());
-    for (std::size_t c = 0; c < cameras.size(); ++c) {
-        const std::uint32_t ip = ipv4ToNumber(cameras[c].ipAddress);
+    std::vector<Holder> holders;
+    holders.reserve(ours.size() + others.size());
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> byAddress;
+    byAddress.reserve(ours.size() + others.size());
+    const auto hold = [&](const CameraAddressing& camera, const std::string& name,
+                          CameraDiagnosis& diagnosis) {
+        const std::uint32_t ip = ipv4ToNumber(camera.ipAddress);
         if (ip == 0) {
-            continue;
+            return;
         }
-        auto [it, added] = byAddress.try_emplace(ip, Holders{c, c, 0});
-        if (++it->second.count == 2) {
-            it->second.second = c;
+        byAddress[ip].push_back(holders.size());
+        holders.push_back({&camera.mac, &name, &diagnosis});
+    };
+
+    for (std::size_t c = 0; c < ours.size(); ++c) {
+        const auto& camera = ours[c];
+        auto& d = result.ours[c];
+        d.interface = interfaceByIndex(interfaces, camera.interfaceIndex);
+        d.reachability = reachabilityOf(camera.ipAddress, d.interface, interfaces);
+        judgeAddressing(camera, pcAddresses, d);
+        hold(camera, camera.mac, d);
+    }
+    for (std::size_t c = 0; c < others.size(); ++c) {
+        const auto& camera = others[c];
+        auto& d = result.others[c];
+        d.interface = camera.addressing.interfaceIndex != 0
+                          ? interfaceByIndex(interfaces, camera.addressing.interfaceIndex)
+                          : interfaceHolding(interfaces, camera.answeredFrom != Ipv4{}
+                                                             ? camera.answeredFrom
+                                                             : camera.addressing.ipAddress);
+        if (camera.addressingRead) {
+            d.reachability = reachabilityOf(camera.addressing.ipAddress, d.interface, interfaces);
+            judgeAddressing(camera.addressing, pcAddresses, d);
+            hold(camera.addressing, camera.name, d);
+        } else if (camera.answeredFrom != Ipv4{}) {
+            d.reachability = reachabilityOf(camera.answeredFrom, d.interface, interfaces);
+        }
+        if (camera.clockOffset && std::chrono::abs(*camera.clockOffset) > kLargestClockOffset) {
+            d.problems |= kProblemClockOff;
+            d.clockOffset = *camera.clockOffset;
         }
     }
 
-    std::vector<CameraDiagnosis> result(cameras.size());
-    for (std::size_t c = 0; c < cameras.size(); ++c) {
-        const auto& camera = cameras[c];
-        auto& d = result[c];
-        const std::uint32_t ip = ipv4ToNumber(camera.ipAddress);
-        d.interface = interfaceByIndex(interfaces, camera.interfaceIndex);
-        if (ip == 0) {
-            d.reachability = Reachability::NoAddress;
-        } else if (d.interface < 0 || interfaces[d.interface].loopback) {
-            // A simulator on this PC answers over loopback: subnets say nothing there.
-            d.reachability = Reachability::Unknown;
-        } else {
-            const auto& on = interfaces[d.interface];
-            const std::uint32_t mask = maskBits(on.prefixLength);
-            d.reachability = (ip & mask) == (ipv4ToNumber(on.address) & mask)
-                                 ? Reachability::SameSubnet
-                                 : Reachability::OtherSubnet;
-        }
-        if (d.reachability == Reachability::OtherSubnet) {
-            d.problems |= kProblemOtherSubnet;
-        }
-        if (ip != 0) {
-            const auto& holders = byAddress.at(ip);
-            if (holders.count > 1) {
-                d.problems |= kProblemDuplicateIp;
-                d.sharesWith = cameras[holders.first == c ? holders.second : holders.first].mac;
-            }
-            if (pcAddresses.contains(ip)) {
-                d.problems |= kProblemPcAddress;
+    // A duplicate names the first other device on its address; the first names the second.
+    for (const auto& [ip, onAddress] : byAddress) {
+        for (const std::size_t h : onAddress) {
+            const auto& self = holders[h];
+            const auto other = std::find_if(onAddress.begin(), onAddress.end(), [&](std::size_t o) {
+                return !sameDevice(self.mac, holders[o].mac) && o != h;
+            });
+            if (other != onAddress.end()) {
+                self.diagnosis->problems |= kProblemDuplicateIp;
+                self.diagnosis->sharesWith = *holders[*other].name;
             }
         }
-        d.problems |= checkAddressing(camera);
     }
     return result;
 }
@@ -135,8 +214,8 @@ std::string_view reachabilityWord(Reachability reachability) {
 
 std::vector<std::string_view> problemWords(std::uint32_t problems) {
     static constexpr std::string_view kWords[kProblemKinds] = {
-        "other-subnet",         "duplicate-ip", "pc-address",
-        "network-or-broadcast", "bad-mask",     "gateway-outside-subnet"};
+        "other-subnet", "duplicate-ip",           "pc-address", "network-or-broadcast",
+        "bad-mask",     "gateway-outside-subnet", "clock-off"};
     std::vector<std::string_view> words;
     for (int k = 0; k < kProblemKinds; ++k) {
         if (problems & (1u << k)) {
@@ -174,12 +253,16 @@ std::vector<std::string> problemSentences(const CameraAddressing& camera,
         sentences.push_back("Gateway " + formatIpv4(camera.gateway) + " is outside the subnet " +
                             ip + "/" + formatIpv4(camera.subnetMask));
     }
+    if (has(kProblemClockOff)) {
+        sentences.push_back(clockOffsetSentence(diagnosis.clockOffset));
+    }
     return sentences;
 }
 
 std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& interface,
                                                       std::span<const CameraAddressing> cameras,
-                                                      std::span<const LocalInterface> interfaces) {
+                                                      std::span<const LocalInterface> interfaces,
+                                                      std::span<const Ipv4> otherAddresses) {
     if (interface.prefixLength < 1 || interface.prefixLength > 30) {
         return std::nullopt;
     }
@@ -193,6 +276,9 @@ std::optional<SuggestedAddressing> suggestFreeAddress(const LocalInterface& inte
     }
     for (const auto& c : cameras) {
         used.insert(ipv4ToNumber(c.ipAddress));
+    }
+    for (const auto& a : otherAddresses) {
+        used.insert(ipv4ToNumber(a));
     }
     // The router: a camera on its address would take the LAN's way out. It is also the gateway
     // suggested, and no camera may be its own gateway. A device in the neighbour table answered

@@ -51,20 +51,26 @@ std::string escapeDelAndC1(std::string_view json) {
 
 }  // namespace
 
+CameraNotes notesOf(const CameraAddressing& camera, const CameraDiagnosis& d,
+                    std::span<const LocalInterface> interfaces) {
+    CameraNotes n;
+    if (d.interface >= 0) {
+        n.interface = interfaces[d.interface].name;
+        n.interfaceAddress = interfaceAddressText(interfaces[d.interface]);
+    }
+    n.reachability = reachabilityWord(d.reachability);
+    n.problems = problemWords(d.problems);
+    n.sentences = problemSentences(camera, d, interfaces);
+    return n;
+}
+
 std::vector<CameraNotes> cameraNotes(std::span<const CameraAddressing> cameras,
                                      std::span<const LocalInterface> interfaces) {
     const auto diagnoses = diagnoseCameras(cameras, interfaces);
-    std::vector<CameraNotes> notes(cameras.size());
+    std::vector<CameraNotes> notes;
+    notes.reserve(cameras.size());
     for (std::size_t c = 0; c < cameras.size(); ++c) {
-        const auto& d = diagnoses[c];
-        auto& n = notes[c];
-        if (d.interface >= 0) {
-            n.interface = interfaces[d.interface].name;
-            n.interfaceAddress = interfaceAddressText(interfaces[d.interface]);
-        }
-        n.reachability = reachabilityWord(d.reachability);
-        n.problems = problemWords(d.problems);
-        n.sentences = problemSentences(cameras[c], d, interfaces);
+        notes.push_back(notesOf(cameras[c], diagnoses[c], interfaces));
     }
     return notes;
 }

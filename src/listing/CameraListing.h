@@ -24,6 +24,9 @@ struct CameraNotes {
     std::vector<std::string> sentences;      // problemSentences, in the same order
 };
 
+// The notes of one diagnosed camera.
+CameraNotes notesOf(const CameraAddressing& camera, const CameraDiagnosis& diagnosis,
+                    std::span<const LocalInterface> interfaces);
 // The notes of each camera, in the same order.
 std::vector<CameraNotes> cameraNotes(std::span<const CameraAddressing> cameras,
                                      std::span<const LocalInterface> interfaces);

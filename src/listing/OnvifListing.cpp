@@ -54,23 +54,6 @@ std::optional<Ipv4> onvifCameraAddress(const onvif::OnvifCamera& camera) {
     return camera.answeredFrom != Ipv4{} ? std::optional(camera.answeredFrom) : std::nullopt;
 }
 
-CameraNotes onvifCameraNotes(const onvif::OnvifCamera& camera,
-                             std::span<const LocalInterface> interfaces) {
-    CameraNotes notes;
-    const auto ip = onvifCameraAddress(camera);
-    for (const auto& interface : interfaces) {
-        const auto mask = ipv4ToNumber(maskOfPrefix(interface.prefixLength));
-        if (ip && !interface.loopback &&
-            (ipv4ToNumber(*ip) & mask) == (ipv4ToNumber(interface.address) & mask)) {
-            notes.interface = interface.name;
-            notes.interfaceAddress = interfaceAddressText(interface);
-            notes.reachability = reachabilityWord(Reachability::SameSubnet);
-            break;
-        }
-    }
-    return notes;
-}
-
 void keepOnvifCamerasWithProblems(std::vector<onvif::OnvifCamera>& cameras,
                                   std::vector<CameraNotes>& notes) {
     std::vector<onvif::OnvifCamera> keptCameras;
@@ -178,13 +161,19 @@ std::string formatAllCamerasCsv(const ListedCameras& cameras) {
 
 std::string formatAllCamerasTable(const ListedCameras& cameras) {
     auto rows = cameraTableRows(cameras.records, cameras.notes);
-    for (const auto& c : cameras.onvif) {
+    for (std::size_t i = 0; i < cameras.onvif.size(); ++i) {
+        const auto& c = cameras.onvif[i];
         std::string notes = "ONVIF";
         if (c.access != onvif::Access::Read) {
             notes += "; " + std::string(onvif::accessText(c.access));
         }
         if (!c.note.empty()) {
             notes += "; " + c.note;
+        }
+        if (i < cameras.onvifNotes.size()) {
+            for (const auto& sentence : cameras.onvifNotes[i].sentences) {
+                notes += "; " + sentence;
+            }
         }
         const auto ip = onvifCameraAddress(c);
         rows.push_back({c.mac ? c.mac->text() : std::string{}, ip ? formatIpv4(*ip) : std::string{},

@@ -20,12 +20,6 @@ namespace pelmora {
 // The camera's IPv4 address: the one it reports, else the one its discovery answer came from.
 std::optional<Ipv4> onvifCameraAddress(const onvif::OnvifCamera& camera);
 
-// What can be told from the camera's address alone: the interface whose subnet holds it
-// ("same-subnet"), else nothing ("unknown"). No problems: diagnosing them across both kinds of
-// camera is for the LAN diagnosis.
-CameraNotes onvifCameraNotes(const onvif::OnvifCamera& camera,
-                             std::span<const LocalInterface> interfaces);
-
 // Keeps only the cameras whose notes name a problem, as keepCamerasWithProblems does for ours.
 void keepOnvifCamerasWithProblems(std::vector<onvif::OnvifCamera>& cameras,
                                   std::vector<CameraNotes>& notes);
@@ -51,7 +45,8 @@ std::string formatAllCamerasJson(const ListedCameras& cameras);
 // The header: "protocol", our cameras' keys, then the keys only ONVIF cameras have; a key an
 // object lacks is an empty field (our cameras' "protocol" among them).
 std::string formatAllCamerasCsv(const ListedCameras& cameras);
-// One line per camera; an ONVIF camera's notes say "ONVIF" and how far reading it got. The
+// One line per camera; an ONVIF camera's notes say "ONVIF", how far reading it got, then what
+// the LAN diagnosis found, as our cameras' notes do. The
 // count line says how many of all are ONVIF: "5 cameras · 2 ONVIF".
 std::string formatAllCamerasTable(const ListedCameras& cameras);
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +95,94 @@ TEST(LanDiagnosis, sharedAddressesNameAnotherHolderAndSentencesSayWhatIsWrong) {
               std::vector<std::string>{"On another subnet: this PC is 10.1.0.1/24 on eth1"});
 }
 
+// An ONVIF camera as the listing hands it over: read (its own addressing) or only heard from.
+OtherCamera onvifCamera(std::string mac, Ipv4 address, Ipv4 answeredFrom,
+                        std::optional<std::chrono::seconds> clock = std::nullopt) {
+    OtherCamera c;
+    c.addressing = camera(mac, address, 0);
+    c.addressingRead = address != Ipv4{};
+    c.answeredFrom = answeredFrom;
+    c.clockOffset = clock;
+    c.name = mac.empty() ? "urn:uuid:x" : mac;
+    return c;
+}
+
+// Across both kinds an address held twice is flagged on each side, naming the other; one device
+// answering both protocols is not two.
+TEST(LanDiagnosis, sharedAddressesAcrossKindsAreDuplicatesButOneDeviceIsNot) {
+    const auto ours =
+        std::vector<CameraAddressing>{camera("02:50:4D:00:00:01", ip(10, 2, 0, 7), 3),
+                                      camera("02:50:4D:00:00:02", ip(10, 2, 0, 8), 3)};
+    const struct {
+        const char* name;
+        OtherCamera onvif;
+        const char* ourFirst;    // words of ours[0]
+        const char* theirs;      // words of the ONVIF camera
+        const char* sharesWith;  // the ONVIF camera's
+    } cases[] = {
+        {"another maker on our address",
+         onvifCamera("02:4F:4E:00:00:01", ip(10, 2, 0, 7), ip(10, 2, 0, 7)),
+         "same-subnet duplicate-ip", "same-subnet duplicate-ip", "02:50:4D:00:00:01"},
+        {"our camera answering ONVIF too",
+         onvifCamera("02:50:4D:00:00:01", ip(10, 2, 0, 7), ip(10, 2, 0, 7)), "same-subnet",
+         "same-subnet", ""},
+        {"unread: only its answer's address, not judged", onvifCamera("", {}, ip(10, 2, 0, 7)),
+         "same-subnet", "same-subnet", ""},
+        {"read, reports an address elsewhere",
+         onvifCamera("02:4F:4E:00:00:02", ip(192, 168, 1, 5), ip(10, 2, 0, 9)), "same-subnet",
+         "other-subnet other-subnet", ""},
+        {"on this PC's address", onvifCamera("02:4F:4E:00:00:03", ip(10, 2, 0, 1), ip(10, 2, 0, 1)),
+         "same-subnet", "same-subnet pc-address", ""},
+        {"routed, answer from no subnet of ours",
+         onvifCamera("02:4F:4E:00:00:04", ip(10, 9, 0, 4), ip(10, 9, 0, 4)), "same-subnet",
+         "unknown", ""},
+    };
+    for (const auto& c : cases) {
+        const std::vector<OtherCamera> others{c.onvif};
+        const auto d = diagnoseLan(ours, others, kPc);
+        EXPECT_EQ(words(d.ours[0]), c.ourFirst) << c.name;
+        EXPECT_EQ(words(d.others[0]), c.theirs) << c.name;
+        EXPECT_EQ(d.others[0].sharesWith, c.sharesWith) << c.name;
+        EXPECT_EQ(words(d.ours[1]), "same-subnet") << c.name;
+    }
+
+    // Two ONVIF cameras on one address, one without a known MAC: named by what tells it apart.
+    const std::vector<OtherCamera> two{onvifCamera("", ip(10, 1, 0, 9), ip(10, 1, 0, 9)),
+                                       onvifCamera("02:4F:4E:00:00:05", ip(10, 1, 0, 9), {})};
+    const auto d = diagnoseLan(ours, two, kPc);
+    EXPECT_EQ(d.others[0].sharesWith, "02:4F:4E:00:00:05");
+    EXPECT_EQ(d.others[1].sharesWith, "urn:uuid:x");
+    const auto mixed = diagnoseLan(ours, std::vector{cases[0].onvif}, kPc);
+    EXPECT_EQ(problemSentences(ours[0], mixed.ours[0], kPc),
+              std::vector<std::string>{"Shares 10.2.0.7 with 02:4F:4E:00:00:01"});
+    EXPECT_EQ(diagnoseLan(ours, {}, kPc).ours[0].problems, 0u);
+}
+
+TEST(LanDiagnosis, aClockMoreThanFiveMinutesOffIsSaidInHoursAndMinutes) {
+    using std::chrono::seconds;
+    const struct {
+        long long offset;
+        const char* expected;  // "" when the clock is not off
+    } cases[] = {
+        {300, ""},
+        {-300, ""},
+        {301, "Clock 5 min ahead of this PC"},
+        {7 * 60 + 10, "Clock 7 min ahead of this PC"},
+        {-(3 * 3600 + 12 * 60), "Clock 3 h 12 min behind this PC"},
+        {-10798, "Clock 3 h behind this PC"},
+        {3600 + 29, "Clock 1 h ahead of this PC"},
+        {59 * 60 + 40, "Clock 1 h ahead of this PC"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<OtherCamera> one{onvifCamera("", {}, ip(10, 1, 0, 9), seconds{c.offset})};
+        const auto d = diagnoseLan({}, one, kPc).others[0];
+        const auto sentences = problemSentences(one[0].addressing, d, kPc);
+        EXPECT_EQ(sentences.empty() ? "" : sentences[0], c.expected) << c.offset;
+        EXPECT_EQ(words(d), std::string("same-subnet") + (*c.expected ? " clock-off" : ""))
+            << c.offset;
+    }
+}
+
 TEST(LanDiagnosis, aFreeAddressIsTheLowestAboveThisPcWrappingRound) {
     const std::vector<CameraAddressing> cameras = {camera("A", ip(10, 1, 0, 2), 2),
                                                    camera("B", ip(10, 1, 0, 3), 2),
@@ -122,6 +212,10 @@ TEST(LanDiagnosis, aFreeAddressIsTheLowestAboveThisPcWrappingRound) {
     const LocalInterface wide{"eth4", 5, ip(172, 16, 0, 254), 16, false, std::nullopt};
     const std::vector<CameraAddressing> next = {camera("K", ip(172, 16, 1, 1), 5)};
     EXPECT_EQ(suggestFreeAddress(wide, next, {&wide, 1})->ipAddress, ip(172, 16, 1, 2));
+
+    // ONVIF cameras' addresses are taken too.
+    const std::vector<Ipv4> onvif = {ip(10, 1, 0, 4), ip(10, 1, 0, 5)};
+    EXPECT_EQ(suggestFreeAddress(kPc[1], cameras, kPc, onvif)->ipAddress, ip(10, 1, 0, 6));
 }
 
 }  // namespace

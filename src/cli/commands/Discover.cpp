@@ -13,6 +13,7 @@
 #include "cli/StandardStreams.h"
 #include "engine/LocalInterfaces.h"
 #include "listing/CameraListing.h"
+#include "listing/OnvifDiagnosis.h"
 #include "listing/OnvifListing.h"
 #include "onvif/ProbeTargets.h"
 
@@ -80,12 +81,13 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
         return 0;
     });
     const auto& interfaces = session.engine().localInterfaces();
-    cameras.notes = cameraNotes(addressing, interfaces);
     if (onvif) {
-        for (auto& camera : onvif->finish()) {
-            cameras.onvifNotes.push_back(onvifCameraNotes(camera, interfaces));
-            cameras.onvif.push_back(std::move(camera));
-        }
+        cameras.onvif = onvif->finish();
+        auto notes = diagnoseAllCameras(addressing, cameras.onvif, interfaces);
+        cameras.notes = std::move(notes.ours);
+        cameras.onvifNotes = std::move(notes.onvif);
+    } else {
+        cameras.notes = cameraNotes(addressing, interfaces);
     }
     if (options.problemsOnly) {
         keepCamerasWithProblems(cameras.records, cameras.notes);
