@@ -2,7 +2,9 @@
 """discover --onvif against pelmora-sim's ONVIF cameras on a camera LAN of our own namespaces:
 multicast finds all but the camera that ignores it, a directed probe finds that one too, and each
 camera is read as far as it lets itself be (a clock 3 h behind, a slow one, one that faults
-everything, one that refuses every password); and a burst of 300 cameras' answers is found whole."""
+everything, one that refuses every password). Beside two of our cameras, the LAN diagnosis spans
+both kinds: an ONVIF camera on one of ours' address is a duplicate on both sides, one of ours
+answering ONVIF too is not, and a clock 3 h 12 min behind is said. A burst of 300 cameras' answers is found whole."""
 
 import json
 import subprocess
@@ -45,6 +47,35 @@ try:
         refused = cameras["ONVIF Sim 5"]
         check(refused["mac"] == "" and refused["ipAddress"] == CAMERAS and
               refused["interface"] == "tool-onvifcli", f"refused: {refused}")
+
+    with Simulator(args.sim, "--cameras", "2", "--mac-prefix", "02:50:4D",
+                   "--address", "10.78.1.5/255.255.255.0", "--address", "10.78.1.6/255.255.255.0",
+                   "--onvif", "3", "--onvif-address-of-own", "0", "--onvif-address-of-own", "1",
+                   "--onvif-mac-of-own", "1", "--onvif-clock-offset-of", "2=-11520",
+                   prefix=enter):
+        listed = run_cli(args.cli, "discover", "--json", "--wait", "1", "--onvif", "--user",
+                         "admin", env={"PELMORA_PASSWORD": "password"})
+        every = json.loads(listed.stdout)
+        ours = {c["mac"]: c for c in every if "protocol" not in c}
+        onvif = {c["name"]: c for c in every if c.get("protocol") == "onvif"}
+        check(len(ours) == 2 and len(onvif) == 3, f"listed: {listed.stdout} {listed.stderr}")
+        shared = onvif["ONVIF Sim 1"]
+        by_address = {c["ipAddress"]: c for c in ours.values()}
+        check(by_address["10.78.1.5"]["problems"] == ["duplicate-ip"] and
+              shared["problems"] == ["duplicate-ip"], f"duplicate: {by_address} {shared}")
+        both = onvif["ONVIF Sim 2"]
+        check(both["mac"] in ours and both["problems"] == [] and
+              ours[both["mac"]]["problems"] == [], f"one camera, two protocols: {both}")
+        check("clock-off" in onvif["ONVIF Sim 3"]["problems"], f"clock: {onvif['ONVIF Sim 3']}")
+
+        table = run_cli(args.cli, "discover", "--wait", "1", "--onvif", "--user", "admin",
+                        env={"PELMORA_PASSWORD": "password"})
+        notes = {line.split()[0]: line for line in table.stdout.splitlines()}
+        check(f"Shares 10.78.1.5 with {shared['mac']}" in
+              next(n for n in notes.values() if "10.78.1.5" in n and "ONVIF" not in n) and
+              "Clock 3 h 12 min behind this PC" in notes[onvif["ONVIF Sim 3"]["mac"]],
+              f"notes: {table.stdout}")
+
     # Hundreds of cameras answer one probe within a millisecond, each twice: every one is found.
     with Simulator(args.sim, "--bind", CAMERAS, "--port", "0", "--cameras", "0", "--onvif", "300",
                    prefix=enter):
