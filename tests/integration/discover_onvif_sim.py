@@ -4,7 +4,8 @@ multicast finds all but the camera that ignores it, a directed probe finds that 
 camera is read as far as it lets itself be (a clock 3 h behind, a slow one, one that faults
 everything, one that refuses every password). Beside two of our cameras, the LAN diagnosis spans
 both kinds: an ONVIF camera on one of ours' address is a duplicate on both sides, one of ours
-answering ONVIF too is not, and a clock 3 h 12 min behind is said. A burst of 300 cameras' answers is found whole."""
+answering ONVIF too is not, and a clock 3 h 12 min behind is said. A burst of 300 cameras'
+answers is found whole."""
 
 import json
 import subprocess

@@ -171,8 +171,9 @@ void addDiscoverCommand(CommandLine& line) {
         ->excludes(json);
     command->add_flag("--problems", values->problems,
                       "List only the cameras with an addressing problem (another subnet, a "
-                      "shared or unusable address, a bad mask or gateway); exit 1 when there is "
-                      "one, 0 when there is none");
+                      "shared or unusable address, a bad mask or gateway; with --onvif also an "
+                      "ONVIF camera's clock more than 5 minutes off); exit 1 when there is one, 0 "
+                      "when there is none");
     line.addTargetOption(command);
     command->add_flag(
         "--onvif", values->onvif,
