@@ -47,9 +47,11 @@ Verdict judge(const DeviceReply<T>& reply, Apply apply) {
 // with the same fault says so once.
 std::string joinNotes(const std::vector<std::pair<std::string, std::string>>& notes) {
     std::vector<std::pair<std::string, std::vector<std::string>>> byWords;
-    for (const auto& [operation, words] : notes) {
-        auto found = std::find_if(byWords.begin(), byWords.end(),
-                                  [&](const auto& entry) { return entry.first == words; });
+    for (const auto& note : notes) {
+        const auto& [operation, words] = note;
+        auto found = std::find_if(byWords.begin(), byWords.end(), [&note](const auto& entry) {
+            return entry.first == note.second;
+        });
         if (found == byWords.end()) {
             found = byWords.insert(byWords.end(), {words, {}});
         }
