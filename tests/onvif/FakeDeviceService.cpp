@@ -7,9 +7,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
-#include <regex>
 #include <stdexcept>
+#include <string_view>
 
 #include "Samples.h"
 #include "onvif/Namespaces.h"
@@ -36,19 +38,46 @@ std::string md5Hex(const std::string& text) {
 }
 
 // The value of a header, its name in any case; "" when absent.
+// (No std::regex: compiling one on several threads at once races in the C++ library's locale.)
 std::string header(const std::string& head, const std::string& name) {
-    std::smatch found;
-    const std::regex line("\r\n" + name + ":[ ]*([^\r]*)", std::regex::icase);
-    return std::regex_search(head, found, line) ? found[1].str() : std::string{};
+    const auto lower = [](std::string text) {
+        for (char& c : text) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        return text;
+    };
+    const std::string wanted = "\r\n" + lower(name) + ":";
+    const auto at = lower(head).find(wanted);
+    if (at == std::string::npos) {
+        return {};
+    }
+    auto start = at + wanted.size();
+    while (start < head.size() && head[start] == ' ') {
+        ++start;
+    }
+    return head.substr(start, head.find('\r', start) - start);
 }
 
 // The HTTP Digest answer (RFC 2617, qop=auth) checked against kUser and kPassword.
 bool digestValid(const std::string& authorization) {
     std::map<std::string, std::string> p;
-    const std::regex parameter(R"re((\w+)="?([^",]*)"?)re");
-    for (std::sregex_iterator i(authorization.begin(), authorization.end(), parameter), end;
-         i != end; ++i) {
-        p[(*i)[1]] = (*i)[2];
+    std::string_view rest(authorization);
+    rest.remove_prefix(std::min(rest.size(), rest.find(' ') + 1));
+    while (!rest.empty()) {
+        auto item = rest.substr(0, rest.find(','));
+        rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+        while (!item.empty() && item.front() == ' ') {
+            item.remove_prefix(1);
+        }
+        const auto eq = item.find('=');
+        if (eq == std::string_view::npos) {
+            continue;
+        }
+        auto value = item.substr(eq + 1);
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+            value = value.substr(1, value.size() - 2);
+        }
+        p[std::string(item.substr(0, eq))] = std::string(value);
     }
     const auto ha1 =
         md5Hex(std::string(FakeDeviceService::kUser) + ":fake:" + FakeDeviceService::kPassword);
