@@ -33,6 +33,8 @@ struct OnvifCamera {
     std::vector<std::string> xaddrs;
     std::vector<std::string> scopes;
     Ipv4 answeredFrom{};  // the source address of its discovery answer
+    // When its last discovery answer or Hello came, on this PC's steady clock.
+    std::chrono::steady_clock::time_point heardAt{};
     // The device service address reading used (one of `xaddrs`), once chosen.
     std::string serviceAddress;
 

@@ -85,16 +85,29 @@ void OnvifDiscovery::start() {
         }
     }
     if (!options_.directed.empty()) {
-        directedSocket_ = udpSocket();
-        if (directedSocket_ < 0 || !bindTo(directedSocket_, socketAddress(INADDR_ANY, 0))) {
-            warn_(std::string("Warning: no socket for the directed ONVIF probes: ") +
-                  std::strerror(errno));
-            closeFd(directedSocket_);
-        }
+        openDirectedSocket();
     }
     directedStart_ = Clock::now();
     lastProbe_ = directedStart_;
     probeAll();
+}
+
+void OnvifDiscovery::openDirectedSocket() {
+    directedSocket_ = udpSocket();
+    if (directedSocket_ < 0 || !bindTo(directedSocket_, socketAddress(INADDR_ANY, 0))) {
+        warn_(std::string("Warning: no socket for the directed ONVIF probes: ") +
+              std::strerror(errno));
+        closeFd(directedSocket_);
+    }
+}
+
+void OnvifDiscovery::probeAddresses(std::vector<Ipv4> addresses) {
+    if (directedSocket_ < 0 && !addresses.empty()) {
+        openDirectedSocket();
+    }
+    options_.directed = std::move(addresses);
+    directedSent_ = 0;
+    directedStart_ = Clock::now();
 }
 
 void OnvifDiscovery::openProbeSockets() {
@@ -238,6 +251,10 @@ void OnvifDiscovery::runFor(std::chrono::milliseconds duration) {
 
 void OnvifDiscovery::stop() {
     stopped_ = true;
+    wake();
+}
+
+void OnvifDiscovery::wake() {
     const std::uint64_t one = 1;
     [[maybe_unused]] const auto n = ::write(wakeFd_, &one, sizeof one);
 }
@@ -275,17 +292,22 @@ void OnvifDiscovery::take(const DiscoveryMessage& message, const Ipv4& source) {
     if (message.kind == DiscoveryKind::Other) {
         return;
     }
+    const auto now = Clock::now();
     std::lock_guard lock(mutex_);
     for (const auto& match : message.matches) {
         const auto key = DiscoveryCollector::endpointKey(match);
         if (message.kind == DiscoveryKind::Bye) {
             if (collector_.remove(match.endpoint) == DiscoveryCollector::Change::Removed) {
-                answeredFrom_.erase(key);
+                heard_.erase(key);
+                ++changes_;
             }
         } else if (collector_.add(match) != DiscoveryCollector::Change::None) {
             // Kept only for devices the collector keeps: a flood of made-up endpoints grows
             // nothing here.
-            answeredFrom_[key] = source;
+            heard_[key] = {source, now};
+            ++changes_;
+        } else if (const auto it = heard_.find(key); it != heard_.end()) {
+            it->second.at = now;
         }
     }
 }
@@ -298,9 +320,10 @@ std::vector<OnvifCamera> OnvifDiscovery::cameras() const {
         camera.endpoint = device.endpoint;
         camera.xaddrs = device.xaddrs;
         camera.scopes = device.scopes;
-        if (const auto it = answeredFrom_.find(DiscoveryCollector::endpointKey(device));
-            it != answeredFrom_.end()) {
-            camera.answeredFrom = it->second;
+        if (const auto it = heard_.find(DiscoveryCollector::endpointKey(device));
+            it != heard_.end()) {
+            camera.answeredFrom = it->second.from;
+            camera.heardAt = it->second.at;
         }
         cameras.push_back(std::move(camera));
     }

@@ -56,6 +56,14 @@ class OnvifDiscovery {
     // At least `duration`, and until the window after the last directed probe has passed.
     void runFor(std::chrono::milliseconds duration);
     void stop();
+    // From any thread: runUntil returns soon, and later calls run as before.
+    void wake();
+    // On the thread that runs it: directed probes to these addresses from now on, paced as at
+    // the start (the list replaces any earlier one, whose probes not yet sent are dropped).
+    void probeAddresses(std::vector<Ipv4> addresses);
+    // Grows whenever a camera is added, changed or removed: a caller polling cameras() copies
+    // them only when this moved.
+    std::uint64_t changes() const { return changes_; }
 
     // The cameras heard so far, in the order first heard; what reading them will fill is empty.
     std::vector<OnvifCamera> cameras() const;
@@ -71,6 +79,7 @@ class OnvifDiscovery {
 
     void openProbeSockets();
     void openAnnouncementSocket();
+    void openDirectedSocket();
     void send(int fd, std::uint32_t address, const std::string& probe);
     void sendDueDirectedProbes(Clock::time_point now);
     Clock::time_point nextDirectedProbe() const;
@@ -90,11 +99,17 @@ class OnvifDiscovery {
     Clock::time_point lastProbe_{};
     std::atomic<int> probesSent_{0};
     std::atomic<int> probesFailed_{0};
+    std::atomic<std::uint64_t> changes_{0};
 
     mutable std::mutex mutex_;
     DiscoveryCollector collector_;
-    // The source address of the first answer heard from each device, by endpointKey.
-    std::unordered_map<std::string, Ipv4> answeredFrom_;
+    // The source address of the answer that last told something new of each device, and when
+    // it was last heard, by endpointKey.
+    struct Heard {
+        Ipv4 from;
+        Clock::time_point at;
+    };
+    std::unordered_map<std::string, Heard> heard_;
 };
 
 }  // namespace pelmora::onvif
