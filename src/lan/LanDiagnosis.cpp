@@ -103,14 +103,21 @@ Ipv4 maskOfPrefix(int prefixLength) {
     return ipv4FromNumber(maskBits(prefixLength));
 }
 
-std::string clockOffsetSentence(std::chrono::seconds offset) {
+std::string clockOffsetWords(std::chrono::seconds offset) {
     const long long minutes = (std::chrono::abs(offset).count() + 30) / 60;
+    if (minutes == 0) {
+        return "in step";
+    }
     std::string amount = std::to_string(minutes % 60) + " min";
     if (minutes >= 60) {
         amount = std::to_string(minutes / 60) + " h" + (minutes % 60 != 0 ? " " + amount : "");
     }
-    return "Clock " + amount + (offset < std::chrono::seconds{0} ? " behind" : " ahead of") +
-           " this PC";
+    return amount + (offset < std::chrono::seconds{0} ? " behind" : " ahead");
+}
+
+std::string clockOffsetSentence(std::chrono::seconds offset) {
+    return "Clock " + clockOffsetWords(offset) +
+           (offset < std::chrono::seconds{0} ? " this PC" : " of this PC");
 }
 
 std::string interfaceAddressText(const LocalInterface& interface) {

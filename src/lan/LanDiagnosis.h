@@ -89,6 +89,9 @@ std::vector<std::string> problemSentences(const CameraAddressing& camera,
 
 // "Clock 3 h 12 min behind this PC", "Clock 7 min ahead of this PC": to the nearest minute.
 std::string clockOffsetSentence(std::chrono::seconds offset);
+// The same without the clock and the PC: "3 h 12 min behind", "7 min ahead", "in step" (under
+// half a minute either way).
+std::string clockOffsetWords(std::chrono::seconds offset);
 
 // "10.1.0.1/24".
 std::string interfaceAddressText(const LocalInterface& interface);

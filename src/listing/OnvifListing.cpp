@@ -27,24 +27,6 @@ Json number(const std::optional<T>& value) {
     return value ? Json(*value) : Json(nullptr);
 }
 
-// UTF-8 text safe for a terminal: the C0 and C1 controls and DEL (which could steer it) as "?".
-std::string printableUtf8(std::string_view bytes) {
-    const auto valid = onvif::validUtf8(bytes);
-    std::string out;
-    for (std::size_t i = 0; i < valid.size(); ++i) {
-        const auto c = static_cast<unsigned char>(valid[i]);
-        const bool c1 =
-            c == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
-        if (c < 0x20 || c == 0x7F || c1) {
-            out += '?';
-            i += c1 ? 1 : 0;
-        } else {
-            out += valid[i];
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 std::optional<Ipv4> onvifCameraAddress(const onvif::OnvifCamera& camera) {
@@ -177,11 +159,11 @@ std::string formatAllCamerasTable(const ListedCameras& cameras) {
         }
         const auto ip = onvifCameraAddress(c);
         rows.push_back({c.mac ? c.mac->text() : std::string{}, ip ? formatIpv4(*ip) : std::string{},
-                        printableUtf8(c.information.model.value_or("")),
-                        printableUtf8(c.information.serialNumber.value_or("")),
-                        printableUtf8(c.information.firmwareVersion.value_or("")),
+                        onvif::printableUtf8(c.information.model.value_or("")),
+                        onvif::printableUtf8(c.information.serialNumber.value_or("")),
+                        onvif::printableUtf8(c.information.firmwareVersion.value_or("")),
                         c.webPort ? std::to_string(*c.webPort) : std::string{},
-                        printableUtf8(notes)});
+                        onvif::printableUtf8(notes)});
     }
     const auto total = cameras.records.size() + cameras.onvif.size();
     return renderCameraTable(rows, cameraCountText(total) + " \xC2\xB7 " +

@@ -104,6 +104,23 @@ std::string validUtf8(std::string_view bytes) {
     return out;
 }
 
+std::string printableUtf8(std::string_view bytes) {
+    const auto valid = validUtf8(bytes);
+    std::string out;
+    for (std::size_t i = 0; i < valid.size(); ++i) {
+        const auto c = static_cast<unsigned char>(valid[i]);
+        const bool c1 =
+            c == 0xC2 && i + 1 < valid.size() && static_cast<unsigned char>(valid[i + 1]) < 0xA0;
+        if (c < 0x20 || c == 0x7F || c1) {
+            out += '?';
+            i += c1 ? 1 : 0;
+        } else {
+            out += valid[i];
+        }
+    }
+    return out;
+}
+
 std::string escapeXml(std::string_view text) {
     std::string out;
     out.reserve(text.size());

@@ -24,6 +24,10 @@ std::vector<std::string> splitXmlList(std::string_view text, std::size_t maxItem
 // U+FFFD. Decoded escapes can make any bytes; every text shown or written as JSON is UTF-8.
 std::string validUtf8(std::string_view bytes);
 
+// Valid UTF-8 safe for a terminal or a cell: the C0 and C1 controls and DEL (which could steer a
+// terminal or break a line) as "?".
+std::string printableUtf8(std::string_view bytes);
+
 // `text` as the content of an element or a quoted attribute: & < > " ' as references.
 std::string escapeXml(std::string_view text);
 

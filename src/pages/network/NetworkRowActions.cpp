@@ -126,7 +126,7 @@ std::optional<SuggestedAddressing> NetworkPage::addressFor(int row) const {
     if (on.loopback) {
         return std::nullopt;
     }
-    return suggestFreeAddress(on, lan()->cameras(), lan()->interfaces());
+    return suggestFreeAddress(on, lan()->cameras(), lan()->interfaces(), lan()->otherAddresses());
 }
 
 bool NetworkPage::canSuggestAddress(int row) const {
