@@ -19,7 +19,8 @@ namespace pelmora::bench {
 // pelmora-sim as a child process; its port is read from the ready line.
 struct SimProcess {
     pid_t pid = -1;
-    std::uint16_t port = 0;
+    std::uint16_t port = 0;  // the last port on the ready line
+    std::string readyLine;
 
     SimProcess(const char* binary, std::vector<std::string> args) {
         int out[2];
@@ -54,6 +55,7 @@ struct SimProcess {
             std::exit(1);
         }
         port = static_cast<std::uint16_t>(std::stoi(line.substr(colon + 1)));
+        readyLine = line;
     }
     ~SimProcess() {
         kill(pid, SIGTERM);

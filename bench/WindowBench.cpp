@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
         SendTarget target;
         target.address.s_addr = htonl(INADDR_LOOPBACK);
         target.port = sim.port;
-        MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, {}});
+        MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, {}, {}});
         QElapsedTimer clock;
         clock.start();
         if (dialog.start()) {

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Builds Pelmora and tries it without cameras: starts the camera simulator on 127.0.0.1 and the
-# window (or, with --cli, the command-line tool) talking to it. Nothing is broadcast.
+# window (or, with --cli, the command-line tool) talking to it. Nothing is broadcast. For the
+# window the simulator adds four ONVIF cameras, which the window probes directly on 127.0.0.1.
 #   scripts/run.sh [--cli] [--cameras N]
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,15 +23,19 @@ fi
 bin="$root/build/apps"
 fifo=$(mktemp -u)
 mkfifo "$fifo"
-"$bin/pelmora-sim/pelmora-sim" --bind 127.0.0.1 --port 0 --cameras "$cameras" > "$fifo" &
+onvif=
+[ "$mode" = gui ] && onvif="--onvif 4 --onvif-port 0"
+# shellcheck disable=SC2086 # $onvif is several words on purpose
+"$bin/pelmora-sim/pelmora-sim" --bind 127.0.0.1 --port 0 --cameras "$cameras" $onvif > "$fifo" &
 sim=$!
 trap 'kill $sim 2>/dev/null; rm -f "$fifo"' EXIT INT TERM
 read -r ready < "$fifo"
 echo "$ready"
-port=${ready##*:}
-port=${port%% *}
+port=$(echo "$ready" | sed -n 's/.*ready on 127\.0\.0\.1:\([0-9]*\).*/\1/p')
 if [ "$mode" = gui ]; then
-    "$bin/pelmora/pelmora" --target "127.0.0.1:$port"
+    discovery=$(echo "$ready" | sed -n 's/.*WS-Discovery on 127\.0\.0\.1:\([0-9]*\).*/\1/p')
+    "$bin/pelmora/pelmora" --target "127.0.0.1:$port" --onvif-probe 127.0.0.1 \
+        --onvif-port "$discovery"
 else
     "$bin/pelmora-cli/pelmora-cli" discover --wait 2 --target "127.0.0.1:$port"
 fi

@@ -19,9 +19,13 @@
 #include "app/ProductVersion.h"
 #include "changelog/StateDirectory.h"
 #include "engine/LocalInterfaces.h"
+#include "listing/OnvifDiagnosis.h"
+#include "onvif/DiscoveryCollector.h"
+#include "onvif/ProbeTargets.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/datetime/DateTimePage.h"
 #include "pages/network/NetworkPage.h"
+#include "pages/onvif/OnvifPage.h"
 #include "pages/pppoe/PppoePage.h"
 #include "widgets/FileFolder.h"
 #include "widgets/FormControls.h"
@@ -30,6 +34,7 @@ namespace pelmora {
 namespace {
 
 constexpr int kBandwidthTab = 1;
+constexpr int kOnvifTab = 4;
 
 const std::array<std::pair<Problem, const char*>, kProblemKinds> kProblemCounts{{
     {kProblemDuplicateIp, "%1 share an address"},
@@ -72,7 +77,9 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
       changeLogNotice_(new QLabel(this)),
       filterText_(new QLineEdit(this)),
       problemsOnly_(new QCheckBox("Problems onl&y", this)),
-      settings_(options.settingsFile) {
+      settings_(options.settingsFile),
+      onvifNotice_(new QLabel(this)),
+      onvifOptions_(std::move(options.onvif)) {
     setWindowTitle("Pelmora");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
@@ -81,7 +88,7 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     // Screen readers find the status bar by this name; each label in it is read by its text, and
     // a change of text is announced to them as a change of name.
     statusBar->setAccessibleName("Status");
-    for (QLabel* label : {cameraCount_, lastEnquiry_, status_, changeLogNotice_}) {
+    for (QLabel* label : {cameraCount_, lastEnquiry_, status_, changeLogNotice_, onvifNotice_}) {
         label->setTextFormat(Qt::PlainText);
         statusBar->addWidget(label);
     }
@@ -142,6 +149,9 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
             currentPage_->rewriteForNewReplies();
         }
     });
+    onvifRewriteTimer_.setSingleShot(true);
+    onvifRewriteTimer_.setInterval(kLiveRewriteDelay);
+    connect(&onvifRewriteTimer_, &QTimer::timeout, this, &MainDialog::takeOnvifCameras);
     connect(&enquiryTimer_, &QTimer::timeout, this, &MainDialog::enquire);
     connect(&agingTimer_, &QTimer::timeout, this, [this] {
         engine_->agingTick();
@@ -160,7 +170,9 @@ std::optional<int> MainDialog::start() {
     setWindowTitle(captionFor(kProductVersion, kSpecialBuild));
     pages_ = {new NetworkPage(this), new BandwidthPage(this), new DateTimePage(this),
               new PppoePage(this)};
-    const char* titles[] = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE"};
+    // Every letter of "ONVIF" already moves to a control of some page: its tab is reached with
+    // Tab and Shift+Tab, as every tab is.
+    const char* titles[] = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE", "ONVIF"};
     const PageServices services{
         [this](std::string_view text) { return engine_->sendDatagram(text); }, messages_, openUrl_,
         [this](const std::string& mac, AnswerHandler handler) {
@@ -179,11 +191,16 @@ std::optional<int> MainDialog::start() {
         // request again.
         noEnterButtons(page);
     }
+    onvifPage_ = new OnvifPage(this);
+    tabs_->addTab(onvifPage_, titles[kOnvifTab]);
+    onvifPage_->setServices(messages_, openUrl_);
+    onvifPage_->setFilter(&filter_);
+    noEnterButtons(onvifPage_);
     for (int i = 0; i < tabs_->count(); ++i) {
+        const QString key = QKeySequence::mnemonic(titles[i]).toString(QKeySequence::NativeText);
         tabs_->setTabToolTip(
-            i, QStringLiteral("%1 (%2, or Tab and Shift+Tab)")
-                   .arg(QString(titles[i]).remove('&'),
-                        QKeySequence::mnemonic(titles[i]).toString(QKeySequence::NativeText)));
+            i, QStringLiteral("%1 (%2Tab and Shift+Tab)")
+                   .arg(QString(titles[i]).remove('&'), key.isEmpty() ? QString() : key + ", or "));
     }
     // The focus walk starts at the filter row, then the tabs, then the page.
     setTabOrder(filterText_, problemsOnly_);
@@ -196,6 +213,7 @@ std::optional<int> MainDialog::start() {
         engine_->reportFatal(*error);
         return exitCodeOf(*error);
     }
+    startOnvif();
     refreshLan();
     showEnquiryTime();
     enquiryTimer_.start(kEnquiryPeriod);
@@ -242,6 +260,75 @@ void MainDialog::showEvent(QShowEvent* event) {
     }
 }
 
+// The watch runs on threads of its own; what it finds reaches the window as a queued call, so
+// nothing here ever waits on a camera.
+void MainDialog::startOnvif() {
+    onvifPage_->setProbeAddressesText(settings_.onvifProbeAddresses());
+    if (!onvifOptions_) {
+        for (QWidget* control : {static_cast<QWidget*>(onvifPage_->readButton()),
+                                 static_cast<QWidget*>(onvifPage_->refreshButton()),
+                                 static_cast<QWidget*>(onvifPage_->probeButton())}) {
+            control->setEnabled(false);
+        }
+        return;
+    }
+    const auto later = [this](auto call) {
+        QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+    };
+    onvifWatch_ = std::make_unique<onvif::OnvifWatch>(
+        *onvifOptions_,
+        [this, later] {
+            later([this] {
+                if (!onvifRewriteTimer_.isActive()) {
+                    onvifRewriteTimer_.start();
+                }
+            });
+        },
+        // "Note: …" and "Warning: …" lines, each said once by the watch.
+        [this, later](const std::string& line) {
+            later([this, text = QString::fromStdString(line)] {
+                // Short, so that the status bar never widens the window; the lines themselves
+                // are its tool tip and what a screen reader reads of it.
+                onvifNotice_->setText("ONVIF search limited");
+                const QString before = onvifNotice_->accessibleDescription();
+                const QString lines = before.isEmpty() ? text : before + '\n' + text;
+                onvifNotice_->setAccessibleDescription(lines);
+                onvifNotice_->setToolTip(plainToolTip(lines));
+            });
+        });
+    connect(onvifPage_, &OnvifPage::credentialsGiven, this,
+            [this](const QString& user, const QString& password) {
+                onvifWatch_->setCredentials(user.isEmpty()
+                                                ? std::nullopt
+                                                : std::optional(onvif::HttpDigest{
+                                                      user.toStdString(), password.toStdString()}));
+            });
+    connect(onvifPage_, &OnvifPage::refreshAsked, this, [this] { onvifWatch_->refresh(); });
+    connect(onvifPage_, &OnvifPage::probeAddressesAsked, this,
+            [this](const std::vector<Ipv4>& addresses, const QString& text) {
+                settings_.saveOnvifProbeAddresses(text);
+                onvifWatch_->probeAddresses(addresses);
+            });
+    onvifWatch_->start();
+    // The addresses remembered from the last run are probed again: the cameras behind a router
+    // that the person looked for then are looked for now.
+    if (const QString remembered = settings_.onvifProbeAddresses(); !remembered.isEmpty()) {
+        std::string error;
+        if (auto addresses = onvif::parseProbeTargets(remembered.toStdString(), &error)) {
+            onvifWatch_->probeAddresses(std::move(*addresses));
+        }
+    }
+}
+
+void MainDialog::takeOnvifCameras() {
+    onvifCameras_ = onvifWatch_ ? onvifWatch_->cameras() : std::vector<onvif::OnvifCamera>{};
+    refreshLan();
+    // An address shared with an ONVIF camera marks our camera too.
+    if (currentPage_ != nullptr) {
+        currentPage_->rewriteForNewReplies();
+    }
+}
+
 void MainDialog::rememberWindow() {
     settings_.save(normalGeometry(), isMaximized(), tabs_->currentIndex());
     settings_.saveLastFolder(lastFolder());
@@ -264,26 +351,73 @@ QString MainDialog::cameraCountText(const CameraCounts& counts) {
     if (counts.filtered) {
         text = QStringLiteral("%1 of %2 shown").arg(counts.shown).arg(text);
     }
+    if (counts.onvif > 0) {
+        text += QStringLiteral(" · %1 ONVIF").arg(counts.onvif);
+    }
     if (counts.withProblems > 0) {
         text += QStringLiteral(" · %1 with problems").arg(counts.withProblems);
     }
     return text;
 }
 
-// Diagnoses the listed cameras against this PC's interfaces for the pages' next rewrite, and
-// counts them in the status bar: as many as the Network page lists unfiltered, how many the
-// filter shows, and how many are marked with a problem, each kind named in the tool tip.
+// Diagnoses the listed cameras, ours and the ONVIF ones together, against this PC's interfaces
+// for the pages' next rewrite, and counts them in the status bar: as many as the Network page
+// lists unfiltered and the ONVIF cameras that are not among them, how many the filter shows, and
+// how many are marked with a problem, each kind named in the tool tip.
 void MainDialog::refreshLan() {
-    lan_ = LanSnapshot(listedAddressing(table_), engine_->localInterfaces());
+    std::vector<OtherCamera> others;
+    others.reserve(onvifCameras_.size());
+    for (const auto& camera : onvifCameras_) {
+        others.push_back(onvifAsOtherCamera(camera));
+    }
+    lan_ = LanSnapshot(listedAddressing(table_), engine_->localInterfaces(), std::move(others));
+    showOnvifRows();
+    countCameras();
+}
+
+void MainDialog::showOnvifRows() {
+    if (onvifPage_ == nullptr) {
+        return;
+    }
+    std::vector<OnvifListRow> rows;
+    rows.reserve(onvifCameras_.size());
+    for (std::size_t i = 0; i < onvifCameras_.size(); ++i) {
+        const auto& camera = onvifCameras_[i];
+        onvif::DiscoveryMatch match;
+        match.endpoint = camera.endpoint;
+        match.xaddrs = camera.xaddrs;
+        const bool alsoOurs = camera.mac && lan_.find(camera.mac->text()) != nullptr;
+        rows.push_back(onvifListRow(onvif::DiscoveryCollector::endpointKey(match), camera,
+                                    lan_.otherProblemText(i), alsoOurs));
+    }
+    onvifPage_->showCameras(std::move(rows));
+}
+
+void MainDialog::countCameras() {
     CameraCounts counts;
     counts.listed = static_cast<int>(lan_.cameras().size());
     counts.filtered = !filter_.isEmpty();
     if (counts.filtered && currentPage_ != nullptr) {
         counts.shown = static_cast<int>(currentPage_->listedRecords().size());
+    } else if (counts.filtered && onvifPage_ != nullptr) {
+        counts.shown = onvifPage_->shownCount();
     }
     for (const auto& camera : lan_.cameras()) {
         const CameraDiagnosis* diagnosis = lan_.find(camera.mac);
         counts.withProblems += diagnosis != nullptr && diagnosis->problems != 0 ? 1 : 0;
+    }
+    // An ONVIF camera with the MAC of one of ours is that camera: counted once, with a problem
+    // when either side has one.
+    counts.onvif = static_cast<int>(lan_.others().size());
+    for (std::size_t i = 0; i < lan_.others().size(); ++i) {
+        const CameraDiagnosis* ours = lan_.find(lan_.others()[i].addressing.mac);
+        const bool marked = lan_.otherDiagnosis(i).problems != 0;
+        if (ours == nullptr || lan_.others()[i].addressing.mac.empty()) {
+            ++counts.listed;
+            counts.withProblems += marked ? 1 : 0;
+        } else if (ours->problems == 0) {
+            counts.withProblems += marked ? 1 : 0;
+        }
     }
     QStringList kinds;
     for (const auto& [problem, words] : kProblemCounts) {
@@ -311,6 +445,9 @@ void MainDialog::applyFilter() {
             page->filterChanged();
         }
     }
+    if (onvifPage_ != nullptr) {
+        onvifPage_->filterChanged();
+    }
     if (currentPage_ != nullptr) {
         currentPage_->rewriteForNewReplies();
     }
@@ -322,7 +459,9 @@ BandwidthPage* MainDialog::bandwidthPage() const {
 }
 
 void MainDialog::selectPage() {
-    auto* page = pages_.at(static_cast<std::size_t>(std::max(tabs_->currentIndex(), 0)));
+    const int index = std::max(tabs_->currentIndex(), 0);
+    auto* page =
+        index < static_cast<int>(pages_.size()) ? pages_[static_cast<std::size_t>(index)] : nullptr;
     if (page != currentPage_) {
         table_.resetSortState();
     }
@@ -354,6 +493,9 @@ void MainDialog::closeEvent(QCloseEvent* event) {
 void MainDialog::stopEngine() {
     enquiryTimer_.stop();
     agingTimer_.stop();
+    if (onvifWatch_) {
+        onvifWatch_->stop();
+    }
     if (engine_) {
         if (const auto error = engine_->stop()) {
             engine_->reportFatal(*error);

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: owns the camera table, shows the four settings pages as tabs, runs the
 // discovery engine from its two timers, sorts the table when a page asks, and stops the engine
-// when it closes.
+// when it closes. A fifth tab lists the ONVIF cameras its watch finds, diagnosed with ours.
 
 #include <unistd.h>
 #include <QCheckBox>
@@ -22,12 +22,14 @@
 #include "engine/DiscoveryEngine.h"
 #include "lan/LanSnapshot.h"
 #include "model/CameraTable.h"
+#include "onvif/OnvifWatch.h"
 #include "widgets/MessagePort.h"
 
 namespace pelmora {
 
 class SettingsPage;
 class BandwidthPage;
+class OnvifPage;
 
 struct MainDialogOptions {
     SendTarget target = SendTarget::broadcast();
@@ -40,6 +42,8 @@ struct MainDialogOptions {
     int diagnostics = STDOUT_FILENO;
     // Where the window's place, size and last page are kept; empty: the platform's usual place.
     QString settingsFile;
+    // How ONVIF cameras are looked for; nothing: not at all (the ONVIF page stays empty).
+    std::optional<onvif::OnvifWatchOptions> onvif;
 };
 
 class MainDialog final : public QDialog {
@@ -63,7 +67,15 @@ class MainDialog final : public QDialog {
     DiscoveryEngine& engine() { return *engine_; }
     QTabWidget* tabs() const { return tabs_; }
     SettingsPage* page(int index) const { return pages_.at(static_cast<std::size_t>(index)); }
+    // The settings page shown; null while the ONVIF page is.
     SettingsPage* currentPage() const { return currentPage_; }
+    OnvifPage* onvifPage() const { return onvifPage_; }
+    // The watch, while ONVIF cameras are looked for.
+    onvif::OnvifWatch* onvifWatch() const { return onvifWatch_.get(); }
+    // The ONVIF cameras as the window last took them from the watch.
+    const std::vector<onvif::OnvifCamera>& onvifCameras() const { return onvifCameras_; }
+    // Says once what keeps ONVIF cameras from being heard fully; empty otherwise.
+    QLabel* onvifNotice() const { return onvifNotice_; }
     BandwidthPage* bandwidthPage() const;
     // The status bar: the cameras listed, the last enquiry, and the network notice.
     QLabel* statusLine() const { return status_; }
@@ -77,12 +89,15 @@ class MainDialog final : public QDialog {
     int liveRewrites() const { return liveRewrites_; }
 
     // The status bar's camera count: "12 cameras", with a filter on "7 of 12 cameras shown",
-    // then " · 3 with problems" when cameras are marked with a problem.
+    // then " · 3 ONVIF" when ONVIF cameras are among them, then " · 3 with problems" when
+    // cameras are marked with a problem. A camera that answers both ways counts once.
     struct CameraCounts {
         int listed = 0;
         int shown = 0;
         bool filtered = false;
         int withProblems = 0;
+        // Of those listed, the ONVIF cameras: " · 3 ONVIF" after the count when there are any.
+        int onvif = 0;
     };
     static QString cameraCountText(const CameraCounts& counts);
 
@@ -112,6 +127,11 @@ class MainDialog final : public QDialog {
     void rememberWindow();
     void selectTab(int index);
     void walkFocus(bool forward);
+    void startOnvif();
+    void takeOnvifCameras();
+    // The ONVIF page's rows from the last diagnosis.
+    void showOnvifRows();
+    void countCameras();
 
     // Before the table, which points to it: every setting request sent is recorded.
     ChangeJournal journal_;
@@ -133,6 +153,13 @@ class MainDialog final : public QDialog {
     WindowSettings settings_;
     std::array<SettingsPage*, 4> pages_{};
     SettingsPage* currentPage_ = nullptr;
+    OnvifPage* onvifPage_ = nullptr;
+    QLabel* onvifNotice_;
+    std::optional<onvif::OnvifWatchOptions> onvifOptions_;
+    std::unique_ptr<onvif::OnvifWatch> onvifWatch_;
+    std::vector<onvif::OnvifCamera> onvifCameras_;
+    // Gathers the watch's news into one rewrite, as for our cameras' replies.
+    QTimer onvifRewriteTimer_;
     QTimer enquiryTimer_;
     QTimer agingTimer_;
     // Gathers the replies of a burst into one rewrite of the shown grid.

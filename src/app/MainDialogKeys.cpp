@@ -115,8 +115,9 @@ bool MainDialog::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
-    // The wheel scrolls the visible page's list one row per notch.
-    if (event->type() == QEvent::Wheel) {
+    // The wheel scrolls the visible page's list one row per notch; the ONVIF page's list
+    // scrolls as lists do.
+    if (event->type() == QEvent::Wheel && currentPage_ != nullptr) {
         wheelEvent(static_cast<QWheelEvent*>(event));
         return true;
     }

@@ -10,6 +10,7 @@ const QString kGeometryKey = QStringLiteral("window/geometry");
 const QString kMaximizedKey = QStringLiteral("window/maximized");
 const QString kPageKey = QStringLiteral("window/page");
 const QString kLastFolderKey = QStringLiteral("lastFolder");
+const QString kOnvifProbeKey = QStringLiteral("onvif/probeAddresses");
 
 bool fitsSomeScreen(const QRect& rect) {
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -65,6 +66,15 @@ void WindowSettings::saveLastFolder(const QString& folder) {
         return;
     }
     settings_->setValue(kLastFolderKey, folder);
+    settings_->sync();
+}
+
+QString WindowSettings::onvifProbeAddresses() const {
+    return settings_->value(kOnvifProbeKey).toString();
+}
+
+void WindowSettings::saveOnvifProbeAddresses(const QString& addresses) {
+    settings_->setValue(kOnvifProbeKey, addresses);
     settings_->sync();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // What the window remembers between runs: its place and size, whether it was maximised, the
-// page last shown and the folder last saved into. The one place the settings keys are spelled.
+// page last shown, the folder last saved into and the addresses last given to the ONVIF page's
+// directed probe. The one place the settings keys are spelled.
 // Nothing typed into a form is kept.
 
 #include <QRect>
@@ -28,6 +29,10 @@ class WindowSettings {
     // The folder the file dialogs last saved into; empty when none was kept.
     QString lastFolder() const;
     void saveLastFolder(const QString& folder);
+
+    // As typed ("10.2.0.0/24,10.3.0.7"); empty when none was given.
+    QString onvifProbeAddresses() const;
+    void saveOnvifProbeAddresses(const QString& addresses);
 
   private:
     std::unique_ptr<QSettings> settings_;

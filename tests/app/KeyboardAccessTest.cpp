@@ -57,7 +57,7 @@ class KeyboardAccessTest : public ::testing::Test {
     void open() {
         const SendTarget target = test::loopbackTarget(camera.port());
         dialog = std::make_unique<MainDialog>(
-            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
+            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings(), {}});
         ASSERT_FALSE(dialog->start());
         dialog->show();
         dialog->activateWindow();
@@ -275,7 +275,7 @@ TEST(LargerTextTest, formsNeitherClipNorOverlapWithASixteenPointFont) {
         RecordingMessagePort messages;
         const SendTarget target = test::loopbackTarget(camera.port());
         MainDialog dialog(
-            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
+            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings(), {}});
         ASSERT_FALSE(dialog.start());
         dialog.show();
         QApplication::processEvents();

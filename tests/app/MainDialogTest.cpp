@@ -46,7 +46,7 @@ class MainDialogTest : public ::testing::Test {
     void SetUp() override {
         const SendTarget target = test::loopbackTarget(camera.port());
         dialog = std::make_unique<MainDialog>(
-            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
+            MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings(), {}});
         ASSERT_FALSE(dialog->start());
         dialog->show();
         QApplication::processEvents();
@@ -78,15 +78,18 @@ TEST_F(MainDialogTest, captionCarriesTheProductVersion) {
 }
 
 TEST_F(MainDialogTest, tabCyclesThePagesBothWaysAndAltLettersPickThem) {
-    const QStringList titles = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE"};
-    for (int i = 0; i < 4; ++i) {
+    const QStringList titles = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE", "ONVIF"};
+    ASSERT_EQ(dialog->tabs()->count(), 5);
+    for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(dialog->tabs()->tabText(i), titles[i]);
     }
-    dialog->tabs()->setCurrentIndex(3);
+    EXPECT_EQ(dialog->tabs()->tabToolTip(4), "ONVIF (Tab and Shift+Tab)");
+    dialog->tabs()->setCurrentIndex(4);
     pressKey(Qt::Key_Tab);
     EXPECT_EQ(dialog->tabs()->currentIndex(), 0) << "after the last page comes the first";
     pressKey(Qt::Key_Backtab, Qt::ShiftModifier);
-    EXPECT_EQ(dialog->tabs()->currentIndex(), 3);
+    EXPECT_EQ(dialog->tabs()->currentIndex(), 4);
+    EXPECT_EQ(dialog->currentPage(), nullptr) << "the ONVIF page is no settings page";
     pressKey(Qt::Key_D, Qt::AltModifier);
     EXPECT_EQ(dialog->tabs()->currentIndex(), 2);
     EXPECT_EQ(dialog->currentPage(), dialog->page(2));
@@ -360,7 +363,7 @@ TEST(MainDialogNetwork, aFailedSendShowsAQuietNoticeInsteadOfABox) {
     RecordingMessagePort messages;
     const SendTarget unreachable = test::loopbackTarget(0);  // port 0 cannot be sent to
     MainDialog dialog(
-        MainDialogOptions{unreachable, &messages, {}, STDOUT_FILENO, test::freshSettings()});
+        MainDialogOptions{unreachable, &messages, {}, STDOUT_FILENO, test::freshSettings(), {}});
     ASSERT_FALSE(dialog.start());
     EXPECT_EQ(dialog.statusLine()->text(), "Network unreachable — retrying");
     EXPECT_EQ(messages.count(), 0u);
@@ -399,7 +402,7 @@ TEST(MainDialogDiagnostics, anUnreadOutputStopsNeitherDiscoveryNorClosing) {
     RecordingMessagePort messages;
     const SendTarget target = test::loopbackTarget(camera.port());
     MainDialog dialog(
-        MainDialogOptions{target, &messages, {}, output.fds[1], test::freshSettings()});
+        MainDialogOptions{target, &messages, {}, output.fds[1], test::freshSettings(), {}});
     ASSERT_FALSE(dialog.start());
     dialog.show();
     output.fill();
@@ -438,7 +441,7 @@ TEST(MainDialogSettings, theWindowComesBackWhereItWasUnlessNoScreenShowsThatPlac
     const SendTarget target = test::loopbackTarget(camera.port());
     QRect saved;
     {
-        MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, file});
+        MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, file, {}});
         ASSERT_FALSE(dialog.start());
         dialog.show();
         QApplication::processEvents();
@@ -449,7 +452,7 @@ TEST(MainDialogSettings, theWindowComesBackWhereItWasUnlessNoScreenShowsThatPlac
         dialog.close();
     }
     {
-        MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, file});
+        MainDialog dialog(MainDialogOptions{target, nullptr, {}, STDOUT_FILENO, file, {}});
         ASSERT_FALSE(dialog.start());
         dialog.show();
         QApplication::processEvents();
@@ -484,7 +487,7 @@ TEST(MainDialogRecord, requestsAndARetryAreRecordedAndTheExportReadsBack) {
     const SendTarget target = test::loopbackTarget(camera.port());
     RecordingMessagePort messages;
     MainDialog dialog(
-        MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
+        MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings(), {}});
     ASSERT_FALSE(dialog.start());
     ASSERT_TRUE(camera.receive(2s));  // the first enquiry
     for (int i = 1; i <= 3; ++i) {
@@ -580,7 +583,7 @@ TEST(MainDialogRecord, requestsAndARetryAreRecordedAndTheExportReadsBack) {
     // A log that cannot be written: the request still leaves, a notice says so once.
     qputenv("PELMORA_STATE_DIR", "/dev/null/pelmora");
     MainDialog unlogged(
-        MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings()});
+        MainDialogOptions{target, &messages, {}, STDOUT_FILENO, test::freshSettings(), {}});
     ASSERT_FALSE(unlogged.start());
     ASSERT_TRUE(camera.receive(2s));
     EXPECT_EQ(
