@@ -5,6 +5,7 @@
 
 #include "csv/Csv.h"
 #include "lan/LanDiagnosis.h"
+#include "model/FixedText.h"
 #include "onvif/DiscoveryScopes.h"
 #include "onvif/XmlText.h"
 
@@ -165,7 +166,15 @@ std::string formatAllCamerasTable(const ListedCameras& cameras) {
                         c.webPort ? std::to_string(*c.webPort) : std::string{},
                         onvif::printableUtf8(notes)});
     }
-    const auto total = cameras.records.size() + cameras.onvif.size();
+    // A camera that answers both protocols (one MAC) is one camera.
+    auto total = cameras.records.size();
+    for (const auto& c : cameras.onvif) {
+        const bool ours = c.mac && std::any_of(cameras.records.begin(), cameras.records.end(),
+                                               [&](const CameraRecord& r) {
+                                                   return fieldText(r.mac) == c.mac->text();
+                                               });
+        total += ours ? 0 : 1;
+    }
     return renderCameraTable(rows, cameraCountText(total) + " \xC2\xB7 " +
                                        std::to_string(cameras.onvif.size()) + " ONVIF");
 }

@@ -47,7 +47,8 @@ std::string formatAllCamerasJson(const ListedCameras& cameras);
 std::string formatAllCamerasCsv(const ListedCameras& cameras);
 // One line per camera; an ONVIF camera's notes say "ONVIF", how far reading it got, then what
 // the LAN diagnosis found, as our cameras' notes do. The
-// count line says how many of all are ONVIF: "5 cameras · 2 ONVIF".
+// count line says how many of all are ONVIF: "5 cameras · 2 ONVIF", a camera that answers both
+// protocols counted once.
 std::string formatAllCamerasTable(const ListedCameras& cameras);
 
 }  // namespace pelmora

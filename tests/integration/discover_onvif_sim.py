@@ -68,6 +68,9 @@ try:
         check(both["mac"] in ours and both["problems"] == [] and
               ours[both["mac"]]["problems"] == [], f"one camera, two protocols: {both}")
         check("clock-off" in onvif["ONVIF Sim 3"]["problems"], f"clock: {onvif['ONVIF Sim 3']}")
+        table = run_cli(args.cli, "discover", "--wait", "1", "--onvif", "--user", "admin",
+                        env={"PELMORA_PASSWORD": "password"}).stdout
+        check(table.endswith("4 cameras \u00b7 3 ONVIF\n"), f"counted once: {table}")
 
     # Hundreds of cameras answer one probe within a millisecond, each twice: every one is found.
     with Simulator(args.sim, "--bind", CAMERAS, "--port", "0", "--cameras", "0", "--onvif", "300",
