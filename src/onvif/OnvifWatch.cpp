@@ -94,6 +94,7 @@ void OnvifWatch::setCredentials(std::optional<HttpDigest> credentials) {
             reader_->stop();
         }
         toRead_.clear();
+        queued_.clear();
         for (auto& [key, index] : byKey_) {
             queueReading(key, entries_[index]);
         }
@@ -231,9 +232,14 @@ bool OnvifWatch::takeDiscovered(std::vector<OnvifCamera> heard,
     return changed;
 }
 
+// A camera queued again before its turn keeps its one place in the queue: what it announces
+// and its generation are taken when the reading starts, so a device that keeps changing its
+// announcement cannot fill the queue.
 void OnvifWatch::queueReading(const std::string& key, Entry& entry) {
     entry.generation = ++nextGeneration_;
-    toRead_.push_back({announced(entry.camera), key, entry.generation});
+    if (queued_.insert(key).second) {
+        toRead_.push_back(key);
+    }
 }
 
 void OnvifWatch::reindex() {
@@ -274,8 +280,15 @@ void OnvifWatch::readBatch(std::unique_lock<std::mutex>& lock) {
     reader_ = &reader;
     while (!stopping_ && credentialsGeneration == credentialsGeneration_) {
         while (!toRead_.empty()) {
-            jobs.push_back(std::move(toRead_.front()));
+            auto key = std::move(toRead_.front());
             toRead_.pop_front();
+            queued_.erase(key);
+            const auto it = byKey_.find(key);
+            if (it == byKey_.end()) {
+                continue;  // gone before its turn
+            }
+            const auto& entry = entries_[it->second];
+            jobs.push_back({announced(entry.camera), std::move(key), entry.generation});
             reader.add(jobs.back().camera);
         }
         if (reader.done()) {

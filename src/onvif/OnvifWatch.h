@@ -18,6 +18,7 @@
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "onvif/OnvifCamera.h"
@@ -103,7 +104,9 @@ class OnvifWatch {
     std::condition_variable readingWanted_;
     std::vector<Entry> entries_;
     std::unordered_map<std::string, std::size_t> byKey_;
-    std::deque<ReadJob> toRead_;
+    // The keys of the cameras waiting for a reading, each once.
+    std::deque<std::string> toRead_;
+    std::unordered_set<std::string> queued_;
     std::optional<HttpDigest> credentials_;
     // Raised with each new set of credentials: a reader started with older ones is abandoned.
     std::uint64_t credentialsGeneration_ = 0;
