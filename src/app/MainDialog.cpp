@@ -311,8 +311,10 @@ void MainDialog::startOnvif() {
             });
     onvifWatch_->start();
     // The addresses remembered from the last run are probed again: the cameras behind a router
-    // that the person looked for then are looked for now.
-    if (const QString remembered = settings_.onvifProbeAddresses(); !remembered.isEmpty()) {
+    // that the person looked for then are looked for now. Not by a window kept from multicast
+    // (one talking to a simulator): it probes only the addresses it was started with.
+    if (const QString remembered = settings_.onvifProbeAddresses();
+        !remembered.isEmpty() && onvifOptions_->discovery.multicast) {
         std::string error;
         if (auto addresses = onvif::parseProbeTargets(remembered.toStdString(), &error)) {
             onvifWatch_->probeAddresses(std::move(*addresses));
