@@ -85,6 +85,7 @@ void applyNetworkInterfaces(OnvifCamera& camera, const std::vector<NetworkInterf
         chosen = interfaces.begin();
     }
     camera.mac = chosen->hardwareAddress;
+    camera.interfaceToken = chosen->token;
     camera.dhcp = chosen->dhcp;
     if (const auto current = currentIpv4(*chosen)) {
         camera.ipAddress = current->address;

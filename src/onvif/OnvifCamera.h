@@ -44,6 +44,8 @@ struct OnvifCamera {
     // With credentials.
     DeviceInformation information;
     std::optional<MacAddress> mac;
+    // The token of the interface the readings describe, which a change of its addressing names.
+    std::string interfaceToken;
     std::optional<bool> dhcp;
     std::optional<Ipv4> ipAddress;
     std::optional<int> prefixLength;
