@@ -128,12 +128,13 @@ std::string defaultGateway(const OnvifSimCamera& camera) {
 
 std::string dnsInformation(const OnvifSimCamera& camera) {
     std::string servers;
-    const char* kind = camera.dhcp ? "DNSFromDHCP" : "DNSManual";
+    const bool fromDhcp = camera.dnsFromDhcp.value_or(camera.dhcp);
+    const char* kind = fromDhcp ? "DNSFromDHCP" : "DNSManual";
     for (const auto& server : camera.dns) {
         servers += std::string("<tt:") + kind + ">" + element("Type", "IPv4") +
                    element("IPv4Address", formatIpv4(server)) + "</tt:" + kind + ">";
     }
-    return "<tds:GetDNSResponse><tds:DNSInformation>" + element("FromDHCP", boolText(camera.dhcp)) +
+    return "<tds:GetDNSResponse><tds:DNSInformation>" + element("FromDHCP", boolText(fromDhcp)) +
            servers + "</tds:DNSInformation></tds:GetDNSResponse>";
 }
 
@@ -143,7 +144,7 @@ std::string networkProtocols(const OnvifSimCamera& camera) {
                element("Enabled", boolText(enabled)) + element("Port", port) +
                "</tds:NetworkProtocols>";
     };
-    return "<tds:GetNetworkProtocolsResponse>" + protocol("HTTP", true, camera.httpPort) +
+    return "<tds:GetNetworkProtocolsResponse>" + protocol("HTTP", true, camera.webPort != 0 ? camera.webPort : camera.httpPort) +
            protocol("HTTPS", false, 443) + protocol("RTSP", true, 554) +
            "</tds:GetNetworkProtocolsResponse>";
 }
@@ -202,6 +203,10 @@ std::string soapFault(std::string_view code, std::string_view subcode, std::stri
     fault += R"(</env:Code><env:Reason><env:Text xml:lang="en">)" + escapeXml(reason) +
              "</env:Text></env:Reason></env:Fault>";
     return envelope(fault);
+}
+
+std::string responseEnvelope(std::string_view body) {
+    return envelope(body);
 }
 
 }  // namespace pelmora::sim

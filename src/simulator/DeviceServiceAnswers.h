@@ -20,6 +20,9 @@ std::string operationResponse(onvif::DeviceOperation operation, const OnvifSimCa
 std::string servicesResponse(std::string_view xaddr);
 std::string capabilitiesResponse(std::string_view xaddr);
 
+// A response body element in the envelope every answer has.
+std::string responseEnvelope(std::string_view body);
+
 // A fault with code `code` ("env:Sender") and one subcode (`subcode`, "ter:NotAuthorized", or
 // none when empty); the reason is escaped as text.
 std::string soapFault(std::string_view code, std::string_view subcode, std::string_view reason);

@@ -7,6 +7,7 @@
 #include "onvif/SoapEnvelope.h"
 #include "onvif/XmlDocument.h"
 #include "simulator/DeviceServiceAnswers.h"
+#include "simulator/DeviceSettingsApplier.h"
 #include "simulator/UsernameTokenCheck.h"
 
 namespace pelmora::sim {
@@ -63,8 +64,7 @@ DeviceServiceAnswer challenge(Challenge kind) {
 
 }  // namespace
 
-DeviceServiceAnswer answerDeviceRequest(const OnvifSimCamera& camera,
-                                        const OnvifCredentials& credentials,
+DeviceServiceAnswer answerDeviceRequest(OnvifSimCamera& camera, const OnvifCredentials& credentials,
                                         const DeviceServiceRequest& request,
                                         std::chrono::sys_seconds hostNow) {
     if (request.path != kDeviceServicePath) {
@@ -93,14 +93,15 @@ DeviceServiceAnswer answerDeviceRequest(const OnvifSimCamera& camera,
         return *answer;
     }
     const auto operation = operationNamed(*content);
-    if (!operation) {
+    const auto setting = settingOperationNamed(*content);
+    if (!operation && !setting) {
         return {
             kServerError,
             soapFault("env:Receiver", "ter:ActionNotSupported", "Optional Action Not Implemented"),
             Challenge::None};
     }
     const auto cameraNow = hostNow + camera.clockOffset;
-    if (*operation == DeviceOperation::GetSystemDateAndTime) {
+    if (operation == DeviceOperation::GetSystemDateAndTime) {
         return {kOk, operationResponse(*operation, camera, cameraNow), Challenge::None};
     }
 
@@ -124,6 +125,14 @@ DeviceServiceAnswer answerDeviceRequest(const OnvifSimCamera& camera,
     }
     if (token == TokenCheck::Absent && digest == HttpDigest::Absent) {
         return challenge(Challenge::Fresh);
+    }
+    if (setting) {
+        const auto applied = applySetting(*setting, *content, camera, hostNow);
+        if (!applied.accepted) {
+            return {kBadRequest, soapFault("env:Sender", "ter:InvalidArgVal", applied.body),
+                    Challenge::None};
+        }
+        return {kOk, responseEnvelope(applied.body), Challenge::None};
     }
     return {kOk, operationResponse(*operation, camera, cameraNow), Challenge::None};
 }

@@ -50,7 +50,7 @@ struct DeviceServiceAnswer {
 };
 
 // `hostNow` is the host's UTC; the camera's clock is that plus its offset.
-DeviceServiceAnswer answerDeviceRequest(const OnvifSimCamera& camera,
+DeviceServiceAnswer answerDeviceRequest(OnvifSimCamera& camera,
                                         const OnvifCredentials& credentials,
                                         const DeviceServiceRequest& request,
                                         std::chrono::sys_seconds hostNow);

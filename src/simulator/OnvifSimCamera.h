@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,12 @@ struct OnvifSimCamera {
     std::vector<Ipv4> dns;
     // A POSIX TZ of a fixed offset ("UTC0", "EST5", "JST-9"): the local time it reports follows.
     std::string timeZone;
+    // Name servers from DHCP or by hand; unset: as the addressing (DHCP or fixed).
+    std::optional<bool> dnsFromDhcp;
+    // The web port a SetNetworkProtocols gave it (reported, not served); 0: the served port.
+    int webPort = 0;
+    // The time server it was given ("" from DHCP or none).
+    std::string ntpServer;
     // The camera's clock runs this far ahead of the host's UTC (behind when negative).
     std::chrono::seconds clockOffset{0};
 

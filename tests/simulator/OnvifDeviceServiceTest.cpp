@@ -8,6 +8,7 @@
 
 #include "onvif/DeviceReplies.h"
 #include "onvif/DeviceRequests.h"
+#include "onvif/DeviceSettings.h"
 #include "onvif/NetworkInterfaces.h"
 #include "onvif/SoapEnvelope.h"
 #include "simulator/DeviceServiceHandler.h"
@@ -97,7 +98,7 @@ TEST(OnvifDeviceService, credentialsAsTheCameraStandardOrdersThem) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto camera = cameraWithOffset(c.offset);
+        auto camera = cameraWithOffset(c.offset);
         const auto answer = answerDeviceRequest(
             camera, kCredentials, {"POST", kDeviceServicePath, c.body, false, c.digest}, kHostNow);
         EXPECT_EQ(answer.status, c.status);
@@ -155,7 +156,8 @@ TEST(OnvifDeviceService, misbehavingCamerasAndRequestsThatAreNotOne) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto answer = answerDeviceRequest(c.camera, kCredentials, c.request, kHostNow);
+        auto camera = c.camera;
+        const auto answer = answerDeviceRequest(camera, kCredentials, c.request, kHostNow);
         EXPECT_EQ(answer.status, c.status);
         EXPECT_EQ(faultSubcode(answer.body), c.subcode);
     }
@@ -221,6 +223,62 @@ TEST(OnvifDeviceService, createdTimesAsClientsWriteThem) {
     for (const auto& c : cases) {
         EXPECT_EQ(parseCreated(c.text), c.time) << c.text;
     }
+}
+
+// Set requests made by the tool's own builder: what the camera took, its next answers report;
+// what it cannot take is refused with its reason, and nothing of it is kept.
+TEST(OnvifDeviceService, settingsTakenAreReportedAndBadOnesRefused) {
+    auto camera = cameraWithOffset(hours(3));
+    const auto send = [&](const onvif::SettingRequest& request) {
+        const onvif::UsernameToken token{"admin", "password", std::string(16, '\x5A'),
+                                         kHostNow + camera.clockOffset};
+        return answerDeviceRequest(
+            camera, kCredentials,
+            {"POST", kDeviceServicePath, onvif::makeSettingEnvelope(request, &token)}, kHostNow);
+    };
+    onvif::OnvifCamera read;
+    read.interfaceToken = "eth0";
+    read.dhcp = camera.dhcp;
+    read.ipAddress = camera.ipAddress;
+    read.prefixLength = camera.prefixLength;
+    onvif::NetworkChange change;
+    change.dhcp = false;
+    change.ipAddress = Ipv4{10, 9, 0, 7};
+    change.prefixLength = 16;
+    change.gateway = Ipv4{10, 9, 0, 1};
+    change.dnsFromDhcp = false;
+    change.dns = {Ipv4{9, 9, 9, 9}};
+    change.httpPort = 8080;
+    change.ntpServer = "ntp.example.net";
+    std::string error;
+    const auto requests = onvif::networkRequests(read, change, &error);
+    ASSERT_TRUE(requests) << error;
+    for (const auto& request : *requests) {
+        const auto answer = send(request);
+        ASSERT_EQ(answer.status, 200) << onvif::operationName(request.operation);
+        EXPECT_EQ(onvif::readSettingAccepted(answer.body, request.operation).value, true);
+    }
+    EXPECT_EQ(camera.ipAddress, (Ipv4{10, 9, 0, 7}));
+    EXPECT_EQ(camera.prefixLength, 16);
+    EXPECT_FALSE(camera.dhcp);
+    EXPECT_EQ(camera.gateway, (Ipv4{10, 9, 0, 1}));
+    EXPECT_EQ(camera.dns, (std::vector<Ipv4>{Ipv4{9, 9, 9, 9}}));
+    EXPECT_EQ(camera.webPort, 8080);
+    EXPECT_EQ(camera.ntpServer, "ntp.example.net");
+
+    EXPECT_EQ(send(onvif::clockRequest(kHostNow + 42s, "JST-9")).status, 200);
+    EXPECT_EQ(camera.clockOffset, 42s);
+    EXPECT_EQ(camera.timeZone, "JST-9");
+    EXPECT_EQ(onvif::readRebootMessage(send(onvif::rebootRequest()).body).value,
+              "Rebooting in 30 seconds");
+
+    read.interfaceToken = "eth1";
+    onvif::NetworkChange other;
+    other.ipAddress = Ipv4{10, 9, 0, 8};
+    const auto refused = send(onvif::networkRequests(read, other, &error)->front());
+    EXPECT_EQ(refused.status, 400);
+    EXPECT_EQ(faultSubcode(refused.body), "InvalidArgVal");
+    EXPECT_EQ(camera.ipAddress, (Ipv4{10, 9, 0, 7})) << "a refused request changes nothing";
 }
 
 }  // namespace
