@@ -4,7 +4,9 @@
 
 #include "cli/CommandLine.h"
 #include "cli/MacArgument.h"
+#include "cli/OnvifSetting.h"
 #include "cli/SettingCommand.h"
+#include "onvif/ProbeTargets.h"
 #include "settings/network/NetworkRequest.h"
 
 namespace pelmora {
@@ -22,8 +24,21 @@ void addRebootCommand(CommandLine& line) {
     line.addCredentialOptions(command);
     line.addTargetOption(command);
     line.addDryRunOption(command);
-    command->callback([&line, mac] {
-        line.setAction([&line, mac] {
+    auto onvif = std::make_shared<OnvifCommandOptions>();
+    addOnvifCommandOptions(command, *onvif,
+                           "The camera is an ONVIF camera (of any maker): found by a WS-Discovery "
+                           "probe and read with --user and the password, confirmed by its MAC "
+                           "at its device service, then sent SystemReboot");
+    command->callback([&line, mac, onvif] {
+        line.setAction([&line, mac, onvif] {
+            if (onvif->onvif) {
+                return runOnvifSetting(
+                    onvifSettingOptions(*onvif, line), *MacAddress::parse(*mac),
+                    [](const onvif::OnvifCamera&, std::string*) {
+                        return std::optional(std::vector{onvif::rebootRequest()});
+                    },
+                    stdout);
+            }
             const auto request = buildRebootRequest(*mac, line.user(), line.password());
             return runSettingCommand(
                 {line.target(), *mac, request, line.dryRun(), {line.user(), {}}}, stdout);

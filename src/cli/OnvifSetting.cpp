@@ -1,0 +1,122 @@
+#include "cli/OnvifSetting.h"
+
+#include <algorithm>
+
+#include "cli/OnvifSearch.h"
+#include "cli/StandardStreams.h"
+#include "onvif/OnvifSetter.h"
+#include "onvif/ProbeTargets.h"
+#include "onvif/XmlText.h"
+
+namespace pelmora {
+
+std::string utf8FromLatin1(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (byte >> 6));
+            out += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return out;
+}
+
+void addOnvifCommandOptions(CLI::App* command, OnvifCommandOptions& values,
+                            const std::string& help) {
+    command->add_flag("--onvif", values.onvif, help);
+    auto* probe = command
+                      ->add_option("--onvif-probe", values.probeList,
+                                   "Also probe these IPv4 addresses and CIDR ranges for the "
+                                   "ONVIF camera (cameras on routed subnets): comma-separated, "
+                                   "at most 4096 addresses. Implies --onvif")
+                      ->type_name("LIST")
+                      ->check(CLI::Validator(
+                          [](const std::string& list) {
+                              std::string error;
+                              return onvif::parseProbeTargets(list, &error) ? std::string{} : error;
+                          },
+                          ""));
+    auto* port = command
+                     ->add_option("--onvif-port", values.port,
+                                  "UDP port the ONVIF probes go to (default 3702). Implies --onvif")
+                     ->check(CLI::Range(1, 65535))
+                     ->type_name("PORT");
+    for (auto* option : {probe, port}) {
+        option->each([&values](const std::string&) { values.onvif = true; });
+    }
+}
+
+OnvifSettingOptions onvifSettingOptions(const OnvifCommandOptions& values,
+                                        const CommandLine& line) {
+    OnvifSettingOptions options;
+    options.discovery.port = static_cast<std::uint16_t>(values.port);
+    if (!values.probeList.empty()) {
+        std::string error;
+        options.discovery.directed = onvif::parseProbeTargets(values.probeList, &error).value();
+    }
+    options.credentials = {utf8FromLatin1(line.user()), utf8FromLatin1(line.password())};
+    options.dryRun = line.dryRun();
+    return options;
+}
+
+int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
+                    const OnvifRequestBuilder& build, std::FILE* out) {
+    OnvifSearchOptions search;
+    search.discovery = options.discovery;
+    search.credentials = options.credentials;
+    const auto cameras = OnvifSearch(search, options.wait).finish();
+    const auto camera = std::find_if(cameras.begin(), cameras.end(),
+                                     [&](const onvif::OnvifCamera& c) { return c.mac == mac; });
+    if (camera == cameras.end()) {
+        // A camera that refused the credentials keeps its MAC to itself: it may be this one.
+        const auto refused = std::count_if(cameras.begin(), cameras.end(), [](const auto& c) {
+            return c.access == onvif::Access::CredentialsRefused;
+        });
+        std::fprintf(stderr, "Warning: no ONVIF camera with MAC %s was found and read%s\n",
+                     mac.text().c_str(),
+                     refused == 0
+                         ? ""
+                         : (" (" + std::to_string(refused) +
+                            (refused == 1 ? " camera" : " cameras") + " refused the credentials)")
+                               .c_str());
+        writeOutput(out, "No Response\n");
+        return 1;
+    }
+    std::string error;
+    const auto requests = build(*camera, &error);
+    if (!requests) {
+        writeOutput(out, "Not Sent: " + error + "\n");
+        return 1;
+    }
+    if (options.dryRun) {
+        std::string line = "Would send to " + mac.text() + " (ONVIF, " +
+                           onvif::printableUtf8(camera->serviceAddress) + "):";
+        for (const auto& request : *requests) {
+            line += " " + std::string(onvif::operationName(request.operation));
+        }
+        writeOutput(out, line + (requests->empty() ? " nothing, it has these settings\n" : "\n"));
+        return 0;
+    }
+    onvif::OnvifSetter setter(camera->serviceAddress, options.credentials);
+    if (camera->clockOffset) {
+        setter.setClockOffset(*camera->clockOffset);
+    }
+    const auto confirmed = setter.confirmDevice(mac);
+    if (confirmed.outcome == onvif::SettingOutcome::WrongDevice) {
+        std::fprintf(stderr, "Warning: %s\n", confirmed.words.c_str());
+        writeOutput(out, "Not Sent\n");
+        return 1;
+    }
+    if (confirmed.outcome != onvif::SettingOutcome::Accepted) {
+        writeOutput(out, confirmed.words + "\n");
+        return 1;
+    }
+    const auto result = setter.send(*requests);
+    writeOutput(out, result.words + "\n");
+    return result.outcome == onvif::SettingOutcome::Accepted ? 0 : 1;
+}
+
+}  // namespace pelmora

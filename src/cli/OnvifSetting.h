@@ -1,0 +1,56 @@
+#pragma once
+// The setting commands' --onvif: the camera is found among the ONVIF cameras that answer a
+// probe (multicast, and directed to --onvif-probe's addresses), read with the credentials
+// given, its requests built from what was read, the device at its service address confirmed by
+// MAC, and the requests sent. One line as the other setting commands print: "Setting OK", the
+// camera's fault text or "Setting NG", "No Response", or "Not Sent" when the device at the
+// address is another (which standard error names).
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "onvif/DeviceSettings.h"
+#include "onvif/OnvifDiscovery.h"
+#include "onvif/SoapTransfer.h"
+#include "protocol/MacAddress.h"
+
+namespace pelmora {
+
+struct OnvifSettingOptions {
+    onvif::OnvifDiscoveryOptions discovery;
+    onvif::HttpDigest credentials;
+    std::chrono::milliseconds wait{2000};
+    bool dryRun = false;
+};
+
+// The requests for the camera as read; nothing, with the reason, when they cannot be built.
+using OnvifRequestBuilder = std::function<std::optional<std::vector<onvif::SettingRequest>>(
+    const onvif::OnvifCamera& camera, std::string* error)>;
+
+// Returns the exit code: 0 when the camera took every request (or a dry run), 1 otherwise.
+int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
+                    const OnvifRequestBuilder& build, std::FILE* out);
+
+// A setting command's --onvif, --onvif-probe LIST and --onvif-port PORT (either of the last two
+// implies --onvif).
+struct OnvifCommandOptions {
+    bool onvif = false;
+    std::string probeList;
+    int port = onvif::kDiscoveryPort;
+};
+void addOnvifCommandOptions(CLI::App* command, OnvifCommandOptions& values,
+                            const std::string& help);
+// With the command line's credentials and --dry-run.
+OnvifSettingOptions onvifSettingOptions(const OnvifCommandOptions& values, const CommandLine& line);
+
+// The credentials as the setting commands read them (8-bit text) for an ONVIF camera, which
+// takes them in UTF-8.
+std::string utf8FromLatin1(std::string_view text);
+
+}  // namespace pelmora
