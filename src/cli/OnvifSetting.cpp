@@ -4,6 +4,7 @@
 
 #include "cli/OnvifSearch.h"
 #include "cli/StandardStreams.h"
+#include "onvif/AddressVerification.h"
 #include "onvif/OnvifSetter.h"
 #include "onvif/ProbeTargets.h"
 #include "onvif/XmlText.h"
@@ -88,7 +89,7 @@ int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
     std::string error;
     const auto requests = build(*camera, &error);
     if (!requests) {
-        writeOutput(out, "Not Sent: " + error + "\n");
+        writeOutput(out, error + "\n");
         return 1;
     }
     if (options.dryRun) {
@@ -116,7 +117,25 @@ int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
     }
     const auto result = setter.send(*requests);
     writeOutput(out, result.words + "\n");
-    return result.outcome == onvif::SettingOutcome::Accepted ? 0 : 1;
+    if (result.outcome != onvif::SettingOutcome::Accepted) {
+        return 1;
+    }
+    if (result.rebootNeeded) {
+        // Its new addressing takes effect only after a restart: nothing to look for yet.
+        std::fprintf(stderr,
+                     "Note: the camera must restart to use its new settings; reboot %s --onvif "
+                     "restarts it\n",
+                     mac.text().c_str());
+        return 0;
+    }
+    const auto moved = options.movedTo ? options.movedTo(*camera) : std::nullopt;
+    if (!moved) {
+        return 0;
+    }
+    const bool verified = onvif::verifyAtAddress(*moved, mac, options.credentials,
+                                                 options.discovery.port, options.verifyTimeout);
+    writeOutput(out, verified ? "verified\n" : "not confirmed\n");
+    return verified ? 0 : 1;
 }
 
 }  // namespace pelmora

@@ -27,13 +27,19 @@ struct OnvifSettingOptions {
     onvif::HttpDigest credentials;
     std::chrono::milliseconds wait{2000};
     bool dryRun = false;
+    // The fixed address the change moves the camera to, if any: once the camera took the change
+    // it is looked for there, for at most `verifyTimeout`, and a second line says "verified" or
+    // "not confirmed".
+    std::function<std::optional<Ipv4>(const onvif::OnvifCamera&)> movedTo;
+    std::chrono::milliseconds verifyTimeout{60000};
 };
 
 // The requests for the camera as read; nothing, with the reason, when they cannot be built.
 using OnvifRequestBuilder = std::function<std::optional<std::vector<onvif::SettingRequest>>(
     const onvif::OnvifCamera& camera, std::string* error)>;
 
-// Returns the exit code: 0 when the camera took every request (or a dry run), 1 otherwise.
+// Returns the exit code: 0 when the camera took every request (or a dry run) and, when it moved,
+// was found at its new address; 1 otherwise.
 int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
                     const OnvifRequestBuilder& build, std::FILE* out);
 

@@ -129,7 +129,9 @@ std::string DiscoveryResponder::joinGroup(const in_addr& interface) {
     ip_mreq membership{};
     inet_pton(AF_INET, kDiscoveryGroup, &membership.imr_multiaddr);
     membership.imr_interface = interface;
-    if (setsockopt(group_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) != 0) {
+    // An interface with a second address has joined already through its first.
+    if (setsockopt(group_, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership) != 0 &&
+        errno != EADDRINUSE) {
         char text[INET_ADDRSTRLEN] = {};
         inet_ntop(AF_INET, &interface, text, sizeof text);
         return systemError((std::string("join ") + kDiscoveryGroup + " on " + text).c_str());
@@ -180,6 +182,34 @@ void DiscoveryResponder::receive(int descriptor, std::int64_t nowMs) {
     }
 }
 
+namespace {
+
+// From the address the probe reached, as a host with several addresses answers: a camera given
+// a second address answers a probe to it from that address, not from its first.
+void sendFrom(int fd, const std::string& bytes, const sockaddr_in& to, const in_addr& local) {
+    iovec part{const_cast<char*>(bytes.data()), bytes.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr message{};
+    message.msg_name = const_cast<sockaddr_in*>(&to);
+    message.msg_namelen = sizeof to;
+    message.msg_iov = &part;
+    message.msg_iovlen = 1;
+    if (local.s_addr != htonl(INADDR_ANY)) {
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr* header = CMSG_FIRSTHDR(&message);
+        header->cmsg_level = IPPROTO_IP;
+        header->cmsg_type = IP_PKTINFO;
+        header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+        in_pktinfo info{};
+        info.ipi_spec_dst = local;
+        std::memcpy(CMSG_DATA(header), &info, sizeof info);
+    }
+    sendmsg(fd, &message, 0);
+}
+
+}  // namespace
+
 void DiscoveryResponder::answer(std::string_view bytes, const sockaddr_in& from,
                                 const in_addr& localAddress, bool multicast, std::int64_t nowMs) {
     const auto probe = readProbe(bytes);
@@ -201,8 +231,7 @@ void DiscoveryResponder::answer(std::string_view bytes, const sockaddr_in& from,
                                   std::string(kDeviceServicePath);
         auto matches = makeProbeMatches(*probe, camera, xaddr, onvif::randomUuidUrn());
         // A failed send is a lost datagram, as on a real network; the repeat may still arrive.
-        sendto(direct_, matches.data(), matches.size(), 0, reinterpret_cast<const sockaddr*>(&from),
-               sizeof from);
+        sendFrom(direct_, matches, from, localAddress);
         repeats_.push(nowMs + kRepeatDelayMs, from, std::move(matches));
     }
 }

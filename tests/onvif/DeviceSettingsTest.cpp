@@ -10,6 +10,7 @@
 #include "onvif/Namespaces.h"
 #include "onvif/SoapEnvelope.h"
 #include "onvif/XmlDocument.h"
+#include "settings/onvif/OnvifNetworkRules.h"
 
 namespace pelmora::onvif {
 namespace {
@@ -222,6 +223,50 @@ TEST(DeviceSettings, answersSayWhetherTheCameraTookTheRequest) {
     EXPECT_FALSE(fault.value);
     ASSERT_TRUE(fault.fault);
     EXPECT_EQ(fault.fault->reason, "Invalid <address>");
+}
+
+// The Network page's checks on the camera as it would be, with the page's words; a mask with a
+// gap has no prefix; only a new fixed address is looked for afterwards.
+TEST(DeviceSettings, thePagesRulesJudgeTheCameraAsItWouldBe) {
+    EXPECT_EQ(prefixOfMask(Ipv4{255, 255, 254, 0}), 23);
+    EXPECT_EQ(prefixOfMask(Ipv4{0, 0, 0, 0}), 0);
+    EXPECT_EQ(prefixOfMask(Ipv4{255, 0, 255, 0}), std::nullopt);
+    const struct {
+        NetworkChange change;
+        std::optional<std::string_view> refusal;
+        std::optional<Ipv4> moved;
+    } cases[] = {
+        {changing([](NetworkChange& c) {
+             c.dns = {Ipv4{9, 9, 9, 9}};
+         }),
+         {},
+         {}},
+        {changing([](NetworkChange& c) {
+             c.gateway = Ipv4{10, 9, 0, 1};
+         }),
+         "Gateway address Error",
+         {}},
+        {changing([](NetworkChange& c) {
+             c.ipAddress = Ipv4{10, 2, 0, 255};
+         }),
+         "Subnetmask Error", Ipv4{10, 2, 0, 255}},
+        {changing([](NetworkChange& c) {
+             c.ipAddress = Ipv4{10, 2, 0, 31};
+         }),
+         {},
+         Ipv4{10, 2, 0, 31}},
+        {changing([](NetworkChange& c) {
+             c.ipAddress = Ipv4{10, 2, 0, 20};
+         }),
+         {},
+         {}},
+        {changing([](NetworkChange& c) { c.httpPort = 81; }), "HTTP port No. Error", {}},
+        {changing([](NetworkChange& c) { c.dhcp = true; }), {}, {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(checkOnvifNetworkChange(readCamera(), c.change), c.refusal);
+        EXPECT_EQ(movedToAddress(readCamera(), c.change), c.moved);
+    }
 }
 
 }  // namespace

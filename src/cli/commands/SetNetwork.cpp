@@ -1,20 +1,25 @@
 // "set-network": the Network page's OK, with the page's own checks and request bytes.
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/AddressOption.h"
 #include "cli/AddressSuggestion.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessSession.h"
 #include "cli/MacArgument.h"
+#include "cli/OnvifSetting.h"
 #include "cli/SettingCommand.h"
 #include "cli/StandardStreams.h"
 #include "settings/network/NetworkChecks.h"
 #include "settings/network/NetworkRequest.h"
+#include "settings/onvif/OnvifNetworkRules.h"
 
 namespace pelmora {
 namespace {
@@ -50,8 +55,23 @@ struct NetworkOptions {
     CLI::Option* gatewayOption = nullptr;
     std::array<CLI::Option*, kDnsServers> dnsOptions{};
     CLI::Option* portOption = nullptr;
+    CLI::Option* port80Option = nullptr;
+    CLI::Option* dnsAutoOption = nullptr;
+    // ONVIF cameras only.
+    OnvifCommandOptions onvif;
+    std::string ntp;
+    bool ntpDhcpFlag = false;
+    CLI::Option* ntpOption = nullptr;
+    CLI::Option* ntpDhcp = nullptr;
+    int verifyTimeout = 60;
 
     bool given(const CLI::Option* option) const { return option->count() > 0; }
+
+    // The options that change something.
+    std::vector<const CLI::Option*> settingOptions() const {
+        return {dhcp,          ipOption,   gatewayOption, dnsAutoOption, dnsOptions[0],
+                dnsOptions[1], portOption, port80Option,  ntpOption,     ntpDhcp};
+    }
 
     // The form as the page would hold it: a fixed address always goes with manual DNS, and DHCP
     // with automatic DNS unless a server is given.
@@ -92,6 +112,65 @@ struct NetworkOptions {
         return s;
     }
 };
+
+// What an ONVIF camera is asked to change: only what was given; the rest it keeps.
+onvif::NetworkChange onvifChange(const NetworkOptions& values) {
+    onvif::NetworkChange change;
+    if (values.given(values.dhcp)) {
+        change.dhcp = true;
+    }
+    if (values.given(values.ipOption)) {
+        change.dhcp = false;
+        change.ipAddress = parseAddress(values.ip);
+        // A mask with a gap has no prefix length: the page's check refuses it below.
+        change.prefixLength = prefixOfMask(parseAddress(values.mask).value_or(Ipv4{})).value_or(0);
+    }
+    if (values.given(values.gatewayOption)) {
+        change.gateway = parseAddress(values.gateway);
+    }
+    if (values.given(values.dnsAutoOption)) {
+        change.dnsFromDhcp = true;
+    }
+    for (std::size_t n = 0; n < kDnsServers; ++n) {
+        if (values.given(values.dnsOptions[n])) {
+            change.dnsFromDhcp = false;
+            change.dns.push_back(parseAddress(values.dns[n]).value_or(Ipv4{}));
+        }
+    }
+    if (values.given(values.portOption)) {
+        change.httpPort = webPortNumber(values.portText);
+    } else if (values.given(values.port80Option)) {
+        change.httpPort = 80;
+    }
+    if (values.given(values.ntpDhcp)) {
+        change.ntpFromDhcp = true;
+    }
+    if (values.given(values.ntpOption)) {
+        change.ntpFromDhcp = false;
+        change.ntpServer = values.ntp;
+    }
+    return change;
+}
+
+int setOnvifNetwork(const CommandLine& line, const NetworkOptions& values) {
+    const auto change = onvifChange(values);
+    auto options = onvifSettingOptions(values.onvif, line);
+    options.verifyTimeout = std::chrono::seconds(values.verifyTimeout);
+    options.movedTo = [change](const onvif::OnvifCamera& camera) {
+        return movedToAddress(camera, change);
+    };
+    return runOnvifSetting(
+        options, *MacAddress::parse(values.mac),
+        [change](const onvif::OnvifCamera& camera,
+                 std::string* error) -> std::optional<std::vector<onvif::SettingRequest>> {
+            if (const auto refusal = checkOnvifNetworkChange(camera, change)) {
+                *error = *refusal;
+                return std::nullopt;
+            }
+            return onvif::networkRequests(camera, change, error);
+        },
+        stdout);
+}
 
 // The Network page's checks, then the request; a refused check prints its message and gives
 // exit code 1.
@@ -168,7 +247,7 @@ void addSetNetworkCommand(CommandLine& line) {
                          "Default gateway: on the fixed address's subnet; with --dhcp it is "
                          "sent unchecked")
             ->check(addressValidator());
-    auto* dnsAuto = command->add_flag(
+    auto* dnsAuto = values->dnsAutoOption = command->add_flag(
         "--dns-auto", values->dnsAutoFlag,
         "Obtain DNS server addresses automatically (only with --dhcp, where it is the default "
         "when no --dnsN is given)");
@@ -181,7 +260,8 @@ void addSetNetworkCommand(CommandLine& line) {
                                     ->check(addressValidator());
         dnsAuto->excludes(values->dnsOptions[n]);
     }
-    auto* port80 = command->add_flag("--port-80", values->port80Flag, "HTTP port 80 (the default)");
+    auto* port80 = values->port80Option =
+        command->add_flag("--port-80", values->port80Flag, "HTTP port 80 (the default)");
     values->portOption =
         command
             ->add_option("--port", values->portText,
@@ -201,12 +281,52 @@ void addSetNetworkCommand(CommandLine& line) {
     line.addCredentialOptions(command);
     line.addTargetOption(command);
     line.addDryRunOption(command);
+    addOnvifCommandOptions(
+        command, values->onvif,
+        "The camera is an ONVIF camera (of any maker): found by a WS-Discovery probe and read "
+        "with --user and the password, confirmed by its MAC at its device service, then sent "
+        "only the requests for what changes. Unlike our own cameras' request, every option left "
+        "out keeps what the camera has, and at least one is needed; at most two name servers; "
+        "the page's checks run on the camera's settings as they would be. A new fixed address "
+        "is verified: the camera is looked for there and a second line says \"verified\" or "
+        "\"not confirmed\" (exit 1)");
+    values->ntpOption = command->add_option(
+        "--ntp", values->ntp, "ONVIF only: the time server, an address or a host name");
+    values->ntpDhcp = command->add_flag("--ntp-dhcp", values->ntpDhcpFlag,
+                                        "ONVIF only: the time server from DHCP");
+    values->ntpDhcp->excludes(values->ntpOption);
+    command
+        ->add_option("--verify-timeout", values->verifyTimeout,
+                     "ONVIF only: seconds to look for the camera at its new address (default 60)")
+        ->check(CLI::Range(1, 3600));
     command->callback([&line, values] {
-        if (!values->given(values->dhcp) && !values->given(values->ipOption) &&
-            !values->given(values->suggest)) {
+        if (values->onvif.onvif) {
+            if (values->given(values->suggest)) {
+                throw CLI::ValidationError("--suggest-address", "not with --onvif");
+            }
+            for (std::size_t n = 2; n < kDnsServers; ++n) {
+                if (values->given(values->dnsOptions[n])) {
+                    throw CLI::ValidationError("--dns3, --dns4",
+                                               "an ONVIF camera is given at most two name servers");
+                }
+            }
+            const auto settings = values->settingOptions();
+            const bool anything =
+                std::any_of(settings.begin(), settings.end(),
+                            [&](const CLI::Option* option) { return values->given(option); });
+            if (!anything) {
+                throw CLI::RequiredError("a setting to change");
+            }
+        } else if (values->given(values->ntpOption) || values->given(values->ntpDhcp)) {
+            throw CLI::ValidationError("--ntp, --ntp-dhcp", "only with --onvif");
+        } else if (!values->given(values->dhcp) && !values->given(values->ipOption) &&
+                   !values->given(values->suggest)) {
             throw CLI::RequiredError("--dhcp, --ip or --suggest-address");
         }
         line.setAction([&line, values] {
+            if (values->onvif.onvif) {
+                return setOnvifNetwork(line, *values);
+            }
             if (values->given(values->suggest)) {
                 return suggestAndSend(line, *values);
             }

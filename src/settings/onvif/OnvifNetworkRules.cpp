@@ -1,0 +1,58 @@
+#include "settings/onvif/OnvifNetworkRules.h"
+
+#include "lan/LanDiagnosis.h"
+#include "settings/network/NetworkChecks.h"
+
+namespace pelmora {
+
+std::optional<int> prefixOfMask(const Ipv4& mask) {
+    const std::uint32_t bits = ipv4ToNumber(mask);
+    const std::uint32_t inverted = ~bits;
+    // Contiguous ones: the zeros below them, plus one, is a power of two.
+    if ((inverted & (inverted + 1)) != 0) {
+        return std::nullopt;
+    }
+    int prefix = 0;
+    for (std::uint32_t b = bits; b != 0; b <<= 1) {
+        ++prefix;
+    }
+    return prefix;
+}
+
+std::optional<std::string_view> checkOnvifNetworkChange(const onvif::OnvifCamera& camera,
+                                                        const onvif::NetworkChange& change) {
+    NetworkSettings settings;
+    const bool dhcp = change.dhcp.value_or(camera.dhcp.value_or(false) && !change.ipAddress);
+    const bool touched = change.dhcp || change.ipAddress || change.prefixLength || change.gateway;
+    // Addressing left as it is is not judged again ("DHCP" to the checks: nothing to check).
+    settings.dhcp = dhcp || !touched;
+    if (!settings.dhcp) {
+        settings.ipAddress = change.ipAddress.value_or(camera.ipAddress.value_or(Ipv4{}));
+        settings.subnetMask =
+            maskOfPrefix(change.prefixLength.value_or(camera.prefixLength.value_or(0)));
+        const auto gateway = change.gateway ? change.gateway : camera.gateway;
+        settings.gatewayBlank = !gateway || *gateway == Ipv4{};
+        settings.gateway = gateway.value_or(Ipv4{});
+    }
+    if (change.httpPort && *change.httpPort != 80) {
+        settings.webPort80 = false;
+        settings.webPortText = std::to_string(*change.httpPort);
+    }
+    if (const auto refusal = refusalFor(checkNetworkSettings(settings))) {
+        return refusal->message;
+    }
+    return std::nullopt;
+}
+
+std::optional<Ipv4> movedToAddress(const onvif::OnvifCamera& camera,
+                                   const onvif::NetworkChange& change) {
+    if (change.dhcp == true || !change.ipAddress) {
+        return std::nullopt;
+    }
+    if (camera.dhcp == false && camera.ipAddress == change.ipAddress) {
+        return std::nullopt;
+    }
+    return change.ipAddress;
+}
+
+}  // namespace pelmora

@@ -1,0 +1,29 @@
+#pragma once
+// The Network page's rules applied to a change of an ONVIF camera's addressing: the checks run
+// on what the camera would have afterwards (parts left out keep what it was read to have), with
+// the page's messages; a mask becomes the prefix length the standard sends.
+
+#include <optional>
+#include <string_view>
+
+#include "onvif/DeviceSettings.h"
+#include "onvif/OnvifCamera.h"
+
+namespace pelmora {
+
+// The number of leading one bits of a mask whose ones are contiguous; nothing otherwise.
+std::optional<int> prefixOfMask(const Ipv4& mask);
+
+// The page's message ("IP address Error", "Subnetmask Error", "Gateway address Error", "HTTP
+// port No. Error") for a change the page would refuse; nothing when it passes. The address
+// checks run when the camera ends on a fixed address and the change touches its address, mask
+// or gateway; the port check when a port is given.
+std::optional<std::string_view> checkOnvifNetworkChange(const onvif::OnvifCamera& camera,
+                                                        const onvif::NetworkChange& change);
+
+// The fixed address the change moves the camera to, when it is another than the one it had:
+// where the camera is looked for afterwards. Nothing when it keeps its address or takes DHCP.
+std::optional<Ipv4> movedToAddress(const onvif::OnvifCamera& camera,
+                                   const onvif::NetworkChange& change);
+
+}  // namespace pelmora
