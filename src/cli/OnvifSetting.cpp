@@ -63,12 +63,40 @@ OnvifSettingOptions onvifSettingOptions(const OnvifCommandOptions& values,
     return options;
 }
 
-int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
-                    const OnvifRequestBuilder& build, std::FILE* out) {
+namespace {
+
+// What one camera's exchange came to, in the words of the command that asked.
+void say(std::FILE* out, OnvifLineStyle style, const MacAddress& mac, const std::string& words) {
+    if (style == OnvifLineStyle::Setting) {
+        writeOutput(out, words + "\n");
+        return;
+    }
+    // set-time's words: "OK", "NG", "No Response", "Not Sent", after the MAC; a camera's own
+    // refusal text goes to standard error.
+    std::string shortWords = words;
+    if (words == "Setting OK") {
+        shortWords = "OK";
+    } else if (words != "No Response" && words != "Not Sent") {
+        if (words != "Setting NG") {
+            std::fprintf(stderr, "Warning: %s: %s\n", mac.text().c_str(), words.c_str());
+        }
+        shortWords = "NG";
+    }
+    writeOutput(out, mac.text() + " " + shortWords + "\n");
+}
+
+}  // namespace
+
+std::vector<onvif::OnvifCamera> findOnvifCameras(const OnvifSettingOptions& options) {
     OnvifSearchOptions search;
     search.discovery = options.discovery;
     search.credentials = options.credentials;
-    const auto cameras = OnvifSearch(search, options.wait).finish();
+    return OnvifSearch(search, options.wait).finish();
+}
+
+int settleOnvifCamera(const OnvifSettingOptions& options,
+                      const std::vector<onvif::OnvifCamera>& cameras, const MacAddress& mac,
+                      const OnvifRequestBuilder& build, std::FILE* out, OnvifLineStyle style) {
     const auto camera = std::find_if(cameras.begin(), cameras.end(),
                                      [&](const onvif::OnvifCamera& c) { return c.mac == mac; });
     if (camera == cameras.end()) {
@@ -83,7 +111,7 @@ int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
                          : (" (" + std::to_string(refused) +
                             (refused == 1 ? " camera" : " cameras") + " refused the credentials)")
                                .c_str());
-        writeOutput(out, "No Response\n");
+        say(out, style, mac, "No Response");
         return 1;
     }
     std::string error;
@@ -108,15 +136,15 @@ int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
     const auto confirmed = setter.confirmDevice(mac);
     if (confirmed.outcome == onvif::SettingOutcome::WrongDevice) {
         std::fprintf(stderr, "Warning: %s\n", confirmed.words.c_str());
-        writeOutput(out, "Not Sent\n");
+        say(out, style, mac, "Not Sent");
         return 1;
     }
     if (confirmed.outcome != onvif::SettingOutcome::Accepted) {
-        writeOutput(out, confirmed.words + "\n");
+        say(out, style, mac, confirmed.words);
         return 1;
     }
     const auto result = setter.send(*requests);
-    writeOutput(out, result.words + "\n");
+    say(out, style, mac, result.words);
     if (result.outcome != onvif::SettingOutcome::Accepted) {
         return 1;
     }
@@ -136,6 +164,12 @@ int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
                                                  options.discovery.port, options.verifyTimeout);
     writeOutput(out, verified ? "verified\n" : "not confirmed\n");
     return verified ? 0 : 1;
+}
+
+int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,
+                    const OnvifRequestBuilder& build, std::FILE* out) {
+    return settleOnvifCamera(options, findOnvifCameras(options), mac, build, out,
+                             OnvifLineStyle::Setting);
 }
 
 }  // namespace pelmora

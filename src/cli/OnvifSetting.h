@@ -38,6 +38,19 @@ struct OnvifSettingOptions {
 using OnvifRequestBuilder = std::function<std::optional<std::vector<onvif::SettingRequest>>(
     const onvif::OnvifCamera& camera, std::string* error)>;
 
+// The ONVIF cameras that answer, each read with the credentials.
+std::vector<onvif::OnvifCamera> findOnvifCameras(const OnvifSettingOptions& options);
+
+// How a camera's result is printed: the setting commands' one line ("Setting OK"), or set-time's
+// "MAC OK" (the camera's own refusal text then on standard error).
+enum class OnvifLineStyle { Setting, PerCamera };
+
+// The camera `mac` among `cameras`: its requests built, the device confirmed, the requests sent,
+// the result printed; the exit code as below.
+int settleOnvifCamera(const OnvifSettingOptions& options,
+                      const std::vector<onvif::OnvifCamera>& cameras, const MacAddress& mac,
+                      const OnvifRequestBuilder& build, std::FILE* out, OnvifLineStyle style);
+
 // Returns the exit code: 0 when the camera took every request (or a dry run) and, when it moved,
 // was found at its new address; 1 otherwise.
 int runOnvifSetting(const OnvifSettingOptions& options, const MacAddress& mac,

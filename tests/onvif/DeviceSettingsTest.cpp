@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <initializer_list>
 #include <utility>
 
 #include "onvif/Namespaces.h"
 #include "onvif/SoapEnvelope.h"
 #include "onvif/XmlDocument.h"
+#include "settings/onvif/OnvifClockRules.h"
 #include "settings/onvif/OnvifNetworkRules.h"
 
 namespace pelmora::onvif {
@@ -267,6 +269,24 @@ TEST(DeviceSettings, thePagesRulesJudgeTheCameraAsItWouldBe) {
         EXPECT_EQ(checkOnvifNetworkChange(readCamera(), c.change), c.refusal);
         EXPECT_EQ(movedToAddress(readCamera(), c.change), c.moved);
     }
+}
+
+// The clock goes in UTC with a POSIX zone: whole hours from set-time's --zone, or this PC's own
+// rule from TZ or the end of its zone file.
+TEST(DeviceSettings, clocksGoInUtcWithAPosixZone) {
+    EXPECT_EQ(posixZoneOfHours(9), "UTC-9");
+    EXPECT_EQ(posixZoneOfHours(-5), "UTC+5");
+    EXPECT_EQ(posixZoneOfHours(0), "UTC0");
+    EXPECT_EQ(utcOfValues({"ymd", "9", "3001021200003"}),
+              std::chrono::sys_days{2030y / 1 / 2} + 3h);
+    EXPECT_EQ(pcPosixZone("JST-9", "/nonexistent"), "JST-9");
+    EXPECT_EQ(pcPosixZone(":Europe/Berlin", "/nonexistent"), "") << "a zone name is no rule";
+    // A version 2 zone file: binary tables, then the rule on a line of its own at the end.
+    const auto zoneFile = ::testing::TempDir() + "Berlin.tzif";
+    std::ofstream(zoneFile, std::ios::binary)
+        << std::string("TZif2\0\0\x01\x01\n", 10) << "\nCET-1CEST,M3.5.0,M10.5.0/3\n";
+    EXPECT_EQ(pcPosixZone(nullptr, zoneFile), "CET-1CEST,M3.5.0,M10.5.0/3");
+    EXPECT_EQ(pcPosixZone(nullptr, "/etc/hostname"), "") << "not a zone file";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,11 +12,15 @@
 #include "cli/DateTimeArguments.h"
 #include "cli/HeadlessSession.h"
 #include "cli/MacArgument.h"
+#include "cli/OnvifSetting.h"
+#include "cli/PasswordOption.h"
 #include "cli/RequestWords.h"
 #include "cli/StandardStreams.h"
 #include "listing/CameraListing.h"
 #include "model/CameraTable.h"
+#include "onvif/ProbeTargets.h"
 #include "settings/datetime/DateTimeRequest.h"
+#include "settings/onvif/OnvifClockRules.h"
 
 namespace pelmora {
 namespace {
@@ -43,24 +48,12 @@ std::vector<std::string> distinct(const std::vector<std::string>& macs) {
     return out;
 }
 
-// The other setting commands' credentials, given to set-time by habit: refused in words, where
-// otherwise a value would be read as one more MAC. Not listed in the help.
-void refuseCredentials(CLI::App* command) {
-    const std::string password =
-        "set-time takes no password: the cameras' clocks are set without one";
-    const std::string user =
-        "set-time takes no --user: the cameras' clocks are set without an administrator name";
-    const auto refuse = [](const std::string& message) {
-        return [message](const CLI::results_t&) -> bool { throw CLI::ValidationError(message); };
-    };
-    command->add_option("--user", refuse(user))->group("");
-    command->add_option("--password", refuse(password))->group("");
-    command->add_option("--password-file", refuse(password))->group("");
-    command
-        ->add_flag_callback("--password-stdin",
-                            [password] { throw CLI::ValidationError(password); })
-        ->group("");
-}
+// Our cameras' clocks are set without credentials; given by habit, they are refused in words,
+// where otherwise a value would be read as one more MAC. ONVIF cameras need them.
+const char* const kNoPassword =
+    "set-time takes no password: the cameras' clocks are set without one";
+const char* const kNoUser =
+    "set-time takes no --user: the cameras' clocks are set without an administrator name";
 
 enum class Answer { Waiting, Accepted, Refused, NoResponse, NotSent };
 
@@ -168,6 +161,49 @@ int runDateTimeCommand(const DateTimeCommand& command, std::FILE* out) {
     return allAccepted ? 0 : 1;
 }
 
+// set-time --onvif: one search, then each camera's clock set in UTC with its zone as a POSIX TZ
+// string, one line per camera as for our own.
+int setOnvifClocks(const std::vector<std::string>& macs, OnvifSettingOptions options, bool pc,
+                   const std::string& at, const std::string& zoneText, int format) {
+    const int zone = timeZoneIndex(zoneText);
+    std::optional<std::chrono::sys_seconds> fixed;
+    std::string posixZone;
+    if (pc) {
+        if (!zoneText.empty()) {
+            if (const auto check = readPcDateTime(0, zone); !check.values) {
+                writeOutput(stdout, std::string(check.message) + "\n");
+                return 1;
+            }
+            posixZone = posixZoneOfHours(std::atoi(zoneText.c_str()));
+        } else {
+            posixZone = pcPosixZone(std::getenv("TZ"));
+        }
+    } else {
+        const auto check =
+            checkManualDateTime(dateTimeSelections(format >= 0 ? format : 0, zone, at));
+        if (!check.values) {
+            writeOutput(stdout, std::string(check.message) + "\n");
+            return 1;
+        }
+        fixed = utcOfValues(*check.values);
+        posixZone = posixZoneOfHours(std::atoi(check.values->zone.c_str()));
+    }
+    const auto cameras = findOnvifCameras(options);
+    int code = 0;
+    for (const auto& mac : macs) {
+        const auto build = [&](const onvif::OnvifCamera&, std::string*) {
+            // This PC's clock read as each request is built, close to when it leaves.
+            const auto utc =
+                fixed ? *fixed
+                      : std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+            return std::optional(std::vector{onvif::clockRequest(utc, posixZone)});
+        };
+        code = std::max(code, settleOnvifCamera(options, cameras, *MacAddress::parse(mac), build,
+                                                stdout, OnvifLineStyle::PerCamera));
+    }
+    return code;
+}
+
 }  // namespace
 
 void addSetTimeCommand(CommandLine& line) {
@@ -177,6 +213,10 @@ void addSetTimeCommand(CommandLine& line) {
         std::string zone;
         bool pc = false;
         std::string at;
+        OnvifCommandOptions onvif;
+        std::string user;
+        std::shared_ptr<PasswordOption> password;
+        CLI::Option* userOption = nullptr;
     };
     auto values = std::make_shared<Values>();
     auto* command = line.app().add_subcommand(
@@ -199,8 +239,33 @@ void addSetTimeCommand(CommandLine& line) {
     source->require_option(1);
     line.addTargetOption(command);
     line.addDryRunOption(command);
-    refuseCredentials(command);
+    addOnvifCommandOptions(
+        command, values->onvif,
+        "The cameras are ONVIF cameras (of any maker): found by a WS-Discovery probe, read with "
+        "--user and its password, each confirmed by its MAC, then its clock set in UTC and its "
+        "time zone as a POSIX TZ string (--zone's hours; with --pc and no --zone, this PC's own "
+        "zone). --format is not sent: the standard has no date format");
+    values->userOption = command->add_option(
+        "--user", values->user,
+        "ONVIF only: the user name, its password from --password-file, --password-stdin, "
+        "PELMORA_PASSWORD or --password, both sent in UTF-8");
+    values->password = std::make_shared<PasswordOption>(
+        command, PasswordNames{"--password", "PELMORA_PASSWORD", "ONVIF password"},
+        "ONVIF only: the password of --user",
+        CLI::Validator([](std::string&) { return std::string{}; }, ""),
+        std::vector<CLI::Validator>{});
+    line.addVisiblePasswordOption(values->password->textOption(), values->password->advice());
     command->callback([&line, values] {
+        if (!values->onvif.onvif) {
+            if (values->userOption->count() > 0) {
+                throw CLI::ValidationError(kNoUser);
+            }
+            for (const auto* option : values->password->options()) {
+                if (option->count() > 0) {
+                    throw CLI::ValidationError(kNoPassword);
+                }
+            }
+        }
         values->macs = distinct(values->macs);
         // Each request waits in a pending slot of its own until answered.
         if (values->macs.size() > static_cast<std::size_t>(kTableSize)) {
@@ -209,6 +274,34 @@ void addSetTimeCommand(CommandLine& line) {
         }
         line.setAction([&line, values] {
             const int format = dateFormatIndex(values->format);
+            if (values->onvif.onvif) {
+                if (values->user.empty()) {
+                    std::fprintf(stderr, "set-time --onvif needs --user and its password\n");
+                    return 2;
+                }
+                StandardInputLines input;
+                if (auto problem = values->password->resolve(input); !problem.empty()) {
+                    std::fprintf(stderr, "%s\n", problem.c_str());
+                    return 2;
+                }
+                if (!values->password->given()) {
+                    std::fprintf(stderr,
+                                 "--user needs a password: give it with --password-file FILE, "
+                                 "--password-stdin, PELMORA_PASSWORD or --password\n");
+                    return 2;
+                }
+                OnvifSettingOptions options;
+                options.discovery.port = static_cast<std::uint16_t>(values->onvif.port);
+                if (!values->onvif.probeList.empty()) {
+                    std::string error;
+                    options.discovery.directed =
+                        onvif::parseProbeTargets(values->onvif.probeList, &error).value();
+                }
+                options.credentials = {values->user, values->password->value()};
+                options.dryRun = line.dryRun();
+                return setOnvifClocks(values->macs, options, values->pc, values->at, values->zone,
+                                      format);
+            }
             const int zone = timeZoneIndex(values->zone);
             const auto check =
                 values->pc ? readPcDateTime(format, zone)
