@@ -130,6 +130,49 @@ void ChangeJournal::requestSettled(int slot, RequestOutcome outcome, std::string
     }
 }
 
+std::string ChangeJournal::onvifRequestSent(std::string_view mac, std::string_view ipAddress,
+                                            std::string_view model, std::string_view action,
+                                            const nlohmann::ordered_json& settings) {
+    std::string id;
+    {
+        std::lock_guard lock(mutex_);
+        id = nextId();
+        // ONVIF texts are UTF-8 already; invalid bytes are replaced when the line is made.
+        Json entry{
+            {"time", isoLocalTime(clock_())},
+            {"id", id},
+            {"program", program_},
+            {"protocol", "onvif"},
+            {"action", action},
+            {"mac", mac},
+            {"ipAddress", ipAddress},
+            {"model", model},
+            {"settings", settings},
+            {"result", "sent"},
+        };
+        queued_.push_back(lineOf(entry));
+    }
+    flush();
+    return id;
+}
+
+void ChangeJournal::onvifRequestSettled(const std::string& id, RequestOutcome outcome,
+                                        std::string_view text) {
+    {
+        std::lock_guard lock(mutex_);
+        Json entry{
+            {"time", isoLocalTime(clock_())},
+            {"id", id},
+            {"result", outcomeWord(outcome)},
+        };
+        if (outcome == RequestOutcome::Message) {
+            entry["text"] = text;
+        }
+        queued_.push_back(lineOf(entry));
+    }
+    flush();
+}
+
 void ChangeJournal::flush() {
     std::lock_guard writing(writeMutex_);
     std::vector<std::string> lines;

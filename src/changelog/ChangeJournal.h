@@ -12,7 +12,10 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "changelog/ChangeLogFile.h"
 #include "model/CameraTable.h"
@@ -37,6 +40,15 @@ class ChangeJournal final : public RequestJournal {
     void requestSent(int slot, std::string_view mac, std::string_view request,
                      const CameraRecord* listed) override;
     void requestSettled(int slot, RequestOutcome outcome, std::string_view text) override;
+
+    // An ONVIF camera's request, which goes over HTTP and never through the table: its line when
+    // sent carries "protocol": "onvif" and the settings under a camera record's keys (nothing
+    // secret is ever passed in); the id it returns names it when it is settled. Written at once,
+    // on the calling thread.
+    std::string onvifRequestSent(std::string_view mac, std::string_view ipAddress,
+                                 std::string_view model, std::string_view action,
+                                 const nlohmann::ordered_json& settings);
+    void onvifRequestSettled(const std::string& id, RequestOutcome outcome, std::string_view text);
 
     // Called, on any thread, when a line waits to be written: the owner calls `flush` soon. Set
     // before the table is used.

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "cli/CommandLine.h"
 #include "onvif/DeviceSettings.h"
 #include "onvif/OnvifDiscovery.h"
@@ -32,6 +34,10 @@ struct OnvifSettingOptions {
     // "not confirmed".
     std::function<std::optional<Ipv4>(const onvif::OnvifCamera&)> movedTo;
     std::chrono::milliseconds verifyTimeout{60000};
+    // What the change log records of the change: "network", "reboot" or "datetime", and the
+    // settings under a camera record's keys.
+    std::string action;
+    nlohmann::ordered_json settings = nlohmann::ordered_json::object();
 };
 
 // The requests for the camera as read; nothing, with the reason, when they cannot be built.

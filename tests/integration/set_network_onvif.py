@@ -4,10 +4,12 @@ namespaces: a new fixed address, gateway, name server and web port are sent as o
 for what changes, the camera is then found at its new address and confirmed by MAC ("verified"),
 and discover reads the new settings back; a change the Network page would refuse is refused with
 its message and sends nothing; a dry run names the requests; a camera that cannot be found at
-its new address is "not confirmed" (exit 1)."""
+its new address is "not confirmed" (exit 1). The change log records the change with "protocol":
+"onvif" and no password; history shows it."""
 
 import json
 import subprocess
+import tempfile
 
 from harness import Simulator, camera_lan, check, parse_programs, run_cli, sh
 
@@ -17,7 +19,8 @@ subprocess.run(["ip", "route", "del", "default"], check=False)
 holder, enter = camera_lan("onvifnet", f"{PC}/24", f"{CAMERAS}/24")
 CAMERA = "02:4F:4E:00:00:01"
 CREDENTIALS = ("--user", "admin")
-ENV = {"PELMORA_PASSWORD": "password"}
+STATE = tempfile.mkdtemp()
+ENV = {"PELMORA_PASSWORD": "password", "PELMORA_STATE_DIR": STATE}
 
 
 def set_network(*options):
@@ -51,6 +54,13 @@ try:
         check((camera["ipAddress"], camera["subnetMask"], camera["gateway"], camera["dns1"],
                camera["dnsAuto"], camera["webPort"]) ==
               (MOVED, "255.255.255.0", "10.78.4.254", "9.9.9.9", 0, 8080), f"read back: {camera}")
+
+        logged = json.loads(run_cli(args.cli, "history", "--json", env=ENV).stdout)
+        check([(e.get("protocol"), e["action"], e["result"]) for e in logged] ==
+              [("onvif", "network", "OK")] and logged[0]["settings"]["ipAddress"] == MOVED,
+              f"history: {logged}")
+        with open(f"{STATE}/changes.jsonl", encoding="utf-8") as log:
+            check("password" not in log.read(), "no password in the change log")
 
         lost = set_network("--ip", "10.78.4.77", "--mask", "255.255.255.0", "--verify-timeout",
                            "2")

@@ -19,6 +19,7 @@
 #include "listing/CameraListing.h"
 #include "model/CameraTable.h"
 #include "onvif/ProbeTargets.h"
+#include "onvif/UsernameToken.h"
 #include "settings/datetime/DateTimeRequest.h"
 #include "settings/onvif/OnvifClockRules.h"
 
@@ -189,8 +190,12 @@ int setOnvifClocks(const std::vector<std::string>& macs, OnvifSettingOptions opt
         posixZone = posixZoneOfHours(std::atoi(check.values->zone.c_str()));
     }
     const auto cameras = findOnvifCameras(options);
+    options.action = "datetime";
     int code = 0;
     for (const auto& mac : macs) {
+        options.settings = {
+            {"clockUtc", fixed ? onvif::formatCreated(*fixed) : std::string("this PC's clock")},
+            {"posixZone", posixZone}};
         const auto build = [&](const onvif::OnvifCamera&, std::string*) {
             // This PC's clock read as each request is built, close to when it leaves.
             const auto utc =
