@@ -194,6 +194,7 @@ std::optional<int> MainDialog::start() {
     onvifPage_ = new OnvifPage(this);
     tabs_->addTab(onvifPage_, titles[kOnvifTab]);
     onvifPage_->setServices(messages_, openUrl_);
+    onvifPage_->setJournal(&journal_);
     onvifPage_->setFilter(&filter_);
     noEnterButtons(onvifPage_);
     for (int i = 0; i < tabs_->count(); ++i) {
@@ -304,6 +305,9 @@ void MainDialog::startOnvif() {
                                                       user.toStdString(), password.toStdString()}));
             });
     connect(onvifPage_, &OnvifPage::refreshAsked, this, [this] { onvifWatch_->refresh(); });
+    // A camera that took a setting is read again, so the list shows what it has now.
+    connect(onvifPage_, &OnvifPage::settingTaken, this, [this] { onvifWatch_->refresh(); });
+    onvifPage_->setDiscoveryPort(onvifOptions_->discovery.port);
     connect(onvifPage_, &OnvifPage::probeAddressesAsked, this,
             [this](const std::vector<Ipv4>& addresses, const QString& text) {
                 settings_.saveOnvifProbeAddresses(text);
@@ -497,6 +501,9 @@ void MainDialog::stopEngine() {
     agingTimer_.stop();
     if (onvifWatch_) {
         onvifWatch_->stop();
+    }
+    if (onvifPage_ != nullptr) {
+        onvifPage_->stopWork();
     }
     if (engine_) {
         if (const auto error = engine_->stop()) {

@@ -41,9 +41,13 @@ bool foundThere(const Ipv4& address, const MacAddress& mac, const HttpDigest& cr
 }  // namespace
 
 bool verifyAtAddress(const Ipv4& address, const MacAddress& mac, const HttpDigest& credentials,
-                     std::uint16_t discoveryPort, std::chrono::milliseconds timeout) {
+                     std::uint16_t discoveryPort, std::chrono::milliseconds timeout,
+                     const std::atomic<bool>* cancel) {
     const auto until = std::chrono::steady_clock::now() + timeout;
     for (;;) {
+        if (cancel != nullptr && *cancel) {
+            return false;
+        }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             until - std::chrono::steady_clock::now());
         if (left <= std::chrono::milliseconds{0}) {

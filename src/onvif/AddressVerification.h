@@ -4,6 +4,7 @@
 // verified when one of them has its MAC and that address. Asked again until the time is up, as
 // a camera takes a while to restart its network. Blocking.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 
@@ -13,7 +14,9 @@
 
 namespace pelmora::onvif {
 
+// `cancel`, when given and set from another thread, ends the looking within about a second.
 bool verifyAtAddress(const Ipv4& address, const MacAddress& mac, const HttpDigest& credentials,
-                     std::uint16_t discoveryPort, std::chrono::milliseconds timeout);
+                     std::uint16_t discoveryPort, std::chrono::milliseconds timeout,
+                     const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace pelmora::onvif

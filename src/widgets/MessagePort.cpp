@@ -63,4 +63,14 @@ bool QtMessagePort::askRetry(const QString& caption, const QString& text) {
     return box.exec() == QMessageBox::Retry;
 }
 
+bool QtMessagePort::askYes(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Question, caption, breakableText(text),
+                    QMessageBox::Yes | QMessageBox::No, parent_);
+    box.setTextFormat(Qt::PlainText);
+    // Nothing happens to a camera unless Yes is chosen on purpose.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 }  // namespace pelmora

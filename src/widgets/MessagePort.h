@@ -18,6 +18,9 @@ class MessagePort {
     virtual void show(const QString& caption, const QString& text, Icon icon) = 0;
     // A modal box with Retry and Cancel and the warning icon; true when Retry was chosen.
     virtual bool askRetry(const QString& caption, const QString& text) = 0;
+    // A modal box with Yes and No and the question icon; true when Yes was chosen. A port that
+    // cannot ask says No.
+    virtual bool askYes(const QString& /*caption*/, const QString& /*text*/) { return false; }
 };
 
 // A refused form check: caption "caution", exclamation icon.
@@ -33,6 +36,7 @@ class QtMessagePort : public MessagePort {
 
     void show(const QString& caption, const QString& text, Icon icon) override;
     bool askRetry(const QString& caption, const QString& text) override;
+    bool askYes(const QString& caption, const QString& text) override;
 
   private:
     QWidget* parent_;

@@ -21,6 +21,7 @@ const QString kAlsoOurs = QStringLiteral(
     "The same camera (same MAC) answers this tool's own enquiry: it is also on the Network, "
     "Bandwidth control, Date time and PPPoE pages");
 
+// Rows that show the same; the camera behind them may still have been read anew.
 bool sameRow(const OnvifListRow& a, const OnvifListRow& b) {
     return a.cells == b.cells && a.problem == b.problem && a.alsoOurs == b.alsoOurs &&
            a.url == b.url;
@@ -32,6 +33,7 @@ OnvifListRow onvifListRow(std::string key, const onvif::OnvifCamera& camera, std
                           bool alsoOurs) {
     OnvifListRow row;
     row.key = std::move(key);
+    row.camera = camera;
     row.cells = onvifRowCells(camera);
     row.problem = std::move(problem);
     row.alsoOurs = alsoOurs;
@@ -80,6 +82,8 @@ void OnvifCameraModel::setCameras(std::vector<OnvifListRow> cameras) {
             rows_[row] = std::move(now);
             const int r = static_cast<int>(row);
             emit dataChanged(index(r, 0), index(r, kOnvifColumns - 1));
+        } else {
+            rows_[row].camera = std::move(now.camera);
         }
     }
     std::vector<OnvifListRow> added;

@@ -26,6 +26,8 @@ struct OnvifListRow {
     std::array<std::string, 6> filterFields;
     std::optional<std::uint32_t> address;
     std::optional<long long> clockSeconds;
+    // The camera as read, for the form and the requests.
+    onvif::OnvifCamera camera;
 };
 
 OnvifListRow onvifListRow(std::string key, const onvif::OnvifCamera& camera, std::string problem,

@@ -11,6 +11,7 @@
 #include "app/MainDialog.h"
 #include "pages/SettingsPage.h"
 #include "pages/onvif/OnvifPage.h"
+#include "pages/onvif/OnvifSettingsForm.h"
 #include "protocol/DatagramBuilder.h"
 #include "simulator/OnvifCameraFactory.h"
 #include "simulator/OnvifService.h"
@@ -227,6 +228,56 @@ TEST_F(OnvifPageTest, probeAddressesAreCheckedAndRemembered) {
     EXPECT_TRUE(boxes[0].text.startsWith("Probe addresses: ")) << boxes[0].text.toStdString();
     EXPECT_TRUE(page->probeAddressesTyped(" 127.0.0.1, 10.3.0.0/30 "));
     EXPECT_EQ(page->probeAddressesText(), "127.0.0.1, 10.3.0.0/30");
+}
+
+// The chosen camera's settings from the form: the page's checks first, then only what changed,
+// the camera read again afterwards; its clock set from this PC's; the window never waits.
+TEST_F(OnvifPageTest, theFormSendsWhatChangedAndTheCameraReadsItBack) {
+    open();
+    page->userField()->setText("admin");
+    page->passwordField()->setText("password");
+    QTest::mouseClick(page->readButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return allShow(kOnvifMacColumn, [](const QString& mac) { return !mac.isEmpty(); }); },
+        8000));
+    page->setVerifyTimeout(std::chrono::milliseconds(300));
+    const auto choose = [&](const QString& name) {
+        page->list()->setCurrentIndex(page->shownModel()->index(rowNamed(name), 0));
+    };
+    const auto boxes = [&] { return messages.calls().size(); };
+    OnvifSettingsForm& form = *page->form();
+
+    choose("Cam B");
+    ASSERT_TRUE(form.isFilled());
+    EXPECT_EQ(form.ipField()->address(), (Ipv4{10, 2, 0, 8}));
+    form.gatewayField()->setAddress({10, 9, 9, 9});
+    QTest::mouseClick(form.okButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes(), 1u);
+    EXPECT_EQ(messages.calls()[0].text, "Gateway address Error")
+        << "the page's check, nothing sent";
+
+    form.gatewayField()->setAddress({10, 2, 0, 1});
+    form.ipField()->setAddress({10, 2, 0, 40});
+    QTest::mouseClick(form.okButton(), Qt::LeftButton);
+    EXPECT_TRUE(page->busy()) << "sent on a thread of its own";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes() == 2; }, 8000));
+    EXPECT_EQ(messages.calls()[1].text, "Setting OK");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return cell("Cam B", kOnvifAddressColumn) == "10.2.0.40"; }, 8000))
+        << "read again after the change";
+    // Served on loopback, the camera is not where it now says it is.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return page->settingStatus()->text().contains("not confirmed at 10.2.0.40"); }, 8000))
+        << page->settingStatus()->text().toStdString();
+
+    choose("Cam C");
+    QTest::mouseClick(form.clockButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes() == 3; }, 8000));
+    EXPECT_EQ(messages.calls()[2].text, "Setting OK");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return cell("Cam C", kOnvifClockColumn) == "in step"; }, 8000));
+    EXPECT_EQ(cell("Cam C", kOnvifMacColumn, Qt::AccessibleDescriptionRole), "")
+        << "no clock off any more";
 }
 
 }  // namespace

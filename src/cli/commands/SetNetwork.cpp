@@ -153,44 +153,12 @@ onvif::NetworkChange onvifChange(const NetworkOptions& values) {
     return change;
 }
 
-// The change under a camera record's keys, for the change log: only what was asked.
-nlohmann::ordered_json loggedSettings(const onvif::NetworkChange& change) {
-    nlohmann::ordered_json settings = nlohmann::ordered_json::object();
-    if (change.dhcp) {
-        settings["dhcp"] = *change.dhcp ? 1 : 0;
-    }
-    if (change.ipAddress) {
-        settings["ipAddress"] = formatIpv4(*change.ipAddress);
-    }
-    if (change.prefixLength) {
-        settings["subnetMask"] = formatIpv4(maskOfPrefix(*change.prefixLength));
-    }
-    if (change.gateway) {
-        settings["gateway"] = formatIpv4(*change.gateway);
-    }
-    if (change.dnsFromDhcp) {
-        settings["dnsAuto"] = *change.dnsFromDhcp ? 1 : 0;
-    }
-    for (std::size_t n = 0; n < change.dns.size(); ++n) {
-        settings["dns" + std::to_string(n + 1)] = formatIpv4(change.dns[n]);
-    }
-    if (change.httpPort) {
-        settings["webPort"] = *change.httpPort;
-    }
-    if (change.ntpFromDhcp == true) {
-        settings["ntpServer"] = "DHCP";
-    } else if (change.ntpServer) {
-        settings["ntpServer"] = *change.ntpServer;
-    }
-    return settings;
-}
-
 int setOnvifNetwork(const CommandLine& line, const NetworkOptions& values) {
     const auto change = onvifChange(values);
     auto options = onvifSettingOptions(values.onvif, line);
     options.verifyTimeout = std::chrono::seconds(values.verifyTimeout);
     options.action = "network";
-    options.settings = loggedSettings(change);
+    options.settings = loggedNetworkChange(change);
     options.movedTo = [change](const onvif::OnvifCamera& camera) {
         return movedToAddress(camera, change);
     };

@@ -8,7 +8,12 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "changelog/ChangeJournal.h"
+#include "listing/OnvifListing.h"
+#include "onvif/AddressVerification.h"
 #include "onvif/ProbeTargets.h"
+#include "settings/onvif/OnvifClockRules.h"
+#include "settings/onvif/OnvifNetworkRules.h"
 #include "widgets/FormControls.h"
 #include "widgets/MessagePort.h"
 
@@ -29,7 +34,9 @@ OnvifPage::OnvifPage(QWidget* parent)
       password_(new QLineEdit(this)),
       read_(new QPushButton("Re&ad", this)),
       refresh_(new QPushButton("R&efresh", this)),
-      probe_(new QPushButton("Probe addre&sses\xE2\x80\xA6", this)) {
+      probe_(new QPushButton("Probe addre&sses\xE2\x80\xA6", this)),
+      form_(new OnvifSettingsForm(this)),
+      status_(new QLabel(this)) {
     filter_->setSourceModel(model_);
     list_->setModel(filter_);
     list_->setAccessibleName("ONVIF cameras");
@@ -69,9 +76,18 @@ OnvifPage::OnvifPage(QWidget* parent)
     credentials->addSpacing(12);
     credentials->addWidget(refresh_);
     credentials->addWidget(probe_);
+    status_->setTextFormat(Qt::PlainText);
+    status_->setAccessibleName("Setting status");
+    connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &OnvifPage::currentCameraChanged);
+    connect(form_->okButton(), &QPushButton::clicked, this, &OnvifPage::sendNetworkSettings);
+    connect(form_->clockButton(), &QPushButton::clicked, this, &OnvifPage::setClockFromPc);
+    connect(form_->rebootButton(), &QPushButton::clicked, this, &OnvifPage::rebootCamera);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addLayout(credentials);
+    layout->addWidget(form_);
+    layout->addWidget(status_);
     setTabOrder(list_, user_);
     setTabOrder(user_, password_);
     setTabOrder(password_, read_);
@@ -93,8 +109,215 @@ void OnvifPage::filterChanged() {
     filter_->refilter();
 }
 
+OnvifPage::~OnvifPage() {
+    stopWork();
+}
+
+void OnvifPage::stopWork() {
+    closing_ = true;
+    for (QThread* thread : threads_) {
+        thread->wait();
+        delete thread;
+    }
+    threads_.clear();
+}
+
 void OnvifPage::showCameras(std::vector<OnvifListRow> cameras) {
     model_->setCameras(std::move(cameras));
+    // A camera shown unread in the form is shown again once it is read.
+    const auto* camera = chosenCamera();
+    if (camera == nullptr) {
+        if (!formKey_.empty()) {
+            formKey_.clear();
+            form_->clear();
+        }
+    } else if (!form_->isFilled() && camera->access == onvif::Access::Read && !busy_) {
+        form_->fill(*camera);
+    }
+}
+
+const onvif::OnvifCamera* OnvifPage::chosenCamera() const {
+    const int row = model_->rowOf(formKey_);
+    const OnvifListRow* camera = formKey_.empty() ? nullptr : model_->cameraAt(row);
+    return camera != nullptr ? &camera->camera : nullptr;
+}
+
+void OnvifPage::currentCameraChanged() {
+    const QModelIndex current = filter_->mapToSource(list_->currentIndex());
+    const OnvifListRow* row = model_->cameraAt(current.row());
+    formKey_ = row != nullptr ? row->key : std::string{};
+    if (row != nullptr) {
+        form_->fill(row->camera);
+    } else {
+        form_->clear();
+    }
+    setBusy(busy_);
+}
+
+void OnvifPage::setBusy(bool busy) {
+    busy_ = busy;
+    // One setting at a time: a second press would send the same change again.
+    form_->setSending(busy);
+}
+
+void OnvifPage::runInBackground(std::function<void()> work) {
+    QThread* thread = QThread::create(std::move(work));
+    threads_.push_back(thread);
+    connect(thread, &QThread::finished, this, [this, thread] {
+        // Not when stopWork has waited for it and let it go already.
+        if (std::erase(threads_, thread) > 0) {
+            thread->deleteLater();
+        }
+    });
+    thread->start();
+}
+
+void OnvifPage::sendNetworkSettings() {
+    const auto* camera = chosenCamera();
+    if (camera == nullptr || busy_) {
+        return;
+    }
+    const auto change = form_->change(*camera);
+    if (const auto refusal = checkOnvifNetworkChange(*camera, change)) {
+        caution(*messages_,
+                QString::fromLatin1(refusal->data(), static_cast<qsizetype>(refusal->size())));
+        return;
+    }
+    std::string error;
+    auto requests = onvif::networkRequests(*camera, change, &error);
+    if (!requests) {
+        caution(*messages_, QString::fromStdString(error));
+        return;
+    }
+    if (requests->empty()) {
+        information(*messages_, "No setting changed");
+        return;
+    }
+    runSetting({*camera, std::move(*requests), "network", loggedNetworkChange(change),
+                movedToAddress(*camera, change)});
+}
+
+void OnvifPage::setClockFromPc() {
+    const auto* camera = chosenCamera();
+    if (camera == nullptr || busy_) {
+        return;
+    }
+    const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    const auto zone = pcPosixZone(std::getenv("TZ"));
+    runSetting({*camera,
+                {onvif::clockRequest(now, zone)},
+                "datetime",
+                {{"clockUtc", onvif::formatCreated(now)}, {"posixZone", zone}},
+                std::nullopt});
+}
+
+void OnvifPage::rebootCamera() {
+    const auto* camera = chosenCamera();
+    if (camera == nullptr || busy_) {
+        return;
+    }
+    runSetting({*camera, {onvif::rebootRequest()}, "reboot", {{"reboot", 1}}, std::nullopt});
+}
+
+// The device at the camera's service address is confirmed by MAC first; nothing goes to another.
+void OnvifPage::runSetting(Setting setting) {
+    if (user_->text().isEmpty() || !setting.camera.mac) {
+        caution(*messages_, "Type the User name and Password the camera was read with");
+        return;
+    }
+    setBusy(true);
+    const QString mac = QString::fromStdString(setting.camera.mac->text());
+    status_->setText(QStringLiteral("Sending to %1\u2026").arg(mac));
+    const onvif::HttpDigest credentials{user_->text().toStdString(),
+                                        password_->text().toStdString()};
+    runInBackground([this, setting, credentials, journal = journal_] {
+        onvif::OnvifSetter setter(setting.camera.serviceAddress, credentials);
+        if (setting.camera.clockOffset) {
+            setter.setClockOffset(*setting.camera.clockOffset);
+        }
+        auto result = setter.confirmDevice(*setting.camera.mac);
+        if (result.outcome == onvif::SettingOutcome::Accepted) {
+            std::string id;
+            const auto address = onvifCameraAddress(setting.camera);
+            if (journal != nullptr) {
+                id = journal->onvifRequestSent(setting.camera.mac->text(),
+                                               address ? formatIpv4(*address) : std::string{},
+                                               setting.camera.information.model.value_or(""),
+                                               setting.action, setting.settings);
+            }
+            result = setter.send(setting.requests);
+            if (journal != nullptr) {
+                const auto outcome = result.outcome == onvif::SettingOutcome::Accepted
+                                         ? RequestOutcome::Accepted
+                                     : result.outcome == onvif::SettingOutcome::NoResponse
+                                         ? RequestOutcome::NoResponse
+                                     : result.words == "Setting NG" ? RequestOutcome::Refused
+                                                                    : RequestOutcome::Message;
+                journal->onvifRequestSettled(id, outcome, result.words);
+            }
+        }
+        QMetaObject::invokeMethod(
+            this, [this, setting, result] { settled(setting, result); }, Qt::QueuedConnection);
+    });
+}
+
+void OnvifPage::settled(const Setting& setting, const onvif::SettingResult& result) {
+    status_->clear();
+    setBusy(false);
+    const QString words = QString::fromStdString(result.words);
+    switch (result.outcome) {
+        case onvif::SettingOutcome::Accepted:
+            emit settingTaken();
+            if (result.rebootNeeded) {
+                if (messages_->askYes("Information",
+                                      "Setting OK\nThe camera must restart to use its new "
+                                      "settings. Restart it now?")) {
+                    runSetting({setting.camera,
+                                {onvif::rebootRequest()},
+                                "reboot",
+                                {{"reboot", 1}},
+                                std::nullopt});
+                }
+                return;
+            }
+            information(*messages_, words);
+            if (setting.movedTo) {
+                verify(setting.camera, *setting.movedTo);
+            }
+            return;
+        case onvif::SettingOutcome::WrongDevice:
+            information(*messages_, words, MessagePort::Icon::Stop);
+            return;
+        case onvif::SettingOutcome::Refused:
+            information(*messages_, words);
+            return;
+        case onvif::SettingOutcome::NoResponse:
+            if (messages_->askRetry("Information", "No Response")) {
+                runSetting(setting);
+            }
+            return;
+    }
+}
+
+// Looked for at its new address on a thread of its own; the page says how it went.
+void OnvifPage::verify(const onvif::OnvifCamera& camera, Ipv4 address) {
+    const QString mac = QString::fromStdString(camera.mac->text());
+    const QString where = QString::fromStdString(formatIpv4(address));
+    status_->setText(QStringLiteral("Looking for %1 at %2\u2026").arg(mac, where));
+    const onvif::HttpDigest credentials{user_->text().toStdString(),
+                                        password_->text().toStdString()};
+    runInBackground([this, camera, address, credentials, mac, where, port = discoveryPort_,
+                     timeout = verifyTimeout_] {
+        const bool found =
+            onvif::verifyAtAddress(address, *camera.mac, credentials, port, timeout, &closing_);
+        QMetaObject::invokeMethod(
+            this,
+            [this, found, mac, where] {
+                status_->setText(found ? QStringLiteral("%1 verified at %2").arg(mac, where)
+                                       : QStringLiteral("%1 not confirmed at %2").arg(mac, where));
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void OnvifPage::giveCredentials() {

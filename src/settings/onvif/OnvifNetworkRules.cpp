@@ -55,4 +55,35 @@ std::optional<Ipv4> movedToAddress(const onvif::OnvifCamera& camera,
     return change.ipAddress;
 }
 
+nlohmann::ordered_json loggedNetworkChange(const onvif::NetworkChange& change) {
+    nlohmann::ordered_json settings = nlohmann::ordered_json::object();
+    if (change.dhcp) {
+        settings["dhcp"] = *change.dhcp ? 1 : 0;
+    }
+    if (change.ipAddress) {
+        settings["ipAddress"] = formatIpv4(*change.ipAddress);
+    }
+    if (change.prefixLength) {
+        settings["subnetMask"] = formatIpv4(maskOfPrefix(*change.prefixLength));
+    }
+    if (change.gateway) {
+        settings["gateway"] = formatIpv4(*change.gateway);
+    }
+    if (change.dnsFromDhcp) {
+        settings["dnsAuto"] = *change.dnsFromDhcp ? 1 : 0;
+    }
+    for (std::size_t n = 0; n < change.dns.size(); ++n) {
+        settings["dns" + std::to_string(n + 1)] = formatIpv4(change.dns[n]);
+    }
+    if (change.httpPort) {
+        settings["webPort"] = *change.httpPort;
+    }
+    if (change.ntpFromDhcp == true) {
+        settings["ntpServer"] = "DHCP";
+    } else if (change.ntpServer) {
+        settings["ntpServer"] = *change.ntpServer;
+    }
+    return settings;
+}
+
 }  // namespace pelmora

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include <nlohmann/json.hpp>
+
 #include "onvif/DeviceSettings.h"
 #include "onvif/OnvifCamera.h"
 
@@ -25,5 +27,9 @@ std::optional<std::string_view> checkOnvifNetworkChange(const onvif::OnvifCamera
 // where the camera is looked for afterwards. Nothing when it keeps its address or takes DHCP.
 std::optional<Ipv4> movedToAddress(const onvif::OnvifCamera& camera,
                                    const onvif::NetworkChange& change);
+
+// The change under a camera record's keys ("dhcp", "ipAddress", "subnetMask", "gateway",
+// "dnsAuto", "dns1", "dns2", "webPort") and "ntpServer", for the change log: only what is asked.
+nlohmann::ordered_json loggedNetworkChange(const onvif::NetworkChange& change);
 
 }  // namespace pelmora
