@@ -195,6 +195,7 @@ std::optional<int> MainDialog::start() {
     tabs_->addTab(onvifPage_, titles[kOnvifTab]);
     onvifPage_->setServices(messages_, openUrl_);
     onvifPage_->setJournal(&journal_);
+    onvifPage_->setOwnCameras([this] { return lan_.cameras(); });
     onvifPage_->setFilter(&filter_);
     noEnterButtons(onvifPage_);
     for (int i = 0; i < tabs_->count(); ++i) {

@@ -133,7 +133,7 @@ int settleOnvifCamera(const OnvifSettingOptions& options,
         return 1;
     }
     std::string error;
-    const auto requests = build(*camera, &error);
+    const auto requests = build(*camera, cameras, &error);
     if (!requests) {
         writeOutput(out, error + "\n");
         return 1;

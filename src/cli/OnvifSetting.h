@@ -40,9 +40,11 @@ struct OnvifSettingOptions {
     nlohmann::ordered_json settings = nlohmann::ordered_json::object();
 };
 
-// The requests for the camera as read; nothing, with the reason, when they cannot be built.
+// The requests for the camera as read (`found`: every ONVIF camera found with it); nothing,
+// with the reason, when they cannot be built.
 using OnvifRequestBuilder = std::function<std::optional<std::vector<onvif::SettingRequest>>(
-    const onvif::OnvifCamera& camera, std::string* error)>;
+    const onvif::OnvifCamera& camera, const std::vector<onvif::OnvifCamera>& found,
+    std::string* error)>;
 
 // The ONVIF cameras that answer, each read with the credentials.
 std::vector<onvif::OnvifCamera> findOnvifCameras(const OnvifSettingOptions& options);

@@ -257,11 +257,17 @@ TEST_F(OnvifPageTest, theFormSendsWhatChangedAndTheCameraReadsItBack) {
         << "the page's check, nothing sent";
 
     form.gatewayField()->setAddress({10, 2, 0, 1});
+    form.ipField()->setAddress({10, 2, 0, 7});
+    QTest::mouseClick(form.okButton(), Qt::LeftButton);
+    ASSERT_EQ(boxes(), 2u);
+    EXPECT_EQ(messages.calls()[1].text, QString("10.2.0.7 is in use by ") + test::macOf(1).c_str())
+        << "our camera 1 (and Cam A, the same camera) hold it: nothing sent";
+
     form.ipField()->setAddress({10, 2, 0, 40});
     QTest::mouseClick(form.okButton(), Qt::LeftButton);
     EXPECT_TRUE(page->busy()) << "sent on a thread of its own";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes() == 2; }, 8000));
-    EXPECT_EQ(messages.calls()[1].text, "Setting OK");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return boxes() == 3; }, 8000));
+    EXPECT_EQ(messages.calls()[2].text, "Setting OK");
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return cell("Cam B", kOnvifAddressColumn) == "10.2.0.40"; }, 8000))
         << "read again after the change";

@@ -3,7 +3,7 @@
 namespaces: a new fixed address, gateway, name server and web port are sent as only the requests
 for what changes, the camera is then found at its new address and confirmed by MAC ("verified"),
 and discover reads the new settings back; a change the Network page would refuse is refused with
-its message and sends nothing; a dry run names the requests; a camera that cannot be found at
+its message and sends nothing, and so is an address another camera holds; a dry run names the requests; a camera that cannot be found at
 its new address is "not confirmed" (exit 1). The change log records the change with "protocol":
 "onvif" and no password; history shows it."""
 
@@ -38,8 +38,11 @@ try:
     # it answers there too, as a camera that moved would.
     sh(*enter, "ip", "addr", "add", f"{MOVED}/24", "dev", "cam-onvifnet")
     with Simulator(args.sim, "--bind", "0.0.0.0", "--port", "0", "--cameras", "0", "--onvif",
-                   "1", "--onvif-address", f"{CAMERAS}/255.255.255.0/10.78.4.254",
-                   prefix=enter):
+                   "2", "--onvif-address", f"{CAMERAS}/255.255.255.0/10.78.4.254",
+                   "--onvif-address", "10.78.4.3/255.255.255.0/10.78.4.254", prefix=enter):
+        taken = set_network("--ip", "10.78.4.3", "--mask", "255.255.255.0")
+        check((taken.returncode, taken.stdout) ==
+              (1, "Not Sent: 10.78.4.3 is in use by 02:4F:4E:00:00:02\n"), f"taken: {taken}")
         refused = set_network("--ip", MOVED, "--mask", "255.255.255.0", "--gateway", "10.9.9.9")
         check((refused.returncode, refused.stdout) == (1, "Gateway address Error\n"),
               f"refused: {refused}")

@@ -34,9 +34,8 @@ void addRebootCommand(CommandLine& line) {
             if (onvif->onvif) {
                 return runOnvifSetting(
                     onvifSettingOptions(*onvif, line), *MacAddress::parse(*mac),
-                    [](const onvif::OnvifCamera&, std::string*) {
-                        return std::optional(std::vector{onvif::rebootRequest()});
-                    },
+                    [](const onvif::OnvifCamera&, const std::vector<onvif::OnvifCamera>&,
+                       std::string*) { return std::optional(std::vector{onvif::rebootRequest()}); },
                     stdout);
             }
             const auto request = buildRebootRequest(*mac, line.user(), line.password());

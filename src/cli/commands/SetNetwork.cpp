@@ -164,11 +164,18 @@ int setOnvifNetwork(const CommandLine& line, const NetworkOptions& values) {
     };
     return runOnvifSetting(
         options, *MacAddress::parse(values.mac),
-        [change](const onvif::OnvifCamera& camera,
+        [change](const onvif::OnvifCamera& camera, const std::vector<onvif::OnvifCamera>& found,
                  std::string* error) -> std::optional<std::vector<onvif::SettingRequest>> {
             if (const auto refusal = checkOnvifNetworkChange(camera, change)) {
                 *error = *refusal;
                 return std::nullopt;
+            }
+            // Two devices on one address is the worst a setting can leave behind.
+            if (const auto moved = movedToAddress(camera, change)) {
+                if (const auto holder = addressHolder(*moved, camera, found)) {
+                    *error = "Not Sent: " + formatIpv4(*moved) + " is in use by " + *holder;
+                    return std::nullopt;
+                }
             }
             return onvif::networkRequests(camera, change, error);
         },

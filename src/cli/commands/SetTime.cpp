@@ -196,7 +196,8 @@ int setOnvifClocks(const std::vector<std::string>& macs, OnvifSettingOptions opt
         options.settings = {
             {"clockUtc", fixed ? onvif::formatCreated(*fixed) : std::string("this PC's clock")},
             {"posixZone", posixZone}};
-        const auto build = [&](const onvif::OnvifCamera&, std::string*) {
+        const auto build = [&](const onvif::OnvifCamera&, const std::vector<onvif::OnvifCamera>&,
+                               std::string*) {
             // This PC's clock read as each request is built, close to when it leaves.
             const auto utc =
                 fixed ? *fixed

@@ -183,6 +183,19 @@ void OnvifPage::sendNetworkSettings() {
                 QString::fromLatin1(refusal->data(), static_cast<qsizetype>(refusal->size())));
         return;
     }
+    // Two devices on one address is the worst a setting can leave behind.
+    if (const auto moved = movedToAddress(*camera, change)) {
+        std::vector<onvif::OnvifCamera> listed;
+        for (int row = 0; row < model_->rowCount(); ++row) {
+            listed.push_back(model_->cameraAt(row)->camera);
+        }
+        const auto ours = ownCameras_ ? ownCameras_() : std::vector<CameraAddressing>{};
+        if (const auto holder = addressHolder(*moved, *camera, listed, ours)) {
+            caution(*messages_,
+                    QString::fromStdString(formatIpv4(*moved) + " is in use by " + *holder));
+            return;
+        }
+    }
     std::string error;
     auto requests = onvif::networkRequests(*camera, change, &error);
     if (!requests) {

@@ -19,6 +19,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "engine/LocalInterfaces.h"
 #include "onvif/OnvifDiscovery.h"
 #include "onvif/OnvifSetter.h"
 
@@ -45,6 +46,11 @@ class OnvifPage final : public QWidget {
     void stopWork();
 
     void setServices(MessagePort* messages, std::function<void(const QString&)> openUrl);
+    // Our own cameras' addressing as the window lists them: an address one of them holds is
+    // not given to an ONVIF camera.
+    void setOwnCameras(std::function<std::vector<CameraAddressing>()> ownCameras) {
+        ownCameras_ = std::move(ownCameras);
+    }
     // Where the settings sent are recorded; null: nowhere.
     void setJournal(ChangeJournal* journal) { journal_ = journal; }
     // The window's filter; the page is told when it changes.
@@ -146,6 +152,7 @@ class OnvifPage final : public QWidget {
     std::chrono::milliseconds verifyTimeout_{60000};
     bool busy_ = false;
     ChangeJournal* journal_ = nullptr;
+    std::function<std::vector<CameraAddressing>()> ownCameras_;
     std::vector<QThread*> threads_;
     // Set as the page goes: looking for a moved camera stops.
     std::atomic<bool> closing_{false};

@@ -55,6 +55,28 @@ std::optional<Ipv4> movedToAddress(const onvif::OnvifCamera& camera,
     return change.ipAddress;
 }
 
+std::optional<std::string> addressHolder(const Ipv4& address, const onvif::OnvifCamera& self,
+                                         std::span<const onvif::OnvifCamera> cameras,
+                                         std::span<const CameraAddressing> ours) {
+    const auto sameDevice = [&](const std::optional<MacAddress>& mac) {
+        return mac && self.mac && *mac == *self.mac;
+    };
+    for (const auto& other : cameras) {
+        if (sameDevice(other.mac) || other.endpoint == self.endpoint) {
+            continue;
+        }
+        if (other.ipAddress == address || other.answeredFrom == address) {
+            return other.mac ? other.mac->text() : other.serviceAddress;
+        }
+    }
+    for (const auto& camera : ours) {
+        if (camera.ipAddress == address && !sameDevice(MacAddress::parse(camera.mac))) {
+            return camera.mac;
+        }
+    }
+    return std::nullopt;
+}
+
 nlohmann::ordered_json loggedNetworkChange(const onvif::NetworkChange& change) {
     nlohmann::ordered_json settings = nlohmann::ordered_json::object();
     if (change.dhcp) {

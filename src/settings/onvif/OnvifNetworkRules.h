@@ -4,10 +4,13 @@
 // the page's messages; a mask becomes the prefix length the standard sends.
 
 #include <optional>
+#include <span>
+#include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
 
+#include "engine/LocalInterfaces.h"
 #include "onvif/DeviceSettings.h"
 #include "onvif/OnvifCamera.h"
 
@@ -27,6 +30,13 @@ std::optional<std::string_view> checkOnvifNetworkChange(const onvif::OnvifCamera
 // where the camera is looked for afterwards. Nothing when it keeps its address or takes DHCP.
 std::optional<Ipv4> movedToAddress(const onvif::OnvifCamera& camera,
                                    const onvif::NetworkChange& change);
+
+// Who already holds `address`, other than `self`: an ONVIF camera that reports it or answered
+// from it, or one of ours that reports it; its MAC (or, unknown, its service address). Nothing
+// when the address is free as far as these lists know. A camera moved there would share it.
+std::optional<std::string> addressHolder(const Ipv4& address, const onvif::OnvifCamera& self,
+                                         std::span<const onvif::OnvifCamera> cameras,
+                                         std::span<const CameraAddressing> ours = {});
 
 // The change under a camera record's keys ("dhcp", "ipAddress", "subnetMask", "gateway",
 // "dnsAuto", "dns1", "dns2", "webPort") and "ntpServer", for the change log: only what is asked.
