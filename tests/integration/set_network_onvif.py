@@ -4,10 +4,13 @@ namespaces: a new fixed address, gateway, name server and web port are sent as o
 for what changes, the camera is then found at its new address and confirmed by MAC ("verified"),
 and discover reads the new settings back; a change the Network page would refuse is refused with
 its message and sends nothing, and so is an address another camera holds; a dry run names the requests; a camera that cannot be found at
-its new address is "not confirmed" (exit 1). The change log records the change with "protocol":
+its new address is "not confirmed" (exit 1); a move waits for no other run holding the plan
+lock, it is refused. The change log records the change with "protocol":
 "onvif" and no password; history shows it."""
 
+import fcntl
 import json
+import os
 import subprocess
 import tempfile
 
@@ -64,6 +67,13 @@ try:
               f"history: {logged}")
         with open(f"{STATE}/changes.jsonl", encoding="utf-8") as log:
             check("password" not in log.read(), "no password in the change log")
+
+        # Another run holding the plan lock (two installers at once): no move while it lasts.
+        with open(os.path.join(STATE, "plan.lock"), "w", encoding="utf-8") as held:
+            fcntl.flock(held, fcntl.LOCK_EX)
+            waiting = set_network("--ip", "10.78.4.60", "--mask", "255.255.255.0")
+        check((waiting.returncode, waiting.stdout) == (1, "Not Sent\n") and
+              waiting.stderr.startswith("Error : another plan"), f"locked: {waiting}")
 
         lost = set_network("--ip", "10.78.4.77", "--mask", "255.255.255.0", "--verify-timeout",
                            "2")

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "changelog/PlanLock.h"
+#include "changelog/StateDirectory.h"
 #include "cli/AddressOption.h"
 #include "cli/AddressSuggestion.h"
 #include "cli/CommandLine.h"
@@ -162,6 +164,17 @@ int setOnvifNetwork(const CommandLine& line, const NetworkOptions& values) {
     options.movedTo = [change](const onvif::OnvifCamera& camera) {
         return movedToAddress(camera, change);
     };
+    // A move holds the plan lock from before the cameras are looked at until the camera is
+    // verified: a second run at once cannot pick the same free address.
+    PlanLock lock;
+    if (change.ipAddress && !line.dryRun()) {
+        lock = PlanLock(stateDirectory());
+        if (!lock.held()) {
+            std::fprintf(stderr, "Error : %s\n", lock.trouble().c_str());
+            writeOutput(stdout, "Not Sent\n");
+            return 1;
+        }
+    }
     return runOnvifSetting(
         options, *MacAddress::parse(values.mac),
         [change](const onvif::OnvifCamera& camera, const std::vector<onvif::OnvifCamera>& found,

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "changelog/ChangeJournal.h"
+#include "changelog/PlanLock.h"
+#include "changelog/StateDirectory.h"
 #include "listing/OnvifListing.h"
 #include "onvif/AddressVerification.h"
 #include "onvif/ProbeTargets.h"
@@ -244,6 +246,19 @@ void OnvifPage::runSetting(Setting setting) {
     const onvif::HttpDigest credentials{user_->text().toStdString(),
                                         password_->text().toStdString()};
     runInBackground([this, setting, credentials, journal = journal_] {
+        // A move holds the plan lock until the camera is found at its new address, so that no
+        // plan or other run gives the same address meanwhile.
+        PlanLock lock;
+        if (setting.movedTo) {
+            lock = PlanLock(stateDirectory());
+            if (!lock.held()) {
+                const onvif::SettingResult busy{
+                    onvif::SettingOutcome::WrongDevice, lock.trouble(), {}, false, {}};
+                QMetaObject::invokeMethod(
+                    this, [this, setting, busy] { settled(setting, busy); }, Qt::QueuedConnection);
+                return;
+            }
+        }
         onvif::OnvifSetter setter(setting.camera.serviceAddress, credentials);
         if (setting.camera.clockOffset) {
             setter.setClockOffset(*setting.camera.clockOffset);
@@ -271,6 +286,10 @@ void OnvifPage::runSetting(Setting setting) {
         }
         QMetaObject::invokeMethod(
             this, [this, setting, result] { settled(setting, result); }, Qt::QueuedConnection);
+        if (result.outcome == onvif::SettingOutcome::Accepted && setting.movedTo &&
+            !result.rebootNeeded) {
+            lookForMovedCamera(setting.camera, *setting.movedTo, credentials);
+        }
     });
 }
 
@@ -294,9 +313,6 @@ void OnvifPage::settled(const Setting& setting, const onvif::SettingResult& resu
                 return;
             }
             information(*messages_, words);
-            if (setting.movedTo) {
-                verify(setting.camera, *setting.movedTo);
-            }
             return;
         case onvif::SettingOutcome::WrongDevice:
             information(*messages_, words, MessagePort::Icon::Stop);
@@ -312,25 +328,21 @@ void OnvifPage::settled(const Setting& setting, const onvif::SettingResult& resu
     }
 }
 
-// Looked for at its new address on a thread of its own; the page says how it went.
-void OnvifPage::verify(const onvif::OnvifCamera& camera, Ipv4 address) {
+// On the setting's own thread, the lock still held: the page says where it looks and how it
+// went.
+void OnvifPage::lookForMovedCamera(const onvif::OnvifCamera& camera, Ipv4 address,
+                                   const onvif::HttpDigest& credentials) {
     const QString mac = QString::fromStdString(camera.mac->text());
     const QString where = QString::fromStdString(formatIpv4(address));
-    status_->setText(QStringLiteral("Looking for %1 at %2\u2026").arg(mac, where));
-    const onvif::HttpDigest credentials{user_->text().toStdString(),
-                                        password_->text().toStdString()};
-    runInBackground([this, camera, address, credentials, mac, where, port = discoveryPort_,
-                     timeout = verifyTimeout_] {
-        const bool found =
-            onvif::verifyAtAddress(address, *camera.mac, credentials, port, timeout, &closing_);
+    const auto say = [this](QString text) {
         QMetaObject::invokeMethod(
-            this,
-            [this, found, mac, where] {
-                status_->setText(found ? QStringLiteral("%1 verified at %2").arg(mac, where)
-                                       : QStringLiteral("%1 not confirmed at %2").arg(mac, where));
-            },
-            Qt::QueuedConnection);
-    });
+            this, [this, text] { status_->setText(text); }, Qt::QueuedConnection);
+    };
+    say(QStringLiteral("Looking for %1 at %2\u2026").arg(mac, where));
+    const bool found = onvif::verifyAtAddress(address, *camera.mac, credentials, discoveryPort_,
+                                              verifyTimeout_, &closing_);
+    say(found ? QStringLiteral("%1 verified at %2").arg(mac, where)
+              : QStringLiteral("%1 not confirmed at %2").arg(mac, where));
 }
 
 void OnvifPage::giveCredentials() {

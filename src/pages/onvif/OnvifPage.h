@@ -130,7 +130,8 @@ class OnvifPage final : public QWidget {
     };
     void runSetting(Setting setting);
     void settled(const Setting& setting, const onvif::SettingResult& result);
-    void verify(const onvif::OnvifCamera& camera, Ipv4 address);
+    void lookForMovedCamera(const onvif::OnvifCamera& camera, Ipv4 address,
+                            const onvif::HttpDigest& credentials);
     void runInBackground(std::function<void()> work);
     void setBusy(bool busy);
 
