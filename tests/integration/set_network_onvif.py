@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
-"""set-network --onvif against pelmora-sim's ONVIF cameras on a camera LAN of our own
-namespaces: a new fixed address, gateway, name server and web port are sent as only the requests
-for what changes, the camera is then found at its new address and confirmed by MAC ("verified"),
-and discover reads the new settings back; a change the Network page would refuse is refused with
-its message and sends nothing, and so is an address another camera holds; a dry run names the requests; a camera that cannot be found at
-its new address is "not confirmed" (exit 1); a move waits for no other run holding the plan
-lock, it is refused. The change log records the change with "protocol":
-"onvif" and no password; history shows it."""
+"""set-network --onvif against pelmora-sim's ONVIF cameras on a camera LAN of our own namespaces: a
+new fixed address, gateway, name server and web port are sent as only the requests for what
+changes, the camera is then found at its new address and confirmed by MAC ("verified"), and
+discover reads the new settings back; a change the Network page would refuse is refused with its
+message and sends nothing, and so is an address another camera holds; a dry run names the
+requests; a camera that cannot be found at its new address is "not confirmed" (exit 1); a move
+while another run holds the plan lock is refused. The change log records the change with
+"protocol": "onvif" and no password; history shows it."""
 
 import fcntl
 import json
