@@ -2,7 +2,9 @@
 """A client we did not write, the npm package onvif (pinned), discovers pelmora-sim's ONVIF
 cameras by multicast in a camera LAN of our own namespaces and reads their device information
 and network interfaces, with WS-Security (one camera's clock 3 h behind) and with HTTP Digest.
-If it cannot, the simulator is wrong. The package is installed with npm into the build tree
+If it cannot, the simulator is wrong. Camera 2 is first moved by our own set-network --onvif: the
+package reads back the address we set, an independent check that what we send is what the
+standard means. The package is installed with npm into the build tree
 before the test enters its namespace; without npm or its registry the test is skipped."""
 
 import argparse
@@ -11,6 +13,7 @@ import os
 import shutil
 import subprocess
 import sys
+import tempfile
 
 from harness import SKIP, Simulator, camera_lan, check, in_private_namespace, reexec_in_namespace
 
@@ -46,6 +49,15 @@ try:
     with Simulator(args.sim, "--bind", CAMERAS, "--port", "0", "--cameras", "0", "--onvif", "3",
                    "--onvif-clock-offset-of", "1=-10800", "--onvif-address", "10.79.0.50/255.255.255.0",
                    prefix=enter):
+        moved = subprocess.run(
+            [args.cli, "set-network", "02:4F:4E:00:00:02", "--onvif", "--onvif-probe", CAMERAS,
+             "--user", "admin", "--ip", "10.79.0.61", "--mask", "255.255.255.0", "--gateway",
+             "10.79.0.254", "--verify-timeout", "1"],
+            capture_output=True, text=True, timeout=60,
+            env={**os.environ, "PELMORA_PASSWORD": "password",
+                 "PELMORA_STATE_DIR": tempfile.mkdtemp()})
+        # Served where it was bound, the simulated camera is not at its new address.
+        check(moved.stdout == "Setting OK\nnot confirmed\n", f"set-network --onvif: {moved}")
         client = subprocess.run(
             ["node", os.path.join(os.path.dirname(os.path.abspath(__file__)),
                                   "onvif_npm_client.js"), "tool-npm", "admin", "password"],
@@ -68,9 +80,10 @@ for number, camera in enumerate(cameras, 1):
     interface = camera["interfaces"][0]
     check(interface["info"]["hwAddress"] == f"02:4f:4e:00:00:0{number}",
           f"camera {number}: {interface['info']}")
-    if number == 1:
-        check(interface["IPv4"]["config"]["manual"]["address"] == "10.79.0.50",
-              f"camera 1 address: {interface['IPv4']}")
+    expected = {1: "10.79.0.50", 2: "10.79.0.61"}
+    if number in expected:
+        check(interface["IPv4"]["config"]["manual"]["address"] == expected[number],
+              f"camera {number} address: {interface['IPv4']}")
 digest = seen["digestOnly"]
 check("error" not in digest, f"HTTP Digest only: {digest}")
 same = [camera for camera in cameras if camera["port"] == seen["digestPort"]]
