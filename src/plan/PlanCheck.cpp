@@ -24,7 +24,8 @@ std::uint32_t maskOf(int prefixLength) {
 }  // namespace
 
 PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraRecord> listed,
-                    std::span<const LocalInterface> interfaces) {
+                    std::span<const LocalInterface> interfaces,
+                    std::span<const OtherHolder> others) {
     PlanCheck check;
     std::map<std::string, const CameraRecord*> byMac;
     for (const auto& record : listed) {
@@ -107,6 +108,14 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
                 check.refusals.push_back(c.mac + ": " + formatIpv4(c.planned.ipAddress) +
                                          " is used by " + std::string(fieldText(record.mac)) +
                                          ", which is not in the plan");
+            }
+        }
+        for (const auto& other : others) {
+            const bool samePlanCamera =
+                rowOf.contains(macKey(other.name)) || byMac.contains(macKey(other.name));
+            if (ipv4ToNumber(other.address) == planned && !samePlanCamera) {
+                check.refusals.push_back(at + " is used by " + other.name +
+                                         " (an ONVIF camera), which is not in the plan");
             }
         }
         for (const auto& local : interfaces) {

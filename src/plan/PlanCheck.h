@@ -34,8 +34,17 @@ struct PlanCheck {
 // default gateways and neighbour tables. An address a camera keeps under DHCP (planned DHCP,
 // whether or not it changes) is not free for another row; no fixed address may be its own
 // gateway, a default gateway of this PC or a neighbour's that is not a listed camera.
+// A device of another kind (an ONVIF camera) on an address: `name` is its MAC when known.
+struct OtherHolder {
+    Ipv4 address{};
+    std::string name;
+};
+
+// `others`: devices of other kinds and their addresses. An address one of them holds is not free
+// for a row either, unless it is a camera of the plan answering both protocols (same MAC).
 PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraRecord> listed,
-                    std::span<const LocalInterface> interfaces);
+                    std::span<const LocalInterface> interfaces,
+                    std::span<const OtherHolder> others = {});
 
 // The same checks before any camera is heard, as a plan is written: each row against a camera
 // that reports no address, gateway or DNS server and port 80, so that what the row sets is

@@ -94,6 +94,10 @@ const std::vector<PlanCase> kCases = {
     {"anAddressOfACameraOutsideThePlan",
      kHead + "02:50:4D:00:00:01,192.168.0.99,\n",
      {"02:50:4D:00:00:01: 192.168.0.99 is used by 02:50:4D:00:00:99, which is not in the plan"}},
+    {"anAddressAnOnvifCameraHolds",
+     kHead + "02:50:4D:00:00:01,192.168.0.98,\n",
+     {"02:50:4D:00:00:01: 192.168.0.98 is used by 02:4F:4E:00:00:01 (an ONVIF camera), which "
+      "is not in the plan"}},
     {"thisPcsAddress",
      kHead + "02:50:4D:00:00:01,192.168.0.2,\n",
      {"02:50:4D:00:00:01: 192.168.0.2 is this PC's address on eth0"}},
@@ -130,7 +134,10 @@ TEST(NetworkPlan, checksAndOrder) {
         SCOPED_TRACE(c.name);
         const auto read = readPlan(c.csv);
         ASSERT_EQ(read.errors, std::vector<std::string>{});
-        const auto check = checkPlan(read.rows, kListed, kPc);
+        // An ONVIF camera at .98, and one that is camera 2 answering both protocols at .12.
+        const std::vector<OtherHolder> onvif = {{{192, 168, 0, 98}, "02:4F:4E:00:00:01"},
+                                                {{192, 168, 0, 12}, "02:50:4D:00:00:02"}};
+        const auto check = checkPlan(read.rows, kListed, kPc, onvif);
         EXPECT_EQ(check.refusals, c.refusals);
         if (c.refusals.empty()) {
             std::vector<std::string> order;

@@ -47,6 +47,10 @@ void addApplyPlanCommand(CommandLine& line) {
                      "3 s)")
         ->check(numberValidator(3, 3600, "must be from 3 to 3600 seconds", "SECONDS"));
     line.addCredentialOptions(apply);
+    addOnvifCommandOptions(
+        apply, options->onvif,
+        "Also look for ONVIF cameras (read with the same credentials, in UTF-8): an address one "
+        "of them reports or answers from is not free for a row, as one our cameras hold");
     line.addTargetOption(apply);
     apply->add_flag(
         "--dry-run", options->dryRun,

@@ -18,9 +18,11 @@
 #include "changelog/PlanLock.h"
 #include "changelog/StateDirectory.h"
 #include "cli/HeadlessSession.h"
+#include "cli/OnvifSearch.h"
 #include "cli/PlanRefusal.h"
 #include "cli/StandardStreams.h"
 #include "listing/CameraListing.h"
+#include "listing/OnvifDiagnosis.h"
 #include "plan/PlanApplier.h"
 #include "plan/PlanCheck.h"
 #include "plan/PlanCsv.h"
@@ -132,6 +134,12 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     if (const auto code = session.start()) {
         return *code;
     }
+    // ONVIF cameras answer their own probe meanwhile; each holds the address it has.
+    std::optional<OnvifSearch> onvif;
+    if (options.onvif.onvif) {
+        const auto settings = onvifSettingOptions(options.onvif, line);
+        onvif.emplace(OnvifSearchOptions{settings.discovery, settings.credentials}, kListenTime);
+    }
     // Every camera is heard for the usual time, so that one outside the plan holding a planned
     // address is known; a camera of the plan not heard yet (still starting up, say) is waited
     // for up to --wait seconds, through the next enquiries.
@@ -147,7 +155,16 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
             listed.push_back(r);
         }
     }
-    const auto check = checkPlan(read.rows, listed, session.engine().localInterfaces());
+    std::vector<OtherHolder> others;
+    if (onvif) {
+        for (const auto& camera : onvif->finish()) {
+            const auto name = camera.mac ? camera.mac->text() : camera.serviceAddress;
+            for (const auto address : onvifCameraAddresses(std::span(&camera, 1))) {
+                others.push_back({address, name});
+            }
+        }
+    }
+    const auto check = checkPlan(read.rows, listed, session.engine().localInterfaces(), others);
     if (!check.refusals.empty() || options.dryRun) {
         if (const auto code = session.stop()) {
             return *code;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/CommandLine.h"
+#include "cli/OnvifSetting.h"
 
 namespace pelmora {
 
@@ -13,6 +14,8 @@ struct ApplyOptions {
     double verifyTimeout = 60;
     double waitSeconds = 10;
     bool dryRun = false;
+    // --onvif: ONVIF cameras are looked for too, and an address one of them holds is not free.
+    OnvifCommandOptions onvif;
 };
 
 // Returns the process exit code: 0 when every row is verified or unchanged (or, with

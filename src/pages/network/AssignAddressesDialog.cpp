@@ -166,7 +166,19 @@ PlanCheck AssignAddressesDialog::checkAgainstListing(const std::vector<PlanRow>&
         }
     }
     const std::vector<LocalInterface> none;
-    return checkPlan(rows, listed, lan_ != nullptr ? lan_->interfaces() : none);
+    // The ONVIF cameras the window lists hold their addresses too.
+    std::vector<OtherHolder> others;
+    if (lan_ != nullptr) {
+        for (const auto& other : lan_->others()) {
+            const auto name = other.addressing.mac.empty() ? other.name : other.addressing.mac;
+            for (const Ipv4& address : {other.addressing.ipAddress, other.answeredFrom}) {
+                if (address != Ipv4{}) {
+                    others.push_back({address, name});
+                }
+            }
+        }
+    }
+    return checkPlan(rows, listed, lan_ != nullptr ? lan_->interfaces() : none, others);
 }
 
 // Rebuilt on every change: the plan from the fields, checked against every listed camera and
