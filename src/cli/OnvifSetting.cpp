@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "changelog/ChangeJournal.h"
+#include "changelog/OnvifRecording.h"
 #include "changelog/StateDirectory.h"
 #include "cli/OnvifSearch.h"
 #include "cli/StandardStreams.h"
@@ -88,21 +89,6 @@ void say(std::FILE* out, OnvifLineStyle style, const MacAddress& mac, const std:
     writeOutput(out, mac.text() + " " + shortWords + "\n");
 }
 
-// How the change log words a result: a camera's own refusal text as its message.
-RequestOutcome loggedOutcome(const onvif::SettingResult& result) {
-    switch (result.outcome) {
-        case onvif::SettingOutcome::Accepted:
-            return RequestOutcome::Accepted;
-        case onvif::SettingOutcome::Refused:
-            return result.words == "Setting NG" ? RequestOutcome::Refused : RequestOutcome::Message;
-        case onvif::SettingOutcome::WrongDevice:
-            return RequestOutcome::NotSent;
-        case onvif::SettingOutcome::NoResponse:
-            break;
-    }
-    return RequestOutcome::NoResponse;
-}
-
 }  // namespace
 
 std::vector<onvif::OnvifCamera> findOnvifCameras(const OnvifSettingOptions& options) {
@@ -165,12 +151,8 @@ int settleOnvifCamera(const OnvifSettingOptions& options,
         "pelmora-cli", ChangeLogFile(stateDirectory()), [](const std::string& reason) {
             std::fprintf(stderr, "pelmora-cli: change log not written: %s\n", reason.c_str());
         });
-    const auto address = onvifCameraAddress(*camera);
-    const auto id = journal.onvifRequestSent(
-        mac.text(), address ? formatIpv4(*address) : std::string{},
-        camera->information.model.value_or(""), options.action, options.settings);
-    const auto result = setter.send(*requests);
-    journal.onvifRequestSettled(id, loggedOutcome(result), result.words);
+    const auto result =
+        sendRecorded(setter, &journal, *camera, options.action, options.settings, *requests);
     say(out, style, mac, result.words);
     if (result.outcome != onvif::SettingOutcome::Accepted) {
         return 1;

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "changelog/ChangeJournal.h"
+#include "changelog/OnvifRecording.h"
 #include "changelog/PlanLock.h"
 #include "changelog/StateDirectory.h"
 #include "listing/OnvifListing.h"
@@ -265,24 +266,8 @@ void OnvifPage::runSetting(Setting setting) {
         }
         auto result = setter.confirmDevice(*setting.camera.mac);
         if (result.outcome == onvif::SettingOutcome::Accepted) {
-            std::string id;
-            const auto address = onvifCameraAddress(setting.camera);
-            if (journal != nullptr) {
-                id = journal->onvifRequestSent(setting.camera.mac->text(),
-                                               address ? formatIpv4(*address) : std::string{},
-                                               setting.camera.information.model.value_or(""),
-                                               setting.action, setting.settings);
-            }
-            result = setter.send(setting.requests);
-            if (journal != nullptr) {
-                const auto outcome = result.outcome == onvif::SettingOutcome::Accepted
-                                         ? RequestOutcome::Accepted
-                                     : result.outcome == onvif::SettingOutcome::NoResponse
-                                         ? RequestOutcome::NoResponse
-                                     : result.words == "Setting NG" ? RequestOutcome::Refused
-                                                                    : RequestOutcome::Message;
-                journal->onvifRequestSettled(id, outcome, result.words);
-            }
+            result = sendRecorded(setter, journal, setting.camera, setting.action, setting.settings,
+                                  setting.requests);
         }
         QMetaObject::invokeMethod(
             this, [this, setting, result] { settled(setting, result); }, Qt::QueuedConnection);
