@@ -29,6 +29,15 @@ std::string utf8FromLatin1(std::string_view text) {
     return out;
 }
 
+CLI::Validator probeListValidator() {
+    return CLI::Validator(
+        [](const std::string& list) {
+            std::string error;
+            return onvif::parseProbeTargets(list, &error) ? std::string{} : error;
+        },
+        "");
+}
+
 void addOnvifCommandOptions(CLI::App* command, OnvifCommandOptions& values,
                             const std::string& help) {
     command->add_flag("--onvif", values.onvif, help);
@@ -38,12 +47,7 @@ void addOnvifCommandOptions(CLI::App* command, OnvifCommandOptions& values,
                                    "ONVIF camera (cameras on routed subnets): comma-separated, "
                                    "at most 4096 addresses. Implies --onvif")
                       ->type_name("LIST")
-                      ->check(CLI::Validator(
-                          [](const std::string& list) {
-                              std::string error;
-                              return onvif::parseProbeTargets(list, &error) ? std::string{} : error;
-                          },
-                          ""));
+                      ->check(probeListValidator());
     auto* port = command
                      ->add_option("--onvif-port", values.port,
                                   "UDP port the ONVIF probes go to (default 3702). Implies --onvif")

@@ -71,6 +71,10 @@ struct OnvifCommandOptions {
     std::string probeList;
     int port = onvif::kDiscoveryPort;
 };
+// A list of addresses and CIDR ranges to probe, as parseProbeTargets reads it; its refusal in
+// the parser's words.
+CLI::Validator probeListValidator();
+
 void addOnvifCommandOptions(CLI::App* command, OnvifCommandOptions& values,
                             const std::string& help);
 // With the command line's credentials and --dry-run.

@@ -10,6 +10,7 @@
 #include "cli/HeadlessSession.h"
 #include "cli/NumberOption.h"
 #include "cli/OnvifSearch.h"
+#include "cli/OnvifSetting.h"
 #include "cli/StandardStreams.h"
 #include "engine/LocalInterfaces.h"
 #include "listing/CameraListing.h"
@@ -195,12 +196,7 @@ void addDiscoverCommand(CommandLine& line) {
                      "broadcast addresses are left out; at most 4096 addresses, sent at 200 a "
                      "second. Implies --onvif")
         ->type_name("LIST")
-        ->check(CLI::Validator(
-            [](const std::string& list) {
-                std::string error;
-                return onvif::parseProbeTargets(list, &error) ? std::string{} : error;
-            },
-            ""));
+        ->check(probeListValidator());
     command
         ->add_option("--onvif-port", values->onvifPort,
                      "UDP port the ONVIF probes go to and Hello and Bye are heard on (default "
