@@ -128,6 +128,16 @@ void addOnvifOptions(CLI::App& app, OnvifCommandLine& line) {
                    "How long a slow ONVIF camera holds back each answer (at most 60000)")
         ->type_name("MS")
         ->check(CLI::Range(0, 60000).description(""));
+    app.add_option("--onvif-move-silence-ms", line.service.moveSilenceMs,
+                   "How long an ONVIF camera answers nothing after its address changes or it "
+                   "restarts, as a real camera restarting its network (default 0, at most 60000)")
+        ->type_name("MS")
+        ->check(CLI::Range(0, 60000).description(""));
+    app.add_option("--onvif-restart-to-readdress", fleet.restartToReaddress,
+                   "ONVIF camera K answers a change of its addressing with RebootNeeded and takes "
+                   "it only when restarted; repeated for more cameras")
+        ->type_name("K")
+        ->default_str("");
     app.add_option("--onvif-address", line.addresses,
                    "An ONVIF camera's reported fixed addressing, IP/MASK[/GATEWAY]; repeated, the "
                    "i-th is ONVIF camera i's. The others report 192.168.100.2 upwards, every "
@@ -163,6 +173,8 @@ void finishOnvifOptions(OnvifCommandLine& line, int ownCameras, const std::strin
     checkIndexes(fleet.addressOfOwn, ownCameras, "--onvif-address-of-own", "own camera");
     checkIndexes(fleet.macOfOwn, fleet.count, "--onvif-mac-of-own", "ONVIF camera");
     checkIndexes(fleet.macOfOwn, ownCameras, "--onvif-mac-of-own", "own camera");
+    checkIndexes(fleet.restartToReaddress, fleet.count, "--onvif-restart-to-readdress",
+                 "ONVIF camera");
     for (const auto& text : line.clockOffsets) {
         const auto offset = *parseClockOffset(text);
         checkIndexes({offset.camera}, fleet.count, "--onvif-clock-offset-of", "ONVIF camera");

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 
 #include "onvif/Randomness.h"
 
@@ -108,6 +109,11 @@ struct DaemonCallbacks {
             daemon.held_.push_back({steadyNowMs() + daemon.slowMs_, connection});
             return MHD_YES;
         }
+        auto& camera = daemon.camera_;
+        // Away while its network restarts: the connection is dropped unanswered.
+        if (steadyNowMs() < camera.silentUntilMs) {
+            return MHD_NO;
+        }
         const char* host =
             MHD_lookup_connection_value(connection, MHD_HEADER_KIND, MHD_HTTP_HEADER_HOST);
         const DeviceServiceRequest received{method,
@@ -117,8 +123,14 @@ struct DaemonCallbacks {
                                             digestOf(connection, daemon.credentials_),
                                             host != nullptr ? host : ""};
         const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-        return queueAnswer(connection,
-                           answerDeviceRequest(daemon.camera_, daemon.credentials_, received, now));
+        const auto before = std::tuple(camera.dhcp, camera.ipAddress, camera.restarts);
+        const auto queued = queueAnswer(
+            connection, answerDeviceRequest(camera, daemon.credentials_, received, now));
+        // The answer still goes out; what comes after finds the camera away for a while.
+        if (std::tuple(camera.dhcp, camera.ipAddress, camera.restarts) != before) {
+            camera.silentUntilMs = steadyNowMs() + camera.moveSilenceMs;
+        }
+        return queued;
     }
 
     static void completed(void* /*self*/, MHD_Connection* /*connection*/, void** state,

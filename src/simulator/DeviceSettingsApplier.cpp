@@ -38,6 +38,17 @@ AppliedSetting setInterface(const XmlElement& element, OnvifSimCamera& camera) {
     if (dhcp == false && (!address || !prefix || *prefix < 1 || *prefix > 32)) {
         return refused("Invalid IPv4 address");
     }
+    if (camera.restartsToReaddress) {
+        OnvifSimCamera::Addressing pending{camera.dhcp, camera.ipAddress, camera.prefixLength};
+        pending.dhcp = dhcp.value_or(pending.dhcp);
+        if (address && prefix) {
+            pending.address = *address;
+            pending.prefixLength = *prefix;
+        }
+        camera.pendingAddressing = pending;
+        return accepted(SettingOperation::SetNetworkInterfaces,
+                        "<tds:RebootNeeded>true</tds:RebootNeeded>");
+    }
     if (dhcp) {
         camera.dhcp = *dhcp;
     }
@@ -158,7 +169,14 @@ AppliedSetting applySetting(SettingOperation operation, const XmlElement& elemen
         case SettingOperation::SetSystemDateAndTime:
             return setClock(element, camera, hostNow);
         case SettingOperation::SystemReboot:
-            // Its services stay up: the simulator restarts nothing.
+            ++camera.restarts;
+            if (camera.pendingAddressing) {
+                camera.dhcp = camera.pendingAddressing->dhcp;
+                camera.ipAddress = camera.pendingAddressing->address;
+                camera.prefixLength = camera.pendingAddressing->prefixLength;
+                camera.pendingAddressing.reset();
+            }
+            // Its services stay where they are served; the daemon keeps it silent a while.
             return accepted(operation, "<tds:Message>Rebooting in 30 seconds</tds:Message>");
     }
     return refused("Optional Action Not Implemented");

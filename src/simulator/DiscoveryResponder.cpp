@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -223,8 +224,17 @@ void DiscoveryResponder::answer(std::string_view bytes, const sockaddr_in& from,
         inet_ntop(AF_INET, &localAddress, text, sizeof text);
         host = text;
     }
+    // A probe sent to one camera's address is that camera's to answer: one that moved away
+    // answers there no longer, one that moved there does. An address no camera reports (the
+    // simulator's own, serving them all) is answered by every camera.
+    const Ipv4 reached = ipv4FromNumber(ntohl(localAddress.s_addr));
+    const bool someoneThere =
+        std::any_of(cameras_.begin(), cameras_.end(),
+                    [&](const OnvifSimCamera& c) { return c.ipAddress == reached; });
     for (const auto& camera : cameras_) {
-        if ((multicast && camera.ignoresMulticast) || !probeAsksFor(*probe, camera)) {
+        if ((multicast && camera.ignoresMulticast) || !probeAsksFor(*probe, camera) ||
+            nowMs < camera.silentUntilMs ||
+            (!multicast && someoneThere && camera.ipAddress != reached)) {
             continue;
         }
         const std::string xaddr = "http://" + host + ":" + std::to_string(camera.httpPort) +

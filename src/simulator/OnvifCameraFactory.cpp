@@ -139,6 +139,7 @@ std::vector<OnvifSimCamera> makeOnvifCameras(const OnvifFleetOptions& options,
             offset != options.clockOffsets.end()) {
             camera.clockOffset = offset->second;
         }
+        camera.restartsToReaddress = named(options.restartToReaddress, index);
         camera.ignoresMulticast = index < options.ignoreMulticast;
         camera.slow = index >= slowFrom && index < faultyFrom;
         camera.faulty = index >= faultyFrom && index < refusingFrom;

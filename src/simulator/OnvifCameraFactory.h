@@ -34,6 +34,8 @@ struct OnvifFleetOptions {
     // Camera K reports the addressing, or has the MAC, of own camera K.
     std::vector<int> addressOfOwn;
     std::vector<int> macOfOwn;
+    // Camera K takes new addressing only when restarted.
+    std::vector<int> restartToReaddress;
 };
 
 // `own` are the simulator's own cameras, which the options may name.

@@ -27,7 +27,11 @@ void raiseDescriptorLimit() {
 OnvifService::OnvifService(std::vector<OnvifSimCamera> cameras, OnvifServiceOptions options)
     : cameras_(std::move(cameras)),
       options_(std::move(options)),
-      responder_(cameras_, options_.bindAddress, options_.discoveryPort) {}
+      responder_(cameras_, options_.bindAddress, options_.discoveryPort) {
+    for (auto& camera : cameras_) {
+        camera.moveSilenceMs = options_.moveSilenceMs;
+    }
+}
 
 OnvifService::~OnvifService() {
     stop();

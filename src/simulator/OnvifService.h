@@ -25,6 +25,8 @@ struct OnvifServiceOptions {
     // Camera i serves on this port + i; 0 lets the system choose each camera's.
     std::uint16_t firstHttpPort = 0;
     std::int64_t slowMs = 2000;  // how long a slow camera holds back each answer
+    // How long a camera is away after its addressing changes or it restarts.
+    std::int64_t moveSilenceMs = 0;
     OnvifCredentials credentials;
 };
 

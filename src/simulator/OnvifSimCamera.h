@@ -48,6 +48,22 @@ struct OnvifSimCamera {
     bool slow = false;                // every device-service answer waits before it goes out
     bool faulty = false;              // answers every request with a SOAP fault
     bool refusesCredentials = false;  // no user name and password are ever right
+    // Takes new addressing only when restarted: SetNetworkInterfaces answers RebootNeeded and
+    // keeps what it was given here until SystemReboot.
+    bool restartsToReaddress = false;
+    struct Addressing {
+        bool dhcp = false;
+        Ipv4 address{};
+        int prefixLength = 24;
+    };
+    std::optional<Addressing> pendingAddressing;
+    // Restarts taken (SystemReboot requests accepted).
+    int restarts = 0;
+    // After its addressing changes or it restarts, the camera answers nothing (neither probes nor
+    // its device service) until this steady-clock millisecond, as a real camera restarting its
+    // network is away for a while; the silence it then keeps is `moveSilenceMs`.
+    std::int64_t silentUntilMs = 0;
+    std::int64_t moveSilenceMs = 0;
 
     // The TCP port of its device service, once bound; GetNetworkProtocols reports it.
     std::uint16_t httpPort = 0;
