@@ -40,6 +40,8 @@ class HeadlessSession final : public TableNotifier, public EngineObserver {
     std::optional<int> stop();
 
     CameraTable& table() { return table_; }
+    // Lines made on other threads are written by the tick loop, as answers' lines are.
+    ChangeJournal& journal() { return journal_; }
     DiscoveryEngine& engine() { return engine_; }
     bool receiveHasFailed() const { return receiveFailed_; }
     // Sends (enquiries and requests) that went out, and that failed, since the start.

@@ -1,6 +1,8 @@
 #include "onvif/AddressVerification.h"
 
-#include <thread>
+#include <algorithm>
+#include <set>
+#include <string>
 
 #include "onvif/CameraReadings.h"
 #include "onvif/OnvifDiscovery.h"
@@ -10,7 +12,7 @@ namespace pelmora::onvif {
 namespace {
 
 // One round: a probe, the answers of about a second, the interfaces of each device that
-// answered from the address.
+// answered from the address, asked as soon as it answers.
 bool foundThere(const Ipv4& address, const MacAddress& mac, const HttpDigest& credentials,
                 std::uint16_t port, std::chrono::milliseconds wait) {
     OnvifDiscoveryOptions options;
@@ -20,18 +22,24 @@ bool foundThere(const Ipv4& address, const MacAddress& mac, const HttpDigest& cr
     options.directed = {address};
     OnvifDiscovery discovery(options, [](const std::string&) {});
     discovery.start();
-    discovery.runUntil(OnvifDiscovery::Clock::now() + wait);
-    for (const auto& camera : discovery.cameras()) {
-        const auto service = chooseServiceAddress(camera.xaddrs, address);
-        if (camera.answeredFrom != address || service.empty()) {
-            continue;
-        }
-        OnvifSetter setter(service, credentials);
-        const auto interfaces = setter.networkInterfaces();
-        for (const auto& interface : interfaces.value_or(std::vector<NetworkInterface>{})) {
-            const auto current = currentIpv4(interface);
-            if (interface.hardwareAddress == mac && current && current->address == address) {
-                return true;
+    const auto deadline = OnvifDiscovery::Clock::now() + wait;
+    std::set<std::string> asked;
+    while (OnvifDiscovery::Clock::now() < deadline) {
+        discovery.runUntil(
+            std::min(deadline, OnvifDiscovery::Clock::now() + std::chrono::milliseconds(50)));
+        for (const auto& camera : discovery.cameras()) {
+            const auto service = chooseServiceAddress(camera.xaddrs, address);
+            if (camera.answeredFrom != address || service.empty() ||
+                !asked.insert(camera.endpoint).second) {
+                continue;
+            }
+            OnvifSetter setter(service, credentials);
+            const auto interfaces = setter.networkInterfaces();
+            for (const auto& interface : interfaces.value_or(std::vector<NetworkInterface>{})) {
+                const auto current = currentIpv4(interface);
+                if (interface.hardwareAddress == mac && current && current->address == address) {
+                    return true;
+                }
             }
         }
     }

@@ -71,14 +71,25 @@ void PlanApplier::replied(const std::string& mac, const NetworkSettings& reporte
                           std::string_view sharedWith) {
     if (state_ == State::AwaitingReply && mac == steps_[next_].mac &&
         reportsPlanned(reported, steps_[next_].planned)) {
-        finishCurrent(sharedWith.empty() ? std::string(kVerified)
-                                         : "not confirmed: " + std::string(sharedWith) +
-                                               " reports the same address");
+        confirmed(true, sharedWith);
     }
 }
 
+void PlanApplier::confirmed(bool found, std::string_view sharedWith) {
+    if (state_ != State::AwaitingReply) {
+        return;
+    }
+    if (!found) {
+        finishCurrent("not confirmed");
+        return;
+    }
+    finishCurrent(sharedWith.empty()
+                      ? std::string(kVerified)
+                      : "not confirmed: " + std::string(sharedWith) + " reports the same address");
+}
+
 void PlanApplier::tick(Clock::time_point now) {
-    if (now < deadline_) {
+    if (now < deadline_ || (current() != nullptr && current()->onvif)) {
         return;
     }
     if (state_ == State::AwaitingAnswer) {

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,8 @@
 #include "settings/network/NetworkSettings.h"
 
 namespace pelmora {
+
+struct OnvifPlanTarget;
 
 class PlanApplier {
   public:
@@ -30,6 +33,10 @@ class PlanApplier {
         // The address the camera reported when the plan was checked (0.0.0.0: none). Until its
         // move is verified, the camera is taken to be there still.
         Ipv4 heldAddress{};
+        // An ONVIF camera's step: its requests instead of `request`. Its exchange and the
+        // looking for it afterwards are bounded by their own time-outs, so the applier sets no
+        // deadline of its own on it and waits for `confirmed`.
+        std::shared_ptr<const OnvifPlanTarget> onvif = nullptr;
     };
 
     enum class State { Idle, AwaitingAnswer, AwaitingReply, Finished };
@@ -60,6 +67,9 @@ class PlanApplier {
     // none; the planned settings so shared are "not confirmed" and said why.
     void replied(const std::string& mac, const NetworkSettings& reported,
                  std::string_view sharedWith = {});
+    // An ONVIF camera that accepted was looked for: found with its planned address, or not.
+    // `sharedWith` as for replied.
+    void confirmed(bool found, std::string_view sharedWith = {});
     // Time passes: the answer's or the reply's wait may be over.
     void tick(Clock::time_point now);
     // Stops before the next camera; a camera under way is finished first.

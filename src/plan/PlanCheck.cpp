@@ -24,8 +24,8 @@ std::uint32_t maskOf(int prefixLength) {
 }  // namespace
 
 PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraRecord> listed,
-                    std::span<const LocalInterface> interfaces,
-                    std::span<const OtherHolder> others) {
+                    std::span<const LocalInterface> interfaces, std::span<const OtherHolder> others,
+                    std::span<const onvif::OnvifCamera> onvifCameras) {
     PlanCheck check;
     std::map<std::string, const CameraRecord*> byMac;
     for (const auto& record : listed) {
@@ -33,30 +33,70 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
             byMac.emplace(mac->text(), &record);
         }
     }
+    // An ONVIF camera read through its own protocol, in a record as ours are read; a camera that
+    // answers both protocols is planned as ours.
+    std::map<std::string, const onvif::OnvifCamera*> onvifByMac;
+    for (const auto& camera : onvifCameras) {
+        if (camera.mac && !byMac.contains(camera.mac->text())) {
+            onvifByMac.emplace(camera.mac->text(), &camera);
+        }
+    }
+    std::vector<CameraRecord> onvifRecords;
+    onvifRecords.reserve(rows.size());
     std::map<std::string, std::size_t> rowOf;
     for (const auto& row : rows) {
         if (!rowOf.emplace(row.mac, check.cameras.size()).second) {
             check.refusals.push_back(row.mac + ": listed more than once in the plan");
             continue;
         }
-        const auto found = byMac.find(row.mac);
-        if (found == byMac.end()) {
+        const CameraRecord* found = nullptr;
+        const onvif::OnvifCamera* onvifCamera = nullptr;
+        if (const auto ours = byMac.find(row.mac); ours != byMac.end()) {
+            found = ours->second;
+        } else if (const auto other = onvifByMac.find(row.mac); other != onvifByMac.end()) {
+            onvifCamera = other->second;
+            if (!plannable(*onvifCamera)) {
+                check.refusals.push_back(row.mac +
+                                         ": an ONVIF camera whose addressing could not be read");
+                rowOf.erase(row.mac);
+                continue;
+            }
+            onvifRecords.push_back(planRecordOf(*onvifCamera));
+            found = &onvifRecords.back();
+        }
+        if (found == nullptr) {
             check.refusals.push_back(row.mac + ": not among the cameras found");
             rowOf.erase(row.mac);
             continue;
         }
         PlannedCamera camera;
-        camera.mac = fieldText(found->second->mac);
-        camera.current = currentSettings(*found->second);
-        camera.planned = plannedSettings(*found->second, row);
+        camera.mac = fieldText(found->mac);
+        camera.current = currentSettings(*found);
+        camera.planned = plannedSettings(*found, row);
         camera.unchanged = sameSettings(camera.current, camera.planned);
         if (const auto refusal = refusalFor(checkNetworkSettings(camera.planned))) {
             check.refusals.push_back(row.mac + ": " + std::string(refusal->message));
             camera.refused = true;
         }
+        if (onvifCamera != nullptr && !camera.refused) {
+            auto target = std::make_shared<OnvifPlanTarget>();
+            target->camera = *onvifCamera;
+            target->change = onvifPlanChange(camera.current, camera.planned);
+            std::string error;
+            if (auto requests = onvif::networkRequests(*onvifCamera, target->change, &error)) {
+                target->requests = std::move(*requests);
+                // What the camera reports may differ from the form in ways the requests do not
+                // carry (a fourth name server, say): nothing to send is nothing changed.
+                camera.unchanged = camera.unchanged || target->requests.empty();
+            } else {
+                check.refusals.push_back(row.mac + ": " + error);
+                camera.refused = true;
+            }
+            camera.onvif = std::move(target);
+        }
         // A DHCP request carries no address and no mask: an edited one would be dropped. The
         // camera's own (as discover --csv writes them) is no edit.
-        const auto& record = *found->second;
+        const auto& record = *found;
         const bool editedAddress = row.ipAddress && *row.ipAddress != record.ipAddress;
         if (camera.planned.dhcp &&
             (editedAddress || (row.subnetMask && *row.subnetMask != record.subnetMask))) {

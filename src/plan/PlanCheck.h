@@ -4,12 +4,15 @@
 // one address at once.
 
 #include <cstddef>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "lan/LanDiagnosis.h"
 #include "model/CameraRecord.h"
+#include "onvif/OnvifCamera.h"
+#include "plan/OnvifPlanCamera.h"
 #include "plan/PlanRow.h"
 #include "settings/network/NetworkSettings.h"
 
@@ -22,6 +25,8 @@ struct PlannedCamera {
     NetworkSettings planned;
     bool unchanged = false;
     bool refused = false;  // the page's checks refuse its planned settings
+    // An ONVIF camera's row: what it is sent instead of our request. Null for our cameras.
+    std::shared_ptr<const OnvifPlanTarget> onvif;
 };
 
 struct PlanCheck {
@@ -42,9 +47,13 @@ struct OtherHolder {
 
 // `others`: devices of other kinds and their addresses. An address one of them holds is not free
 // for a row either, unless it is a camera of the plan answering both protocols (same MAC).
+// `onvifCameras`: ONVIF cameras a row may name. A MAC among `listed` is planned as our camera;
+// an ONVIF camera's row gets the same checks and its place in the same order, and is refused when
+// its addressing was not read or the standard's requests cannot carry the row.
 PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraRecord> listed,
                     std::span<const LocalInterface> interfaces,
-                    std::span<const OtherHolder> others = {});
+                    std::span<const OtherHolder> others = {},
+                    std::span<const onvif::OnvifCamera> onvifCameras = {});
 
 // The same checks before any camera is heard, as a plan is written: each row against a camera
 // that reports no address, gateway or DNS server and port 80, so that what the row sets is

@@ -30,9 +30,12 @@ std::vector<PlanApplier::Step> planSteps(const PlanCheck& check, std::string_vie
     std::vector<PlanApplier::Step> steps;
     for (const auto i : check.order) {
         const auto& camera = check.cameras[i];
-        steps.push_back({camera.mac,
-                         buildNetworkRequest(camera.mac, user, password, camera.planned),
-                         camera.planned, camera.current.ipAddress});
+        PlanApplier::Step step{
+            camera.mac,
+            camera.onvif ? std::string()
+                         : buildNetworkRequest(camera.mac, user, password, camera.planned),
+            camera.planned, camera.current.ipAddress, camera.onvif};
+        steps.push_back(std::move(step));
     }
     return steps;
 }
@@ -41,7 +44,30 @@ PlanRun::PlanRun(CameraTable& table, Hooks hooks, std::vector<PlanApplier::Step>
                  Clock::duration verifyTimeout)
     : table_(table),
       hooks_(std::move(hooks)),
-      applier_(std::move(steps), kPlanAnswerWait, verifyTimeout) {}
+      applier_(std::move(steps), kPlanAnswerWait, verifyTimeout),
+      verifyTimeout_(verifyTimeout) {}
+
+PlanRun::~PlanRun() = default;
+
+void PlanRun::advanceOnvif(Clock::time_point now) {
+    const auto& step = *applier_.current();
+    if (applier_.state() == PlanApplier::State::AwaitingAnswer) {
+        if (const auto answer = onvifStep_->answer()) {
+            applier_.answered(*answer, now);
+            if (!answer->accepted) {
+                onvifStep_.reset();
+            }
+        }
+        return;
+    }
+    if (const auto found = onvifStep_->found()) {
+        // Found at its address; one of ours that reports the same address leaves it shared.
+        applier_.confirmed(*found, *found && !step.planned.dhcp
+                                       ? otherCameraAt(table_, step.planned.ipAddress, step.mac)
+                                       : std::string());
+        onvifStep_.reset();
+    }
+}
 
 void PlanRun::advance(Clock::time_point now) {
     // Checked again just before each camera is sent: one outside the plan may have taken the
@@ -50,9 +76,19 @@ void PlanRun::advance(Clock::time_point now) {
         return !otherCameraAt(table_, step.planned.ipAddress, step.mac).empty();
     };
     if (const auto* step = applier_.nextSend(now, taken)) {
-        if (!hooks_.send(*step)) {
+        if (step->onvif) {
+            if (hooks_.onvif) {
+                onvifStep_ = std::make_unique<OnvifPlanStep>(
+                    *step, *hooks_.onvif,
+                    std::chrono::duration_cast<std::chrono::milliseconds>(verifyTimeout_));
+            } else {
+                applier_.answered({false, "Not Sent"}, now);
+            }
+        } else if (!hooks_.send(*step)) {
             applier_.answered({false, "Not Sent"}, now);
         }
+    } else if (onvifStep_) {
+        advanceOnvif(now);
     } else if (applier_.state() == PlanApplier::State::AwaitingReply) {
         const auto& mac = applier_.current()->mac;
         if (const auto record = table_.findHeardSince(mac, repliesAtAnswer_)) {
@@ -73,7 +109,8 @@ void PlanRun::advance(Clock::time_point now) {
 }
 
 void PlanRun::answered(const PlanApplier::Answer& answer, Clock::time_point now) {
-    if (applier_.state() != PlanApplier::State::AwaitingAnswer) {
+    // An answer left over from our last camera is no answer for an ONVIF camera's step.
+    if (applier_.state() != PlanApplier::State::AwaitingAnswer || onvifStep_) {
         return;
     }
     applier_.answered(answer, now);
@@ -85,6 +122,11 @@ void PlanRun::answered(const PlanApplier::Answer& answer, Clock::time_point now)
 }
 
 bool PlanRun::confirmationWaiting() const {
+    if (onvifStep_) {
+        return applier_.state() == PlanApplier::State::AwaitingAnswer
+                   ? onvifStep_->answer().has_value()
+                   : onvifStep_->found().has_value();
+    }
     const auto* step = applier_.current();
     if (step == nullptr || applier_.state() != PlanApplier::State::AwaitingReply) {
         return false;

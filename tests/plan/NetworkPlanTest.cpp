@@ -1,6 +1,7 @@
 // Plans: reading them, the checks that refuse a whole plan, the order moves are sent in, and
 // consecutive addresses for many cameras.
 #include "plan/AddressPlan.h"
+#include "plan/OnvifPlanCamera.h"
 #include "plan/PlanCheck.h"
 #include "plan/PlanCsv.h"
 #include "plan/PlanSettings.h"
@@ -34,6 +35,31 @@ const std::vector<CameraRecord> kListed = {
     camera("02:50:4D:00:00:05", {192, 168, 0, 20}),  // two cameras on one address
     camera("02:50:4D:00:00:06", {192, 168, 0, 20}),
     camera("02:50:4D:00:00:99", {192, 168, 0, 99}),  // never in a plan below
+};
+
+// ONVIF cameras: one read at .98, one whose addressing could not be read, and camera 2 answering
+// both protocols.
+onvif::OnvifCamera onvifCamera(const char* mac, std::optional<Ipv4> ip) {
+    onvif::OnvifCamera c;
+    c.mac = MacAddress::parse(mac);
+    c.serviceAddress = "http://192.168.0.98/onvif/device_service";
+    if (ip) {
+        c.interfaceToken = "eth0";
+        c.dhcp = false;
+        c.ipAddress = ip;
+        c.prefixLength = 24;
+        c.gateway = Ipv4{192, 168, 0, 1};
+        c.dnsAuto = false;
+        c.dns = {{192, 168, 0, 1}};
+        c.webPort = 80;
+    }
+    return c;
+}
+
+const std::vector<onvif::OnvifCamera> kOnvif = {
+    onvifCamera("02:4F:4E:00:00:01", Ipv4{192, 168, 0, 98}),
+    onvifCamera("02:4F:4E:00:00:03", std::nullopt),
+    onvifCamera("02:50:4D:00:00:02", Ipv4{192, 168, 0, 12}),
 };
 
 // On eth0's neighbour table: a printer, and a camera that the listing places elsewhere.
@@ -122,6 +148,19 @@ const std::vector<PlanCase> kCases = {
     {"anAddressOnADhcpRowUnlessItIsTheCamerasOwn",
      "mac,dhcp,ipAddress\n02:50:4D:00:00:04,1,192.168.0.14\n02:50:4D:00:00:01,1,192.168.0.61\n",
      {"row 3: an address on a DHCP row (02:50:4D:00:00:01: 192.168.0.61 is not sent with DHCP)"}},
+    {"anOnvifCameraTakesItsPlaceInTheOrder",
+     kHead + "02:50:4D:00:00:01,192.168.0.98,\n02:4F:4E:00:00:01,192.168.0.71,\n"
+             "02:50:4D:00:00:02,192.168.0.12,\n",
+     {},
+     {"02:4F:4E:00:00:01", "02:50:4D:00:00:01"},
+     {"02:50:4D:00:00:02"}},
+    {"aSwapAcrossBothKindsIsACycle",
+     kHead + "02:50:4D:00:00:01,192.168.0.98,\n02:4F:4E:00:00:01,192.168.0.11,\n",
+     {"02:50:4D:00:00:01, 02:4F:4E:00:00:01: their moves form a cycle (each wants an address "
+      "another of them holds)"}},
+    {"anOnvifCameraNotRead",
+     kHead + "02:4F:4E:00:00:03,192.168.0.73,\n",
+     {"02:4F:4E:00:00:03: an ONVIF camera whose addressing could not be read"}},
     {"aMacNotFoundAndAMacTwice",
      kHead + "02:50:4D:00:00:77,192.168.0.77,\n02:50:4D:00:00:01,192.168.0.51,\n"
              "02:50:4D:00:00:01,192.168.0.52,\n",
@@ -137,7 +176,7 @@ TEST(NetworkPlan, checksAndOrder) {
         // An ONVIF camera at .98, and one that is camera 2 answering both protocols at .12.
         const std::vector<OtherHolder> onvif = {{{192, 168, 0, 98}, "02:4F:4E:00:00:01"},
                                                 {{192, 168, 0, 12}, "02:50:4D:00:00:02"}};
-        const auto check = checkPlan(read.rows, kListed, kPc, onvif);
+        const auto check = checkPlan(read.rows, kListed, kPc, onvif, kOnvif);
         EXPECT_EQ(check.refusals, c.refusals);
         if (c.refusals.empty()) {
             std::vector<std::string> order;
@@ -153,6 +192,44 @@ TEST(NetworkPlan, checksAndOrder) {
             }
             EXPECT_EQ(unchanged, c.unchanged);
         }
+    }
+}
+
+// An ONVIF camera's row is sent the standard's requests for what it changes, and nothing else;
+// what they cannot carry refuses the plan.
+TEST(NetworkPlan, onvifRowsSendOnlyWhatChanges) {
+    struct Case {
+        const char* name;
+        std::string csv;
+        std::vector<std::string> requests;
+        std::string refusal = {};
+    };
+    const std::vector<Case> cases = {
+        {"address", kHead + "02:4F:4E:00:00:01,192.168.0.71,\n", {"SetNetworkInterfaces"}},
+        {"gatewayDnsAndPort",
+         "mac,gateway,dns1,webPort\n02:4F:4E:00:00:01,192.168.0.254,192.168.0.1,8080\n",
+         {"SetNetworkDefaultGateway", "SetNetworkProtocols"}},
+        {"maskOnly", kHead + "02:4F:4E:00:00:01,,255.255.0.0\n", {"SetNetworkInterfaces"}},
+        {"threeNameServers",
+         "mac,dns1,dns2,dns3\n02:4F:4E:00:00:01,1.1.1.1,8.8.8.8,9.9.9.9\n",
+         {},
+         "02:4F:4E:00:00:01: at most two name servers can be set"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto check = checkPlan(readPlan(c.csv).rows, kListed, kPc, {}, kOnvif);
+        if (!c.refusal.empty()) {
+            ASSERT_EQ(check.refusals.size(), 1u);
+            EXPECT_EQ(check.refusals[0].substr(0, c.refusal.size()), c.refusal);
+            continue;
+        }
+        ASSERT_EQ(check.refusals, std::vector<std::string>{});
+        ASSERT_TRUE(check.cameras[0].onvif);
+        std::vector<std::string> sent;
+        for (const auto& request : check.cameras[0].onvif->requests) {
+            sent.emplace_back(onvif::operationName(request.operation));
+        }
+        EXPECT_EQ(sent, c.requests);
     }
 }
 

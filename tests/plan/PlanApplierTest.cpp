@@ -172,7 +172,7 @@ TEST(PlanRun, aMoveOntoAnAddressStillHeldIsHeldBack) {
             sent.push_back(step.mac);
             return byMac[step.mac.back()].does != CannotBeSent;
         };
-        PlanRun run(table, {send, [] {}},
+        PlanRun run(table, {send, [] {}, std::nullopt},
                     planSteps(checkPlan(rows, table.liveRecords(), {}), "admin", "password"), 60s);
         // 20 s a turn: past any answer's or reply's wait.
         for (Clock::time_point t{}; !run.applier().finished() && t.time_since_epoch() < 1h;

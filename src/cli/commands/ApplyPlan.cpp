@@ -33,7 +33,13 @@ void addApplyPlanCommand(CommandLine& line) {
         "Only one plan is applied at a time on this PC: while another runs (here or in the "
         "window), or when the lock file plan.lock in the state directory cannot be taken, "
         "apply-plan says so on stderr, sends nothing and exits 1 (--dry-run takes no lock). "
-        "Exits 0 only when every row is verified or unchanged.");
+        "Exits 0 only when every row is verified or unchanged. With --onvif, a row may also "
+        "name an ONVIF camera (one that does not answer our own protocol): it gets the same "
+        "checks and its place in the same order, and is sent only the standard's requests for "
+        "what its row changes, once the device at its service address reports its MAC (else "
+        "\"Not Sent\"); a camera that must restart to take its new address is restarted; it is "
+        "then looked for at its planned address (a directed probe, then its interfaces) until "
+        "--verify-timeout.");
     apply->add_option("FILE", options->file, "The plan, CSV")->required();
     apply
         ->add_option("--verify-timeout", options->verifyTimeout,
@@ -49,8 +55,9 @@ void addApplyPlanCommand(CommandLine& line) {
     line.addCredentialOptions(apply);
     addOnvifCommandOptions(
         apply, options->onvif,
-        "Also look for ONVIF cameras (read with the same credentials, in UTF-8): an address one "
-        "of them reports or answers from is not free for a row, as one our cameras hold");
+        "Also look for ONVIF cameras (read with the same credentials, in UTF-8): a row may name "
+        "one, and an address one outside the plan reports or answers from is not free for a "
+        "row, as one our cameras hold");
     line.addTargetOption(apply);
     apply->add_flag(
         "--dry-run", options->dryRun,

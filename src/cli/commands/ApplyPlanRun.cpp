@@ -3,6 +3,7 @@
 // stops the rest.
 #include "cli/commands/ApplyPlanRun.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -85,6 +86,33 @@ std::string settingsWords(const NetworkSettings& s) {
     return out;
 }
 
+// An ONVIF camera's row in a dry run: the requests it would be sent.
+std::string onvifRequestWords(const OnvifPlanTarget& target) {
+    std::string words = " (ONVIF:";
+    for (const auto& request : target.requests) {
+        words += " " + std::string(onvif::operationName(request.operation));
+    }
+    return words + ")";
+}
+
+// How the plan's ONVIF cameras are reached: with the credentials they were read with, their
+// requests recorded in the session's change log.
+std::optional<OnvifPlanAccess> onvifAccess(const ApplyOptions& options, const CommandLine& line,
+                                           ChangeJournal& journal) {
+    if (!options.onvif.onvif) {
+        return std::nullopt;
+    }
+    const auto settings = onvifSettingOptions(options.onvif, line);
+    OnvifPlanAccess access;
+    access.credentials = settings.credentials;
+    access.discoveryPort = settings.discovery.port;
+    access.journal = &journal;
+    access.warn = [](const std::string& text) {
+        std::fprintf(stderr, "Warning: %s\n", text.c_str());
+    };
+    return access;
+}
+
 bool readFile(const std::string& path, std::string& text) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -96,11 +124,15 @@ bool readFile(const std::string& path, std::string& text) {
     return !in.bad();
 }
 
-// Whether every camera the plan names has answered.
-bool planCamerasHeard(const CameraTable& table, const std::vector<PlanRow>& rows) {
+// Whether every camera the plan names has answered: in the table, or among the ONVIF cameras.
+bool planCamerasHeard(const CameraTable& table, const std::vector<PlanRow>& rows,
+                      const std::vector<onvif::OnvifCamera>& onvifCameras) {
     for (const auto& row : rows) {
         const auto record = table.findByMac(row.mac);
-        if (!record || !isListed(*record)) {
+        const bool onvif = std::any_of(
+            onvifCameras.begin(), onvifCameras.end(),
+            [&](const onvif::OnvifCamera& c) { return c.mac && c.mac->text() == row.mac; });
+        if (!onvif && (!record || !isListed(*record))) {
             return false;
         }
     }
@@ -144,10 +176,16 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     // address is known; a camera of the plan not heard yet (still starting up, say) is waited
     // for up to --wait seconds, through the next enquiries.
     session.runFor(kListenTime);
+    // Read once their probe window is over; our cameras are heard meanwhile all the same.
+    std::vector<onvif::OnvifCamera> onvifCameras;
+    if (onvif) {
+        onvifCameras = onvif->finish();
+    }
     const auto longest = std::chrono::milliseconds(static_cast<long>(options.waitSeconds * 1000));
     if (longest > kListenTime) {
-        session.runFor(longest - kListenTime,
-                       [&session, &read] { return planCamerasHeard(session.table(), read.rows); });
+        session.runFor(longest - kListenTime, [&session, &read, &onvifCameras] {
+            return planCamerasHeard(session.table(), read.rows, onvifCameras);
+        });
     }
     std::vector<CameraRecord> listed;
     for (const auto& r : session.table().liveRecords()) {
@@ -157,14 +195,15 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     }
     std::vector<OtherHolder> others;
     if (onvif) {
-        for (const auto& camera : onvif->finish()) {
+        for (const auto& camera : onvifCameras) {
             const auto name = camera.mac ? camera.mac->text() : camera.serviceAddress;
             for (const auto address : onvifCameraAddresses(std::span(&camera, 1))) {
                 others.push_back({address, name});
             }
         }
     }
-    const auto check = checkPlan(read.rows, listed, session.engine().localInterfaces(), others);
+    const auto check =
+        checkPlan(read.rows, listed, session.engine().localInterfaces(), others, onvifCameras);
     if (!check.refusals.empty() || options.dryRun) {
         if (const auto code = session.stop()) {
             return *code;
@@ -178,7 +217,7 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
                 c.mac +
                 (c.unchanged ? " unchanged: " + settingsWords(c.current)
                              : " " + settingsWords(c.current) + " -> " + settingsWords(c.planned)) +
-                "\n";
+                (c.onvif && !c.unchanged ? onvifRequestWords(*c.onvif) : std::string()) + "\n";
         }
         out += "Order:";
         for (const auto i : check.order) {
@@ -198,16 +237,17 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
     const auto verifyTimeout = std::chrono::duration_cast<PlanApplier::Clock::duration>(
         std::chrono::duration<double>(options.verifyTimeout));
     auto& engine = session.engine();
-    PlanRun run(session.table(),
-                {[&session, &engine](const PlanApplier::Step& step) {
-                     session.clearOutcome();
-                     return sendSettingRequest(
-                                session.table(),
-                                [&engine](std::string_view d) { return engine.sendDatagram(d); },
-                                step.mac, step.request) == 0;
-                 },
-                 [&engine] { engine.enquiryTick(); }},
-                steps, verifyTimeout);
+    PlanRun run(
+        session.table(),
+        {[&session, &engine](const PlanApplier::Step& step) {
+             session.clearOutcome();
+             return sendSettingRequest(
+                        session.table(),
+                        [&engine](std::string_view d) { return engine.sendDatagram(d); }, step.mac,
+                        step.request) == 0;
+         },
+         [&engine] { engine.enquiryTick(); }, onvifAccess(options, line, session.journal())},
+        steps, verifyTimeout);
     const auto& applier = run.applier();
     std::size_t reported = 0;
     {

@@ -106,7 +106,8 @@ bool AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
             if (services_.enquireNow) {
                 services_.enquireNow();
             }
-        }};
+        },
+        std::nullopt};
     stepRows_.clear();
     for (const auto& step : steps) {
         stepRows_.push_back(static_cast<std::size_t>(rowOf(step.mac)));
