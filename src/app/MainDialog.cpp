@@ -24,6 +24,7 @@
 #include "onvif/ProbeTargets.h"
 #include "pages/bandwidth/BandwidthPage.h"
 #include "pages/datetime/DateTimePage.h"
+#include "pages/network/AssignAddressesDialog.h"
 #include "pages/network/NetworkPage.h"
 #include "pages/onvif/OnvifPage.h"
 #include "pages/pppoe/PppoePage.h"
@@ -309,6 +310,19 @@ void MainDialog::startOnvif() {
     // A camera that took a setting is read again, so the list shows what it has now.
     connect(onvifPage_, &OnvifPage::settingTaken, this, [this] { onvifWatch_->refresh(); });
     onvifPage_->setDiscoveryPort(onvifOptions_->discovery.port);
+    // A plan for ONVIF cameras is checked against every camera listed, ours included, and
+    // applied as the Network page applies one.
+    connect(onvifPage_, &OnvifPage::assignAddressesAsked, this,
+            [this](const std::vector<onvif::OnvifCamera>& cameras,
+                   const onvif::HttpDigest& credentials) {
+                OnvifPlanParty party;
+                party.cameras = cameras;
+                party.access.credentials = credentials;
+                party.access.discoveryPort = onvifOptions_->discovery.port;
+                party.access.journal = &journal_;
+                static_cast<NetworkPage*>(pages_[0])->assignOnvifAddresses(std::move(party));
+                onvifWatch_->refresh();
+            });
     connect(onvifPage_, &OnvifPage::probeAddressesAsked, this,
             [this](const std::vector<Ipv4>& addresses, const QString& text) {
                 settings_.saveOnvifProbeAddresses(text);

@@ -10,6 +10,7 @@
 #include "WindowOnLoopback.h"
 #include "app/MainDialog.h"
 #include "pages/SettingsPage.h"
+#include "pages/network/AssignAddressesDialog.h"
 #include "pages/onvif/OnvifPage.h"
 #include "pages/onvif/OnvifSettingsForm.h"
 #include "protocol/DatagramBuilder.h"
@@ -284,6 +285,66 @@ TEST_F(OnvifPageTest, theFormSendsWhatChangedAndTheCameraReadsItBack) {
         QTest::qWaitFor([&] { return cell("Cam C", kOnvifClockColumn) == "in step"; }, 8000));
     EXPECT_EQ(cell("Cam C", kOnvifMacColumn, Qt::AccessibleDescriptionRole), "")
         << "no clock off any more";
+}
+
+// Two ONVIF cameras chosen on the page get one plan: checked against both lists (our camera 1's
+// address is skipped, as Cam A, the same camera, holds it), applied with no administrator
+// credentials, each camera sent its own requests and looked for at its new address. Served on
+// loopback, neither is where it now says it is: "not confirmed", yet each reads back its address.
+TEST_F(OnvifPageTest, chosenOnvifCamerasGetAPlanOfTheirOwn) {
+    open();
+    page->userField()->setText("admin");
+    page->passwordField()->setText("password");
+    QTest::mouseClick(page->readButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return allShow(kOnvifMacColumn, [](const QString& mac) { return !mac.isEmpty(); }); },
+        8000));
+    std::vector<onvif::OnvifCamera> asked;
+    // The window would open the dialog modally; here the test opens it.
+    QObject::disconnect(page, &OnvifPage::assignAddressesAsked, dialog.get(), nullptr);
+    QObject::connect(
+        page, &OnvifPage::assignAddressesAsked,
+        [&](const std::vector<onvif::OnvifCamera>& cameras, const onvif::HttpDigest& credentials) {
+            asked = cameras;
+            EXPECT_EQ(credentials.user, "admin");
+        });
+    auto* selection = page->list()->selectionModel();
+    for (const char* name : {"Cam B", "Cam C"}) {
+        selection->select(page->shownModel()->index(rowNamed(name), 0),
+                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    }
+    page->assignAddresses();
+    ASSERT_EQ(asked.size(), 2u);
+
+    OnvifPlanParty party;
+    party.cameras = asked;
+    party.access.credentials = {"admin", "password"};
+    party.access.discoveryPort = service->discoveryPort();
+    std::vector<std::string> macs;
+    for (const auto& camera : asked) {
+        macs.push_back(camera.mac->text());
+    }
+    AssignAddressesDialog plan(macs, dialog->table(), {}, nullptr, {}, nullptr, party);
+    plan.startField()->setAddress({10, 2, 0, 50});
+    plan.gatewayField()->setAddress({10, 2, 0, 1});
+    plan.updatePreview();
+    plan.confirmSecondsBox()->setValue(1);
+    EXPECT_EQ(plan.reasons()->text(), "");
+    EXPECT_TRUE(plan.applyButton()->isEnabled()) << "ONVIF cameras need no administrator";
+    EXPECT_EQ(plan.preview()->item(0, 1)->text().toStdString(),
+              asked[0].information.model.value_or(""));
+
+    QTest::mouseClick(plan.applyButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !plan.applying(); }, 15000));
+    EXPECT_EQ(plan.preview()->item(0, 5)->text(), "not confirmed");
+    EXPECT_EQ(plan.preview()->item(1, 5)->text(), "not confirmed");
+    page->refreshButton()->click();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return cell("Cam B", kOnvifAddressColumn) == "10.2.0.50" &&
+                   cell("Cam C", kOnvifAddressColumn) == "10.2.0.51";
+        },
+        8000));
 }
 
 }  // namespace

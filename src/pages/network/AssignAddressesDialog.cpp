@@ -42,13 +42,15 @@ QString ordinal(std::size_t n) {
 
 AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, CameraTable& table,
                                              PageServices services, const LanSnapshot* lan,
-                                             SavePath savePath, QWidget* parent)
+                                             SavePath savePath, QWidget* parent,
+                                             OnvifPlanParty onvif)
     : QDialog(parent),
       macs_(std::move(macs)),
       table_(table),
       services_(std::move(services)),
       lan_(lan),
       savePath_(std::move(savePath)),
+      onvif_(std::move(onvif)),
       start_(new Ipv4Field(this)),
       step_(new QSpinBox(this)),
       mask_(new Ipv4Field(this)),
@@ -178,7 +180,22 @@ PlanCheck AssignAddressesDialog::checkAgainstListing(const std::vector<PlanRow>&
             }
         }
     }
-    return checkPlan(rows, listed, lan_ != nullptr ? lan_->interfaces() : none, others);
+    return checkPlan(rows, listed, lan_ != nullptr ? lan_->interfaces() : none, others,
+                     onvif_.cameras);
+}
+
+const onvif::OnvifCamera* AssignAddressesDialog::onvifCamera(const std::string& mac) const {
+    for (const auto& camera : onvif_.cameras) {
+        if (camera.mac && camera.mac->text() == mac) {
+            return &camera;
+        }
+    }
+    return nullptr;
+}
+
+bool AssignAddressesDialog::needsAdministrator() const {
+    return std::any_of(macs_.begin(), macs_.end(),
+                       [this](const std::string& mac) { return onvifCamera(mac) == nullptr; });
 }
 
 // Rebuilt on every change: the plan from the fields, checked against every listed camera and
@@ -220,10 +237,14 @@ void AssignAddressesDialog::updatePreview() {
     for (int row = 0; row < static_cast<int>(macs_.size()); ++row) {
         const std::string& mac = macs_[static_cast<std::size_t>(row)];
         const auto record = table_.findByMac(mac);
+        const auto* onvifCamera = this->onvifCamera(mac);
         preview_->setItem(row, 0, plainItem(cameraText(mac)));
         preview_->setItem(
             row, 1,
-            plainItem(record ? cameraText(std::string(fieldText(record->model))) : QString()));
+            plainItem(record ? cameraText(std::string(fieldText(record->model)))
+                      : onvifCamera != nullptr
+                          ? QString::fromStdString(onvifCamera->information.model.value_or(""))
+                          : QString()));
         QString current;
         QString planned;
         QString notes;
@@ -257,6 +278,7 @@ void AssignAddressesDialog::updatePreview() {
 void AssignAddressesDialog::updateButtons() {
     const bool planStands = reasons_->text().isEmpty() && !rows_.empty();
     const bool credentials =
+        !needsAdministrator() ||
         credentialsAllowOk(true, name_->text().toLatin1().toStdString(),
                            password_->text().toLatin1().toStdString(), kMinCredentialLength);
     const bool anyFailed = std::any_of(results_.begin(), results_.end(),

@@ -2,7 +2,9 @@
 // "Assign addresses…": consecutive fixed addresses for the cameras selected on the Network page,
 // checked as a whole plan and previewed camera by camera (current address, planned address,
 // what stands in the way). The plan is applied from here one camera at a time, each confirmed
-// by its next reply, or saved as CSV, the form that `pelmora-cli apply-plan` reads.
+// by its next reply, or saved as CSV, the form that `pelmora-cli apply-plan` reads. ONVIF cameras
+// (chosen on the ONVIF page) are planned alike and sent the standard's requests, each looked for
+// at its new address.
 
 #include <QDialog>
 #include <QLabel>
@@ -19,12 +21,20 @@
 #include "changelog/PlanLock.h"
 #include "lan/LanSnapshot.h"
 #include "model/CameraTable.h"
+#include "onvif/OnvifCamera.h"
 #include "plan/NetworkPlan.h"
+#include "plan/OnvifPlanStep.h"
 #include "plan/PlanRun.h"
 #include "widgets/Ipv4Field.h"
 #include "widgets/PageServices.h"
 
 namespace pelmora {
+
+// The ONVIF cameras a plan may name, as the window read them, and how to reach them.
+struct OnvifPlanParty {
+    std::vector<onvif::OnvifCamera> cameras;
+    OnvifPlanAccess access;
+};
 
 class AssignAddressesDialog final : public QDialog {
     Q_OBJECT
@@ -34,7 +44,8 @@ class AssignAddressesDialog final : public QDialog {
     using SavePath = std::function<QString()>;
 
     AssignAddressesDialog(std::vector<std::string> macs, CameraTable& table, PageServices services,
-                          const LanSnapshot* lan, SavePath savePath, QWidget* parent = nullptr);
+                          const LanSnapshot* lan, SavePath savePath, QWidget* parent = nullptr,
+                          OnvifPlanParty onvif = {});
     ~AssignAddressesDialog() override;
 
     Ipv4Field* startField() const { return start_; }
@@ -82,12 +93,17 @@ class AssignAddressesDialog final : public QDialog {
     void updateButtons();
     int rowOf(const std::string& mac) const;
     PlanCheck checkAgainstListing(const std::vector<PlanRow>& rows) const;
+    const onvif::OnvifCamera* onvifCamera(const std::string& mac) const;
+    // Our cameras need the administrator's name and password; ONVIF cameras, the ONVIF page's.
+    bool needsAdministrator() const;
 
     std::vector<std::string> macs_;
     CameraTable& table_;
     PageServices services_;
     const LanSnapshot* lan_;
     SavePath savePath_;
+    // Their addressing is brought up to date as each one is verified, for Retry failed.
+    OnvifPlanParty onvif_;
     Ipv4Field* start_;
     QSpinBox* step_;
     Ipv4Field* mask_;

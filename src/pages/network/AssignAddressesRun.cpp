@@ -10,6 +10,7 @@
 #include "pages/SettingsPage.h"
 #include "pages/network/AssignAddressesTable.h"
 #include "settings/SettingSender.h"
+#include "settings/onvif/OnvifNetworkRules.h"
 #include "widgets/MessagePort.h"
 
 namespace pelmora {
@@ -107,7 +108,7 @@ bool AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
                 services_.enquireNow();
             }
         },
-        std::nullopt};
+        onvif_.cameras.empty() ? std::nullopt : std::optional(onvif_.access)};
     stepRows_.clear();
     for (const auto& step : steps) {
         stepRows_.push_back(static_cast<std::size_t>(rowOf(step.mac)));
@@ -172,6 +173,17 @@ void AssignAddressesDialog::finishRun() {
         if (applier.results()[k].empty()) {
             results_[stepRows_[k]] = "stopped";
         }
+        // An ONVIF camera is known from its reading: a verified one is where the plan put it.
+        const auto& step = applier.steps()[k];
+        if (step.onvif && applier.results()[k] == "verified") {
+            for (auto& camera : onvif_.cameras) {
+                if (camera.mac && camera.mac->text() == step.mac) {
+                    camera.dhcp = step.planned.dhcp;
+                    camera.ipAddress = step.planned.ipAddress;
+                    camera.prefixLength = prefixOfMask(step.planned.subnetMask);
+                }
+            }
+        }
     }
     run_.reset();
     lock_.release();
@@ -197,6 +209,9 @@ void AssignAddressesDialog::showOutcome(std::size_t row, bool underWay) {
     if (succeeded(results_[row])) {
         if (const auto record = table_.findByMac(macs_[row])) {
             preview_->item(r, kCurrentColumn)->setText(addressText(currentSettings(*record)));
+        } else if (onvifCamera(macs_[row]) != nullptr && results_[row] == "verified") {
+            // Found at its planned address.
+            preview_->item(r, kCurrentColumn)->setText(preview_->item(r, 3)->text());
         }
     }
 }

@@ -15,6 +15,8 @@
 
 namespace pelmora {
 
+struct OnvifPlanParty;
+
 class NetworkPage final : public SettingsPage {
     Q_OBJECT
 
@@ -70,6 +72,9 @@ class NetworkPage final : public SettingsPage {
     std::vector<int> chosenRows() const;
     // A new filter drops a selection of several rows: nothing is selected afterwards.
     void filterChanged() override;
+    // "Assign addresses…" for ONVIF cameras chosen on the ONVIF page, checked against this
+    // page's cameras too.
+    void assignOnvifAddresses(OnvifPlanParty party);
 
   protected:
     void clearSelection() override;
@@ -116,7 +121,7 @@ class NetworkPage final : public SettingsPage {
     std::pair<int, int> selectionRange() const;
     // Puts a selection of rows `lo` to `hi` back, without the rows it left out.
     void restoreSelection(int lo, int hi, const std::vector<int>& leftOut);
-    void assignAddresses(std::vector<std::string> macs);
+    void assignAddresses(std::vector<std::string> macs, OnvifPlanParty party);
     std::optional<SuggestedAddressing> addressFor(int row) const;
 
     QRadioButton* dhcp_;

@@ -81,17 +81,30 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
         for (const int row : rows) {
             macs.push_back(model_->macAt(row));
         }
-        assignAddresses(std::move(macs));
+        assignAddresses(std::move(macs), {});
     }
     restoreSelection(lo, hi, leftOut);
     list_->viewport()->update();
 }
 
-void NetworkPage::assignAddresses(std::vector<std::string> macs) {
+void NetworkPage::assignAddresses(std::vector<std::string> macs, OnvifPlanParty party) {
     AssignAddressesDialog dialog(
         std::move(macs), *table_, services_, lan(),
-        [this] { return askSavePath(this, "Save plan", "plan.csv", "CSV (*.csv)"); }, this);
+        [this] { return askSavePath(this, "Save plan", "plan.csv", "CSV (*.csv)"); }, this,
+        std::move(party));
     dialog.exec();
+}
+
+void NetworkPage::assignOnvifAddresses(OnvifPlanParty party) {
+    std::vector<std::string> macs;
+    for (const auto& camera : party.cameras) {
+        if (camera.mac) {
+            macs.push_back(camera.mac->text());
+        }
+    }
+    if (table_ != nullptr && !macs.empty()) {
+        assignAddresses(std::move(macs), std::move(party));
+    }
 }
 
 std::vector<CameraRecord> NetworkPage::exportedRecords() const {

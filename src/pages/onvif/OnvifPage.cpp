@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QVBoxLayout>
 
 #include "changelog/ChangeJournal.h"
@@ -44,7 +45,10 @@ OnvifPage::OnvifPage(QWidget* parent)
     list_->setModel(filter_);
     list_->setAccessibleName("ONVIF cameras");
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several rows for "Assign addresses…"; the current row is the one the form shows.
+    list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list_, &QWidget::customContextMenuRequested, this, &OnvifPage::showRowMenu);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setSortingEnabled(true);
     // Until a header is clicked, the cameras show in the order they were first heard.
@@ -384,6 +388,35 @@ void OnvifPage::askProbeAddresses() {
     layout->addWidget(buttons);
     box.resize(460, box.sizeHint().height());
     box.exec();
+}
+
+// The chosen rows' menu: the menu key or a right click.
+void OnvifPage::showRowMenu(const QPoint& at) {
+    QMenu menu(this);
+    QAction* assign = menu.addAction("&Assign addresses\u2026");
+    assign->setEnabled(chosenCameras().size() > 1 && !busy_);
+    if (menu.exec(list_->viewport()->mapToGlobal(at)) == assign) {
+        assignAddresses();
+    }
+}
+
+std::vector<onvif::OnvifCamera> OnvifPage::chosenCameras() const {
+    std::vector<onvif::OnvifCamera> chosen;
+    for (const QModelIndex& index : list_->selectionModel()->selectedRows()) {
+        const OnvifListRow* row = model_->cameraAt(filter_->mapToSource(index).row());
+        if (row != nullptr && row->camera.mac) {
+            chosen.push_back(row->camera);
+        }
+    }
+    return chosen;
+}
+
+void OnvifPage::assignAddresses() {
+    auto chosen = chosenCameras();
+    if (chosen.size() > 1 && !busy_) {
+        emit assignAddressesAsked(chosen,
+                                  {user_->text().toStdString(), password_->text().toStdString()});
+    }
 }
 
 // Enter on the list opens the current camera's web page, as a double-click does.

@@ -95,6 +95,10 @@ class OnvifPage final : public QWidget {
     void rebootCamera();
     // Whether a setting is under way.
     bool busy() const { return busy_; }
+    // The cameras of the rows chosen that were read far enough to have a MAC, in list order.
+    std::vector<onvif::OnvifCamera> chosenCameras() const;
+    // "Assign addresses…" of the list's menu: asks for a plan for two or more chosen cameras.
+    void assignAddresses();
 
     // No more than it needs: the window takes its size from the settings pages, and this page
     // fills whatever room they leave.
@@ -108,11 +112,16 @@ class OnvifPage final : public QWidget {
     void probeAddressesAsked(const std::vector<pelmora::Ipv4>& addresses, const QString& text);
     // A camera took a setting: it is worth reading again.
     void settingTaken();
+    // "Assign addresses…" for the cameras chosen (read, with their MACs), to be reached with
+    // the credentials typed.
+    void assignAddressesAsked(const std::vector<pelmora::onvif::OnvifCamera>& cameras,
+                              const pelmora::onvif::HttpDigest& credentials);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void showRowMenu(const QPoint& at);
     void askProbeAddresses();
     void giveCredentials();
     // The chosen camera changed: the form shows it.
