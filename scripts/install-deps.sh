@@ -7,7 +7,7 @@ packages="cmake ninja-build g++ clang libclang-rt-dev pkg-config git \
     qt6-base-dev libxkbcommon-dev libgl-dev iproute2 util-linux python3 \
     help2man groff-base gzip desktop-file-utils appstream bash-completion dpkg-dev fakeroot \
     file lintian \
-    python3-pyatspi at-spi2-core dbus-daemon xvfb"
+    python3-pyatspi at-spi2-core dbus-daemon xvfb python3-xmlschema"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"

@@ -133,6 +133,11 @@ void addOnvifOptions(CLI::App& app, OnvifCommandLine& line) {
                    "restarts, as a real camera restarting its network (default 0, at most 60000)")
         ->type_name("MS")
         ->check(CLI::Range(0, 60000).description(""));
+    app.add_option("--onvif-record-requests", line.service.recordDirectory,
+                   "Write every device-service request body the ONVIF cameras receive into DIR, "
+                   "one file each (NNNNNN-K.xml: its number in order received, the camera)")
+        ->type_name("DIR")
+        ->check(CLI::ExistingDirectory.description(""));
     app.add_option("--onvif-restart-to-readdress", fleet.restartToReaddress,
                    "ONVIF camera K answers a change of its addressing with RebootNeeded and takes "
                    "it only when restarted; repeated for more cameras")

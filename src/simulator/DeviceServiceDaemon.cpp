@@ -6,8 +6,10 @@
 #include <strings.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <tuple>
 
 #include "onvif/Randomness.h"
@@ -122,6 +124,9 @@ struct DaemonCallbacks {
                                             request->tooLarge,
                                             digestOf(connection, daemon.credentials_),
                                             host != nullptr ? host : ""};
+        if (!daemon.recordDirectory_.empty()) {
+            daemon.record(request->body);
+        }
         const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
         const auto before = std::tuple(camera.dhcp, camera.ipAddress, camera.restarts);
         const auto queued = queueAnswer(
@@ -143,6 +148,14 @@ struct DaemonCallbacks {
 DeviceServiceDaemon::DeviceServiceDaemon(OnvifSimCamera& camera,
                                          const OnvifCredentials& credentials, std::int64_t slowMs)
     : camera_(camera), credentials_(credentials), slowMs_(slowMs) {}
+
+void DeviceServiceDaemon::record(const std::string& body) const {
+    // Every daemon runs on the service's one thread: a plain counter numbers them all.
+    static int received = 0;
+    char name[32];
+    std::snprintf(name, sizeof name, "/%06d-%d.xml", ++received, camera_.index);
+    std::ofstream(recordDirectory_ + name, std::ios::binary) << body;
+}
 
 DeviceServiceDaemon::~DeviceServiceDaemon() {
     if (daemon_ != nullptr) {

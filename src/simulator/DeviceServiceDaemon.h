@@ -8,6 +8,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "simulator/DeviceServiceHandler.h"
 #include "simulator/OnvifSimCamera.h"
@@ -36,6 +37,9 @@ class DeviceServiceDaemon {
     std::optional<std::int64_t> nextDueMs(std::int64_t nowMs) const;
     // Lets the held-back answers that are due go out.
     void resumeDue(std::int64_t nowMs);
+    // Writes each request body received into `directory` ("" : nowhere), as
+    // NNNNNN-CAMERA.xml, numbered across all cameras in the order received.
+    void recordRequestsIn(std::string directory) { recordDirectory_ = std::move(directory); }
 
   private:
     struct Held {
@@ -43,11 +47,13 @@ class DeviceServiceDaemon {
         MHD_Connection* connection;
     };
     friend struct DaemonCallbacks;
+    void record(const std::string& body) const;
 
     OnvifSimCamera& camera_;
     const OnvifCredentials& credentials_;
     std::int64_t slowMs_;
     std::string nonceSeed_;
+    std::string recordDirectory_;
     MHD_Daemon* daemon_ = nullptr;
     // In due order: every answer waits the same time.
     std::deque<Held> held_;

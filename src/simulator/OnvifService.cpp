@@ -51,6 +51,7 @@ std::string OnvifService::open() {
     for (auto& camera : cameras_) {
         auto daemon =
             std::make_unique<DeviceServiceDaemon>(camera, options_.credentials, options_.slowMs);
+        daemon->recordRequestsIn(options_.recordDirectory);
         const auto port = options_.firstHttpPort == 0
                               ? std::uint16_t{0}
                               : static_cast<std::uint16_t>(options_.firstHttpPort + camera.index);

@@ -27,6 +27,9 @@ struct OnvifServiceOptions {
     std::int64_t slowMs = 2000;  // how long a slow camera holds back each answer
     // How long a camera is away after its addressing changes or it restarts.
     std::int64_t moveSilenceMs = 0;
+    // When set, every device-service request body received is written there, one file each,
+    // for a test to read back exactly what a client sent.
+    std::string recordDirectory;
     OnvifCredentials credentials;
 };
 
