@@ -151,11 +151,21 @@ PlanCheck checkPlan(const std::vector<PlanRow>& rows, std::span<const CameraReco
             }
         }
         for (const auto& other : others) {
-            const bool samePlanCamera =
-                rowOf.contains(macKey(other.name)) || byMac.contains(macKey(other.name));
-            if (ipv4ToNumber(other.address) == planned && !samePlanCamera) {
-                check.refusals.push_back(at + " is used by " + other.name +
-                                         " (an ONVIF camera), which is not in the plan");
+            // A camera of the plan, or one of ours, holds its own address in this check already
+            // (the order, or the listing). Any other address it answers from is one it may keep.
+            const auto key = macKey(other.name);
+            const auto row = rowOf.find(key);
+            const auto listedCamera = byMac.find(key);
+            const bool accountedFor =
+                key == macKey(c.mac) ||
+                (row != rowOf.end() && row->second < check.cameras.size() &&
+                 check.cameras[row->second].current.ipAddress == other.address) ||
+                (listedCamera != byMac.end() && listedCamera->second->ipAddress == other.address);
+            if (ipv4ToNumber(other.address) == planned && !accountedFor) {
+                const bool inPlan = row != rowOf.end() || listedCamera != byMac.end();
+                check.refusals.push_back(
+                    at + " is used by " + other.name + " (an ONVIF camera)" +
+                    (inPlan ? ", which answers from it as well" : ", which is not in the plan"));
             }
         }
         for (const auto& local : interfaces) {

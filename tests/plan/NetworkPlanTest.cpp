@@ -158,6 +158,10 @@ const std::vector<PlanCase> kCases = {
      kHead + "02:50:4D:00:00:01,192.168.0.98,\n02:4F:4E:00:00:01,192.168.0.11,\n",
      {"02:50:4D:00:00:01, 02:4F:4E:00:00:01: their moves form a cycle (each wants an address "
       "another of them holds)"}},
+    {"anotherAddressAnOnvifCameraOfThePlanAnswersFrom",
+     kHead + "02:4F:4E:00:00:01,192.168.0.71,\n02:50:4D:00:00:01,192.168.0.97,\n",
+     {"02:50:4D:00:00:01: 192.168.0.97 is used by 02:4F:4E:00:00:01 (an ONVIF camera), which "
+      "answers from it as well"}},
     {"anOnvifCameraNotRead",
      kHead + "02:4F:4E:00:00:03,192.168.0.73,\n",
      {"02:4F:4E:00:00:03: an ONVIF camera whose addressing could not be read"}},
@@ -174,7 +178,9 @@ TEST(NetworkPlan, checksAndOrder) {
         const auto read = readPlan(c.csv);
         ASSERT_EQ(read.errors, std::vector<std::string>{});
         // An ONVIF camera at .98, and one that is camera 2 answering both protocols at .12.
+        // The ONVIF camera at .98 also answers from .97, an address it would keep when it moves.
         const std::vector<OtherHolder> onvif = {{{192, 168, 0, 98}, "02:4F:4E:00:00:01"},
+                                                {{192, 168, 0, 97}, "02:4F:4E:00:00:01"},
                                                 {{192, 168, 0, 12}, "02:50:4D:00:00:02"}};
         const auto check = checkPlan(read.rows, kListed, kPc, onvif, kOnvif);
         EXPECT_EQ(check.refusals, c.refusals);
