@@ -86,6 +86,29 @@ std::string settingsWords(const NetworkSettings& s) {
     return out;
 }
 
+// Where a MAC was not found, what may have hidden it: a camera that speaks only ONVIF (without
+// --onvif), or one that refused the credentials and so kept its MAC to itself.
+void noteUnfoundCameras(const std::vector<std::string>& refusals, bool onvif,
+                        const std::vector<onvif::OnvifCamera>& onvifCameras) {
+    const bool unfound = std::any_of(refusals.begin(), refusals.end(), [](const std::string& r) {
+        return r.ends_with(": not among the cameras found");
+    });
+    if (!unfound) {
+        return;
+    }
+    if (!onvif) {
+        std::fprintf(stderr, "Note: an ONVIF camera is found only with --onvif\n");
+        return;
+    }
+    const auto refused = std::count_if(onvifCameras.begin(), onvifCameras.end(), [](const auto& c) {
+        return c.access == onvif::Access::CredentialsRefused;
+    });
+    if (refused > 0) {
+        std::fprintf(stderr, "Note: %ld ONVIF camera%s refused the credentials\n",
+                     static_cast<long>(refused), refused == 1 ? "" : "s");
+    }
+}
+
 // An ONVIF camera's row in a dry run: the requests it would be sent.
 std::string onvifRequestWords(const OnvifPlanTarget& target) {
     std::string words = " (ONVIF:";
@@ -209,7 +232,9 @@ int applyPlan(const CommandLine& line, const ApplyOptions& options) {
             return *code;
         }
         if (!check.refusals.empty()) {
-            return refusePlan(check.refusals);
+            const auto code = refusePlan(check.refusals);
+            noteUnfoundCameras(check.refusals, options.onvif.onvif, onvifCameras);
+            return code;
         }
         std::string out;
         for (const auto& c : check.cameras) {
