@@ -3,7 +3,8 @@
 namespaces. A chain of moves across both kinds goes in the safe order (each camera after the one
 that holds its planned address has left it); a swap between two ONVIF cameras is refused and sends
 nothing; an address an ONVIF camera outside the plan holds is refused; an ONVIF camera that must
-restart to take its address is restarted. Each simulated ONVIF camera is away for a while after
+restart to take its address is restarted. When the first move of a chain is not confirmed, every
+move onto an address still held is held back, our camera's included. Each simulated ONVIF camera is away for a while after
 its move and then answers only at its new address, and every row is "verified". discover reads
 the new addresses back, and history shows the ONVIF requests with "protocol": "onvif"."""
 
@@ -39,8 +40,7 @@ def write_plan(rows):
 
 def apply(target, rows, *options):
     return run_cli(args.cli, "apply-plan", write_plan(rows), "--onvif", "--user", "admin",
-                   "--target", target, "--wait", "3", "--verify-timeout", "15", *options,
-                   env=ENV, timeout=110)
+                   "--target", target, "--wait", "3", *options, env=ENV, timeout=110)
 
 
 try:
@@ -73,9 +73,16 @@ try:
         logged = json.loads(run_cli(args.cli, "history", "--json", env=ENV).stdout)
         check(logged == [], f"nothing sent before the plan is applied: {logged}")
 
-        applied = apply(target, chain)
+        # B's move is to an address it cannot be reached at: it is not confirmed, so A and ours
+        # are never sent.
+        lost = apply(target, chain[:2] + [(ONVIF_B, address(99))], "--verify-timeout", "2")
+        check((lost.returncode, lost.stdout) ==
+              (1, f"{ONVIF_B} not confirmed\n{ONVIF_A} held back\n{OURS} held back\n"),
+              f"first move lost: {lost}")
+        # B has left A's planned address after all: A goes first now, ours after it.
+        applied = apply(target, chain, "--verify-timeout", "15")
         check((applied.returncode, applied.stdout) ==
-              (0, f"{ONVIF_B} verified\n{ONVIF_A} verified\n{OURS} verified\n"),
+              (0, f"{ONVIF_A} verified\n{OURS} verified\n{ONVIF_B} verified\n"),
               f"applied: {applied}")
 
         listed = json.loads(run_cli(args.cli, "discover", "--json", "--wait", "1", "--onvif",
@@ -88,9 +95,10 @@ try:
         # Newest first.
         onvif = [(e["mac"], e["action"], e["result"]) for e in reversed(logged)
                  if e.get("protocol") == "onvif"]
-        # B must restart to take its address: the plan restarts it.
+        # B must restart to take its address: the plan restarts it, each time.
         check(onvif == [(ONVIF_B, "network", "OK"), (ONVIF_B, "reboot", "OK"),
-                        (ONVIF_A, "network", "OK")], f"history: {logged}")
+                        (ONVIF_A, "network", "OK"), (ONVIF_B, "network", "OK"),
+                        (ONVIF_B, "reboot", "OK")], f"history: {logged}")
         with open(f"{STATE}/changes.jsonl", encoding="utf-8") as log:
             check("password" not in log.read(), "no password in the change log")
 finally:
