@@ -150,6 +150,11 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
         connect(field, &Ipv4Field::changed, this, &AssignAddressesDialog::updatePreview);
     }
     connect(step_, &QSpinBox::valueChanged, this, &AssignAddressesDialog::updatePreview);
+    if (!needsAdministrator()) {
+        for (QLineEdit* edit : {name_, password_}) {
+            edit->setToolTip("ONVIF cameras are sent the user name and password of the ONVIF page");
+        }
+    }
     resize(760, 600);
     updatePreview();
 }
@@ -290,8 +295,9 @@ void AssignAddressesDialog::updateButtons() {
     for (QWidget* w : std::initializer_list<QWidget*>{start_, step_, mask_, gateway_, dns1_}) {
         w->setEnabled(!planFixed_);
     }
-    name_->setEnabled(!applying());
-    password_->setEnabled(!applying());
+    // ONVIF cameras are reached with the ONVIF page's user name and password.
+    name_->setEnabled(!applying() && needsAdministrator());
+    password_->setEnabled(!applying() && needsAdministrator());
     confirmSeconds_->setEnabled(!applying());
 }
 
