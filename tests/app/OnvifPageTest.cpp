@@ -83,6 +83,19 @@ class OnvifPageTest : public ::testing::Test {
         dialog->tabs()->setCurrentWidget(page);
     }
 
+    // Opened, then every camera read with the right credentials.
+    void openAndRead() {
+        open();
+        page->userField()->setText("admin");
+        page->passwordField()->setText("password");
+        QTest::mouseClick(page->readButton(), Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                return allShow(kOnvifMacColumn, [](const QString& mac) { return !mac.isEmpty(); });
+            },
+            8000));
+    }
+
     void TearDown() override {
         dialog.reset();
         if (service) {
@@ -234,13 +247,7 @@ TEST_F(OnvifPageTest, probeAddressesAreCheckedAndRemembered) {
 // The chosen camera's settings from the form: the page's checks first, then only what changed,
 // the camera read again afterwards; its clock set from this PC's; the window never waits.
 TEST_F(OnvifPageTest, theFormSendsWhatChangedAndTheCameraReadsItBack) {
-    open();
-    page->userField()->setText("admin");
-    page->passwordField()->setText("password");
-    QTest::mouseClick(page->readButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return allShow(kOnvifMacColumn, [](const QString& mac) { return !mac.isEmpty(); }); },
-        8000));
+    ASSERT_NO_FATAL_FAILURE(openAndRead());
     page->setVerifyTimeout(std::chrono::milliseconds(300));
     const auto choose = [&](const QString& name) {
         page->list()->setCurrentIndex(page->shownModel()->index(rowNamed(name), 0));
@@ -287,18 +294,12 @@ TEST_F(OnvifPageTest, theFormSendsWhatChangedAndTheCameraReadsItBack) {
         << "no clock off any more";
 }
 
-// Two ONVIF cameras chosen on the page get one plan: checked against both lists (our camera 1's
-// address is skipped, as Cam A, the same camera, holds it), applied with no administrator
-// credentials, each camera sent its own requests and looked for at its new address. Served on
-// loopback, neither is where it now says it is: "not confirmed", yet each reads back its address.
+// Two ONVIF cameras chosen on the page get one plan: checked against both lists, applied with no
+// administrator credentials, each camera sent its own requests and looked for at its new address.
+// Served on loopback, neither is where it now says it is: "not confirmed", yet each reads back its
+// new address.
 TEST_F(OnvifPageTest, chosenOnvifCamerasGetAPlanOfTheirOwn) {
-    open();
-    page->userField()->setText("admin");
-    page->passwordField()->setText("password");
-    QTest::mouseClick(page->readButton(), Qt::LeftButton);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return allShow(kOnvifMacColumn, [](const QString& mac) { return !mac.isEmpty(); }); },
-        8000));
+    ASSERT_NO_FATAL_FAILURE(openAndRead());
     std::vector<onvif::OnvifCamera> asked;
     // The window would open the dialog modally; here the test opens it.
     QObject::disconnect(page, &OnvifPage::assignAddressesAsked, dialog.get(), nullptr);
