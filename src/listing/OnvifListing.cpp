@@ -100,9 +100,7 @@ Json onvifCameraToJson(const onvif::OnvifCamera& c, const CameraNotes& notes) {
     };
 }
 
-namespace {
-
-Json allCameras(const ListedCameras& cameras) {
+Json allCamerasToJson(const ListedCameras& cameras) {
     auto list = camerasToJson(cameras.records, cameras.notes);
     for (std::size_t i = 0; i < cameras.onvif.size(); ++i) {
         list.push_back(onvifCameraToJson(cameras.onvif[i], i < cameras.onvifNotes.size()
@@ -112,10 +110,8 @@ Json allCameras(const ListedCameras& cameras) {
     return list;
 }
 
-}  // namespace
-
 std::string formatAllCamerasJson(const ListedCameras& cameras) {
-    return jsonListText(allCameras(cameras));
+    return jsonListText(allCamerasToJson(cameras));
 }
 
 std::string formatAllCamerasCsv(const ListedCameras& cameras) {
@@ -132,7 +128,7 @@ std::string formatAllCamerasCsv(const ListedCameras& cameras) {
         }
     }
     std::string out = formatCsvRow(header);
-    for (const auto& object : allCameras(cameras)) {
+    for (const auto& object : allCamerasToJson(cameras)) {
         CsvRow row;
         for (const auto& key : header) {
             row.push_back(object.contains(key) ? csvField(object[key]) : std::string{});
@@ -142,7 +138,7 @@ std::string formatAllCamerasCsv(const ListedCameras& cameras) {
     return out;
 }
 
-std::string formatAllCamerasTable(const ListedCameras& cameras) {
+std::vector<std::vector<std::string>> allCameraTableRows(const ListedCameras& cameras) {
     auto rows = cameraTableRows(cameras.records, cameras.notes);
     for (std::size_t i = 0; i < cameras.onvif.size(); ++i) {
         const auto& c = cameras.onvif[i];
@@ -166,6 +162,10 @@ std::string formatAllCamerasTable(const ListedCameras& cameras) {
                         c.webPort ? std::to_string(*c.webPort) : std::string{},
                         onvif::printableUtf8(notes)});
     }
+    return rows;
+}
+
+std::string allCamerasCountText(const ListedCameras& cameras) {
     // A camera that answers both protocols (one MAC) is one camera.
     auto total = cameras.records.size();
     for (const auto& c : cameras.onvif) {
@@ -175,8 +175,11 @@ std::string formatAllCamerasTable(const ListedCameras& cameras) {
                                                });
         total += ours ? 0 : 1;
     }
-    return renderCameraTable(rows, cameraCountText(total) + " \xC2\xB7 " +
-                                       std::to_string(cameras.onvif.size()) + " ONVIF");
+    return cameraCountText(total) + " \xC2\xB7 " + std::to_string(cameras.onvif.size()) + " ONVIF";
+}
+
+std::string formatAllCamerasTable(const ListedCameras& cameras) {
+    return renderCameraTable(allCameraTableRows(cameras), allCamerasCountText(cameras));
 }
 
 }  // namespace pelmora

@@ -41,6 +41,8 @@ struct ListedCameras {
     std::vector<CameraNotes> onvifNotes;
 };
 
+// Ours, then the ONVIF cameras, one object each.
+nlohmann::ordered_json allCamerasToJson(const ListedCameras& cameras);
 std::string formatAllCamerasJson(const ListedCameras& cameras);
 // The header: "protocol", our cameras' keys, then the keys only ONVIF cameras have; a key an
 // object lacks is an empty field (our cameras' "protocol" among them).
@@ -50,5 +52,8 @@ std::string formatAllCamerasCsv(const ListedCameras& cameras);
 // count line says how many of all are ONVIF: "5 cameras · 2 ONVIF", a camera that answers both
 // protocols counted once.
 std::string formatAllCamerasTable(const ListedCameras& cameras);
+// The table's cells and its count line, apart.
+std::vector<std::vector<std::string>> allCameraTableRows(const ListedCameras& cameras);
+std::string allCamerasCountText(const ListedCameras& cameras);
 
 }  // namespace pelmora

@@ -4,27 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "cli/CameraListFile.h"
 #include "cli/CommandLine.h"
 #include "cli/StandardStreams.h"
 #include "diff/CameraListDiff.h"
-#include "listing/TextFile.h"
 
 namespace pelmora {
 namespace {
-
-std::optional<CameraList> readListFile(const std::string& path) {
-    std::string reason;
-    const auto text = readTextFile(path, reason);
-    if (!text) {
-        std::fprintf(stderr, "pelmora-cli: %s\n", reason.c_str());
-        return std::nullopt;
-    }
-    auto read = readCameraList(*text, path);
-    if (!read.list) {
-        std::fprintf(stderr, "pelmora-cli: %s\n", read.error.c_str());
-    }
-    return std::move(read.list);
-}
 
 // Exit status as diff(1): 0 the same, 1 differences, 2 trouble.
 int runDiff(const std::string& oldPath, const std::string& newPath, bool json) {

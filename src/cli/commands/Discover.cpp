@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/CameraListFile.h"
 #include "cli/CommandLine.h"
+#include "cli/ExpectedCameras.h"
 #include "cli/HeadlessSession.h"
 #include "cli/NumberOption.h"
 #include "cli/OnvifSearch.h"
@@ -33,6 +35,8 @@ struct DiscoverOptions {
     SendTarget target = SendTarget::broadcast();
     // Set for --onvif: ONVIF cameras are found and read as well, and listed after ours.
     std::optional<OnvifSearchOptions> onvif;
+    // --expect: the cameras a saved list says should answer.
+    std::optional<CameraList> expected;
 };
 
 // Our cameras with their notes, and the ONVIF ones, in one listing's order.
@@ -90,11 +94,23 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
     } else {
         cameras.notes = cameraNotes(addressing, interfaces);
     }
+    std::optional<ExpectedComparison> comparison;
+    if (options.expected) {
+        comparison = markExpected(cameras, *options.expected);
+    }
     if (options.problemsOnly) {
         keepCamerasWithProblems(cameras.records, cameras.notes);
         keepOnvifCamerasWithProblems(cameras.onvif, cameras.onvifNotes);
     }
-    writeOutput(out, formatListing(options, cameras));
+    auto listing = formatListing(options, cameras);
+    if (comparison) {
+        listing = withMissingCameras(listing, cameras, *comparison,
+                                     options.json  ? ListingFormat::Json
+                                     : options.csv ? ListingFormat::Csv
+                                                   : ListingFormat::Table,
+                                     options.onvif.has_value());
+    }
+    writeOutput(out, listing);
     // Said once, after the list: a full list is not all the cameras that answered.
     if (const auto dropped = session.table().overflow().dropped; dropped > 0) {
         std::fprintf(stderr,
@@ -104,6 +120,9 @@ int runDiscover(const DiscoverOptions& options, std::FILE* out) {
                      dropped == 1 ? "reply" : "replies", dropped == 1 ? "was" : "were");
     }
     const bool anyListed = !cameras.records.empty() || !cameras.onvif.empty();
+    if (comparison && !comparison->allAsExpected()) {
+        return 1;
+    }
     return options.problemsOnly && anyListed ? 1 : 0;
 }
 
@@ -148,6 +167,7 @@ void addDiscoverCommand(CommandLine& line) {
         bool onvif = false;
         std::string probeList;
         int onvifPort = onvif::kDiscoveryPort;
+        std::string expect;
         std::string user;
         std::shared_ptr<PasswordOption> password;
     };
@@ -176,6 +196,17 @@ void addDiscoverCommand(CommandLine& line) {
                       "ONVIF camera's clock more than 5 minutes off); exit 1 when there is one, 0 "
                       "when there is none");
     line.addTargetOption(command);
+    command
+        ->add_option("--expect", values->expect,
+                     "Compare with the cameras expected here: a list saved earlier by discover "
+                     "--json or --csv (or the window's export). A camera of the list that does "
+                     "not answer is listed after the others with \"missing\" in \"problems\" "
+                     "(the table's Notes: \"missing: last seen at ADDRESS\"); one that answers "
+                     "but is not on the list gets \"new\", one whose address or model changed "
+                     "\"changed\" (\"changed: address was ADDRESS\"). MACs match in any case. "
+                     "Exits 1 when any camera is missing, new or changed, 0 otherwise; 2 when the "
+                     "list cannot be read")
+        ->type_name("FILE");
     command->add_flag(
         "--onvif", values->onvif,
         "Also find ONVIF cameras of any maker: a WS-Discovery probe multicast on every "
@@ -226,6 +257,12 @@ void addDiscoverCommand(CommandLine& line) {
             options.csv = values->csv;
             options.problemsOnly = values->problems;
             options.wait = std::chrono::milliseconds(static_cast<long>(values->waitSeconds * 1000));
+            if (!values->expect.empty()) {
+                options.expected = readListFile(values->expect);
+                if (!options.expected) {
+                    return 2;
+                }
+            }
             if (values->onvif || !values->probeList.empty()) {
                 std::string error;
                 options.onvif = onvifOptions(values->probeList, values->onvifPort, values->user,
