@@ -24,13 +24,15 @@ if "PELMORA_STATE_DIR" not in os.environ:
     atexit.register(shutil.rmtree, os.environ["PELMORA_STATE_DIR"], True)
 
 
-def parse_programs(broadcasts=False, window=False):
+def parse_programs(broadcasts=False, window=False, extra=()):
     """The programs under test from the command line. A test that broadcasts also gets the
     namespace script and runs itself again inside a private namespace; one that runs the
-    window gets its program too."""
+    window gets its program too. `extra`: (option, default) pairs a test takes besides."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--sim", required=True)
     parser.add_argument("--cli", required=True)
+    for option, default in extra:
+        parser.add_argument(option, default=default)
     if window:
         parser.add_argument("--window", required=True)
     if broadcasts:

@@ -3,7 +3,10 @@
 against the device management service's own WSDL and schemas by a validator we did not write
 (python3-xmlschema, XSD 1.1): set-network --onvif with every part changed, then back to DHCP with
 the name and time servers from DHCP, set-time --onvif and reboot --onvif, and the readings that
-go before them. Skipped without python3-xmlschema."""
+go before them. The WSDL and its schemas are read from --schemas DIR (the public ONVIF copies, not
+kept in this repository: their licence allows no change, and they are large); the four schemas
+they import from the internet are stood in for, in a temporary folder, by what the device
+service's elements use of them. Skipped without python3-xmlschema or the schemas."""
 
 import os
 import re
@@ -21,7 +24,6 @@ except ImportError:
     print("python3-xmlschema is not installed: skipped")
     sys.exit(77)
 
-SCHEMAS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "onvif-schema")
 SOAP = "{http://www.w3.org/2003/05/soap-envelope}"
 DEVICE = "{http://www.onvif.org/ver10/device/wsdl}"
 # The schemas onvif.xsd imports from the internet, stood in for by what it uses of them.
@@ -69,7 +71,11 @@ def device_schema(folder):
 
 PC, CAMERAS, MOVED = "10.78.6.1", "10.78.6.2", "10.78.6.50"
 FIRST, SECOND = "02:4F:4E:00:00:01", "02:4F:4E:00:00:02"
-args = parse_programs(broadcasts=True)
+args = parse_programs(broadcasts=True, extra=[("--schemas", "")])
+SCHEMAS = args.schemas
+if not SCHEMAS or not os.path.isfile(os.path.join(SCHEMAS, "devicemgmt.wsdl")):
+    print("the device management WSDL and its schemas were not found: skipped")
+    sys.exit(77)
 subprocess.run(["ip", "route", "del", "default"], check=False)
 holder, enter = camera_lan("onvifxsd", f"{PC}/24", f"{CAMERAS}/24")
 STATE = tempfile.mkdtemp()
