@@ -7,6 +7,7 @@ option(ENABLE_UBSAN "Build with UndefinedBehaviorSanitizer" OFF)
 option(ENABLE_TSAN "Build with ThreadSanitizer" OFF)
 option(ENABLE_FUZZER "Build the libFuzzer targets (needs clang)" OFF)
 option(ENABLE_WERROR "Treat compiler warnings as errors" OFF)
+option(ENABLE_KEYRING "Keep credentials in the desktop's Secret Service (QtKeychain)" ON)
 
 if(ENABLE_TSAN AND ENABLE_ASAN)
     message(FATAL_ERROR "ENABLE_TSAN and ENABLE_ASAN cannot be combined")
@@ -38,7 +39,11 @@ if(ENABLE_FUZZER AND NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "ENABLE_FUZZER needs clang (configure with CXX=clang++)")
 endif()
 
+if(BUILD_GUI AND NOT ENABLE_KEYRING)
+    message(FATAL_ERROR "The desktop program needs ENABLE_KEYRING (its \"Remember on this PC\")")
+endif()
+
 foreach(opt BUILD_TESTING BUILD_GUI BUILD_BENCHMARKS ENABLE_ASAN ENABLE_UBSAN ENABLE_TSAN
-            ENABLE_FUZZER ENABLE_WERROR)
+            ENABLE_FUZZER ENABLE_WERROR ENABLE_KEYRING)
     message(STATUS "Pelmora option ${opt}: ${${opt}}")
 endforeach()

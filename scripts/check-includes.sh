@@ -1,7 +1,8 @@
 #!/bin/sh
 # Checks that every #include "..." in src/ and apps/ points down the layers:
 #   protocol <- model <- engine <- core features <- widgets <- pages <- app <- apps
-# with the command-line tool (cli) and the simulator beside the window code, over the core.
+# with the command-line tool (cli) and the simulator beside the window code, over the core, and
+# the keyring (credentials kept in the desktop's Secret Service) under both the window and cli.
 # Prints FILE:LINE: FOLDER includes UPPER-FOLDER/HEADER for each include that does not, and
 # exits 1; a folder missing from the table below is reported too, so a new one gets a place.
 #   scripts/check-includes.sh [ROOT]      (default: the checkout this script is in)
@@ -21,8 +22,11 @@ LAYERS = [
     (["engine"], ["model"]),
     (["lan", "plan", "changelog", "listing", "csv", "diff", "settings", "onvif"], ["engine"]),
     (["simulator"], ["model", "onvif"]),
-    (["cli"], ["lan", "plan", "changelog", "listing", "csv", "diff", "settings", "onvif"]),
-    (["widgets"], ["lan", "plan", "changelog", "listing", "csv", "diff", "settings", "onvif"]),
+    (["keyring"], ["protocol"]),
+    (["cli"], ["lan", "plan", "changelog", "listing", "csv", "diff", "settings", "onvif",
+               "keyring"]),
+    (["widgets"], ["lan", "plan", "changelog", "listing", "csv", "diff", "settings", "onvif",
+                   "keyring"]),
     (["pages"], ["widgets"]),
     (["app"], ["pages"]),
     (["apps"], ["app", "cli", "simulator"]),

@@ -7,7 +7,9 @@ packages="cmake ninja-build g++ clang libclang-rt-dev pkg-config git \
     qt6-base-dev libxkbcommon-dev libgl-dev iproute2 util-linux python3 \
     help2man groff-base gzip desktop-file-utils appstream bash-completion dpkg-dev fakeroot \
     file lintian \
-    python3-pyatspi at-spi2-core dbus-daemon xvfb python3-xmlschema"
+    python3-pyatspi at-spi2-core dbus-daemon xvfb python3-xmlschema \
+    qtkeychain-qt6-dev libsecret-1-0 gnome-keyring \
+    qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools qt6-translations-l10n"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then
     SUDO="sudo"

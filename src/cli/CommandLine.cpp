@@ -6,6 +6,9 @@
 #include <string>
 
 #include "cli/LocaleText.h"
+#ifdef PELMORA_KEYRING
+#include "keyring/KeyringRead.h"
+#endif
 #include "listing/CameraListing.h"
 #include "settings/PageRules.h"
 
@@ -60,7 +63,8 @@ void CommandLine::addTargetOption(CLI::App* command) {
                             "broadcasting to 255.255.255.255:2380"));
 }
 
-void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum) {
+void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum,
+                                       const std::string* keyringMac) {
     const auto maximum = static_cast<std::size_t>(kMaxCredentialLength);
     const std::string message =
         "must be " + std::to_string(minimum) + " to " + std::to_string(maximum) + " characters";
@@ -69,16 +73,39 @@ void CommandLine::addCredentialOptions(CLI::App* command, std::size_t minimum) {
             return text.size() >= minimum && text.size() <= maximum ? std::string{} : message;
         },
         std::to_string(minimum) + "-" + std::to_string(maximum) + " CHARS");
-    command->add_option("--user", user_, "Administrator name of the camera")
-        ->required()
-        ->transform(latin1Argument())
-        ->check(length)
-        ->check(fieldTextValidator());
+    auto* user = command
+                     ->add_option("--user", user_,
+                                  keyringMac != nullptr
+                                      ? "Administrator name of the camera (required unless "
+                                        "--password-keyring)"
+                                      : "Administrator name of the camera")
+                     ->transform(latin1Argument())
+                     ->check(length)
+                     ->check(fieldTextValidator());
     auto password = std::make_shared<PasswordOption>(
         command, PasswordNames{"--password", "PELMORA_PASSWORD", "Administrator password"},
-        "Administrator password (required: this, one of the next two or PELMORA_PASSWORD)",
+        keyringMac != nullptr
+            ? "Administrator password (required unless --password-keyring: this, one of the "
+              "next two or PELMORA_PASSWORD)"
+            : "Administrator password (required: this, one of the next two or PELMORA_PASSWORD)",
         latin1Argument(), std::vector<CLI::Validator>{length, fieldTextValidator()});
     addVisiblePasswordOption(password->textOption(), password->advice());
+    if (keyringMac == nullptr) {
+        user->required();
+    } else {
+        CLI::Option* flag = command->add_flag(
+            "--password-keyring", keyringGiven_,
+            std::string("Take the administrator name and password kept for the camera's MAC in "
+                        "the desktop's Secret Service (the window's \"Remember on this PC\") "
+                        "instead of --user and a password; exits 2 when none is kept or no "
+                        "Secret Service is reachable"));
+        flag->excludes(user);
+        for (auto* option : password->options()) {
+            flag->excludes(option);
+        }
+        keyringOptions_.push_back(
+            {command, flag, user, keyringMac, {latin1Argument(), length, fieldTextValidator()}});
+    }
     adminPasswords_.emplace_back(command, std::move(password));
 }
 
@@ -112,7 +139,54 @@ void CommandLine::warnAboutVisiblePasswords() const {
     }
 }
 
+int CommandLine::readKeyring(bool* used) {
+    *used = false;
+    for (const auto& keyring : keyringOptions_) {
+        if (!keyring.command->parsed()) {
+            continue;
+        }
+        if (keyring.flag->count() == 0) {
+            // --user is required without the keyring, as CLI11 would say it.
+            if (keyring.user->count() == 0) {
+                std::fprintf(stderr, "--user is required\nRun with --help for more information.\n");
+                return 2;
+            }
+            continue;
+        }
+        *used = true;
+#ifdef PELMORA_KEYRING
+        const auto read = readKeptCredentials(*keyring.mac, std::chrono::seconds(25));
+        if (!read.credentials) {
+            std::fprintf(stderr, "--password-keyring: %s\n", read.reason.c_str());
+            return 2;
+        }
+        // The kept pair passes the checks a typed one would.
+        std::string name = read.credentials->name;
+        std::string password = read.credentials->password;
+        for (const auto& check : keyring.checks) {
+            for (auto* value : {&name, &password}) {
+                if (const auto error = check(*value); !error.empty()) {
+                    std::fprintf(stderr, "--password-keyring: the kept %s %s\n",
+                                 value == &name ? "name" : "password", error.c_str());
+                    return 2;
+                }
+            }
+        }
+        user_ = std::move(name);
+        password_ = std::move(password);
+#else
+        std::fprintf(stderr, "--password-keyring: this build keeps no credentials\n");
+        return 2;
+#endif
+    }
+    return 0;
+}
+
 int CommandLine::readPasswords() {
+    bool keyring = false;
+    if (const int code = readKeyring(&keyring)) {
+        return code;
+    }
     StandardInputLines input;
     // The administrator password first: it takes the first line of standard input.
     for (const auto* passwords : {&adminPasswords_, &otherPasswords_}) {
@@ -124,7 +198,7 @@ int CommandLine::readPasswords() {
                 std::fprintf(stderr, "%s\n", error.c_str());
                 return 2;
             }
-            if (passwords == &adminPasswords_) {
+            if (passwords == &adminPasswords_ && !keyring) {
                 if (!password->given()) {
                     std::fprintf(stderr,
                                  "--password is required: give it with --password-file FILE, "

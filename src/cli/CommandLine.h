@@ -26,8 +26,10 @@ class CommandLine {
     void addTargetOption(CLI::App* command);
     // Adds --user and the administrator password (--password, --password-file,
     // --password-stdin or PELMORA_PASSWORD; one is required) to a command: converted to 8-bit
-    // text, `minimum` to 16 characters, no framing bytes.
-    void addCredentialOptions(CLI::App* command, std::size_t minimum = kMinCredentialLength);
+    // text, `minimum` to 16 characters, no framing bytes. With `keyringMac` (the command's
+    // parsed MAC), --password-keyring too: both taken from what the window kept for that camera.
+    void addCredentialOptions(CLI::App* command, std::size_t minimum = kMinCredentialLength,
+                              const std::string* keyringMac = nullptr);
     // Adds another password of a command (PasswordOption), read after the administrator's.
     std::shared_ptr<PasswordOption> addPasswordOption(CLI::App* command, PasswordNames names,
                                                       const std::string& help,
@@ -57,6 +59,9 @@ class CommandLine {
     void warnAboutVisiblePasswords() const;
     // Exit code 2, with the reason on standard error, when a password cannot be read.
     int readPasswords();
+    // --password-keyring given to the command that parsed: 0 when it was not, or the name and
+    // password were taken; 2 with the reason on standard error otherwise.
+    int readKeyring(bool* used);
 
     CLI::App& app_;
     std::string targetText_;
@@ -68,6 +73,16 @@ class CommandLine {
     std::vector<std::pair<CLI::App*, std::shared_ptr<PasswordOption>>> adminPasswords_;
     std::vector<std::pair<CLI::App*, std::shared_ptr<PasswordOption>>> otherPasswords_;
     std::vector<std::pair<CLI::Option*, std::string>> visiblePasswords_;
+    // Per command offering --password-keyring: the flag, --user, the MAC and the checks.
+    struct KeyringOption {
+        CLI::App* command;
+        CLI::Option* flag;
+        CLI::Option* user;
+        const std::string* mac;
+        std::vector<CLI::Validator> checks;
+    };
+    std::vector<KeyringOption> keyringOptions_;
+    bool keyringGiven_ = false;
     bool dryRun_ = false;
     std::function<int()> action_;
 };

@@ -21,7 +21,7 @@ void addRebootCommand(CommandLine& line) {
         "sent); exits 0 only when the camera accepted. A rebooting camera answers nothing until "
         "it is back.");
     addMacArgument(command, *mac);
-    line.addCredentialOptions(command);
+    line.addCredentialOptions(command, kMinCredentialLength, mac.get());
     line.addTargetOption(command);
     line.addDryRunOption(command);
     auto onvif = std::make_shared<OnvifCommandOptions>();

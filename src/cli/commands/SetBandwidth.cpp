@@ -48,7 +48,7 @@ void addSetBandwidthCommand(CommandLine& line) {
         ->transform(latin1Argument())
         ->check(bandTextValidator())
         ->check(fieldTextValidator());
-    line.addCredentialOptions(command);
+    line.addCredentialOptions(command, kMinCredentialLength, &values->mac);
     line.addTargetOption(command);
     line.addDryRunOption(command);
     command->callback([&line, values] {

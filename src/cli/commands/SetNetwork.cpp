@@ -301,7 +301,7 @@ void addSetNetworkCommand(CommandLine& line) {
     mask->needs(values->ipOption);
     dnsAuto->excludes(values->ipOption);
     port80->excludes(values->portOption);
-    line.addCredentialOptions(command);
+    line.addCredentialOptions(command, kMinCredentialLength, &values->mac);
     line.addTargetOption(command);
     line.addDryRunOption(command);
     addOnvifCommandOptions(

@@ -139,7 +139,7 @@ void addSetPppoeCommand(CommandLine& line) {
         values->off->excludes(option);
     }
     dnsAuto->excludes(values->dns1Option)->excludes(values->dns2Option);
-    line.addCredentialOptions(command, kMinPppoeCredentialLength);
+    line.addCredentialOptions(command, kMinPppoeCredentialLength, &values->mac);
     line.addTargetOption(command);
     line.addDryRunOption(command);
     command->callback([&line, values] {
