@@ -34,23 +34,30 @@
 namespace pelmora {
 namespace {
 
+constexpr int kNetworkTab = 0;
 constexpr int kBandwidthTab = 1;
 constexpr int kOnvifTab = 4;
 
+// Each count's words, translated where they are shown.
 const std::array<std::pair<Problem, const char*>, kProblemKinds> kProblemCounts{{
-    {kProblemDuplicateIp, "%1 share an address"},
-    {kProblemOtherSubnet, "%1 on another subnet"},
-    {kProblemPcAddress, "%1 on an address of this PC"},
-    {kProblemNetworkOrBroadcast, "%1 on a network or broadcast address"},
-    {kProblemBadMask, "%1 with a subnet mask that is not usable"},
-    {kProblemGatewayOutsideSubnet, "%1 with a gateway outside the subnet"},
-    {kProblemClockOff, "%1 with a clock off"},
+    {kProblemDuplicateIp, QT_TRANSLATE_NOOP("pelmora::MainDialog", "%1 share an address")},
+    {kProblemOtherSubnet, QT_TRANSLATE_NOOP("pelmora::MainDialog", "%1 on another subnet")},
+    {kProblemPcAddress, QT_TRANSLATE_NOOP("pelmora::MainDialog", "%1 on an address of this PC")},
+    {kProblemNetworkOrBroadcast,
+     QT_TRANSLATE_NOOP("pelmora::MainDialog", "%1 on a network or broadcast address")},
+    {kProblemBadMask,
+     QT_TRANSLATE_NOOP("pelmora::MainDialog", "%1 with a subnet mask that is not usable")},
+    {kProblemGatewayOutsideSubnet,
+     QT_TRANSLATE_NOOP("pelmora::MainDialog", "%1 with a gateway outside the subnet")},
+    {kProblemClockOff, QT_TRANSLATE_NOOP("pelmora::MainDialog", "%1 with a clock off")},
 }};
 // How long replies are gathered before the shown list is rewritten for them.
 constexpr std::chrono::milliseconds kLiveRewriteDelay{100};
 
 }  // namespace
 
+// Its texts go through MainDialog::tr, not tr: lupdate loses the class at the first lambda of
+// the list below.
 MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     : QDialog(parent),
       journal_("pelmora", ChangeLogFile(stateDirectory()),
@@ -59,7 +66,7 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
                    QMetaObject::invokeMethod(
                        this,
                        [this, text = QString::fromStdString(reason)] {
-                           changeLogNotice_->setText("Change log not written");
+                           changeLogNotice_->setText(MainDialog::tr("Change log not written"));
                            changeLogNotice_->setToolTip(text);
                        },
                        Qt::QueuedConnection);
@@ -77,7 +84,7 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
       lastEnquiry_(new QLabel(this)),
       changeLogNotice_(new QLabel(this)),
       filterText_(new QLineEdit(this)),
-      problemsOnly_(new QCheckBox("Problems onl&y", this)),
+      problemsOnly_(new QCheckBox(MainDialog::tr("Problems onl&y"), this)),
       settings_(options.settingsFile),
       onvifNotice_(new QLabel(this)),
       onvifOptions_(std::move(options.onvif)) {
@@ -88,26 +95,27 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     auto* statusBar = new QStatusBar(this);
     // Screen readers find the status bar by this name; each label in it is read by its text, and
     // a change of text is announced to them as a change of name.
-    statusBar->setAccessibleName("Status");
+    statusBar->setAccessibleName(MainDialog::tr("Status"));
     for (QLabel* label : {cameraCount_, lastEnquiry_, status_, changeLogNotice_, onvifNotice_}) {
         label->setTextFormat(Qt::PlainText);
         statusBar->addWidget(label);
     }
     // The filter narrows every page's list.
     auto* filterRow = new QHBoxLayout;
-    auto* filterLabel = new QLabel("&Filter", this);
+    auto* filterLabel = new QLabel(MainDialog::tr("&Filter"), this);
     filterLabel->setBuddy(filterText_);
-    filterText_->setPlaceholderText("MAC, address, model or serial");
-    filterText_->setAccessibleName("Filter");
+    filterText_->setPlaceholderText(MainDialog::tr("MAC, address, model or serial"));
+    filterText_->setAccessibleName(MainDialog::tr("Filter"));
     filterText_->setClearButtonEnabled(true);
     // The clear button comes with the field without a name; screen readers need one.
     for (auto* button : filterText_->findChildren<QToolButton*>()) {
-        button->setAccessibleName("Clear filter");
+        button->setAccessibleName(MainDialog::tr("Clear filter"));
     }
     filterRow->addWidget(filterLabel);
     filterRow->addWidget(filterText_, 1);
     filterRow->addWidget(problemsOnly_);
-    describeButton(problemsOnly_, "List only the cameras with an addressing problem");
+    describeButton(problemsOnly_,
+                   MainDialog::tr("List only the cameras with an addressing problem"));
     connect(filterText_, &QLineEdit::textChanged, this, &MainDialog::applyFilter);
     connect(problemsOnly_, &QCheckBox::toggled, this, &MainDialog::applyFilter);
     auto* layout = new QVBoxLayout(this);
@@ -131,7 +139,7 @@ MainDialog::MainDialog(MainDialogOptions options, QWidget* parent)
     connect(&bridge_, &TableBridge::diagnosticsToWrite, this,
             [this] { engine_->drainDiagnostics(); });
     connect(&bridge_, &TableBridge::networkReachable, this, [this](bool reachable) {
-        status_->setText(reachable ? QString() : QString("Network unreachable — retrying"));
+        status_->setText(reachable ? QString() : MainDialog::tr("Network unreachable — retrying"));
     });
     // Cameras show as they answer, not only on the page's next tick: the first notice of a burst
     // starts a short wait, and one rewrite then shows every reply that came meanwhile.
@@ -173,13 +181,18 @@ std::optional<int> MainDialog::start() {
               new PppoePage(this)};
     // Every letter of "ONVIF" already moves to a control of some page: its tab is reached with
     // Tab and Shift+Tab, as every tab is.
-    const char* titles[] = {"&Network", "&Bandwidth control", "&Date time", "&PPPoE", "ONVIF"};
+    const QString titles[] = {tr("&Network"), tr("&Bandwidth control"), tr("&Date time"),
+                              tr("&PPPoE"), QStringLiteral("ONVIF")};
     const PageServices services{
-        [this](std::string_view text) { return engine_->sendDatagram(text); }, messages_, openUrl_,
+        [this](std::string_view text) { return engine_->sendDatagram(text); },
+        messages_,
+        openUrl_,
         [this](const std::string& mac, AnswerHandler handler) {
             bridge_.routeAnswers(mac, std::move(handler));
         },
-        [this] { engine_->enquiryTick(); }};
+        [this] { engine_->enquiryTick(); },
+        &keyring_};
+    keyring_.probe();
     const QSignalBlocker quiet(tabs_);
     for (std::size_t i = 0; i < pages_.size(); ++i) {
         auto* page = pages_[i];
@@ -195,15 +208,17 @@ std::optional<int> MainDialog::start() {
     onvifPage_ = new OnvifPage(this);
     tabs_->addTab(onvifPage_, titles[kOnvifTab]);
     onvifPage_->setServices(messages_, openUrl_);
+    onvifPage_->setKeyring(&keyring_);
     onvifPage_->setJournal(&journal_);
     onvifPage_->setOwnCameras([this] { return lan_.cameras(); });
     onvifPage_->setFilter(&filter_);
     noEnterButtons(onvifPage_);
     for (int i = 0; i < tabs_->count(); ++i) {
         const QString key = QKeySequence::mnemonic(titles[i]).toString(QKeySequence::NativeText);
-        tabs_->setTabToolTip(
-            i, QStringLiteral("%1 (%2Tab and Shift+Tab)")
-                   .arg(QString(titles[i]).remove('&'), key.isEmpty() ? QString() : key + ", or "));
+        const QString title = QString(titles[i]).remove('&');
+        tabs_->setTabToolTip(i, key.isEmpty()
+                                    ? tr("%1 (Tab and Shift+Tab)").arg(title)
+                                    : tr("%1 (%2, or Tab and Shift+Tab)").arg(title, key));
     }
     // The focus walk starts at the filter row, then the tabs, then the page.
     setTabOrder(filterText_, problemsOnly_);
@@ -211,6 +226,10 @@ std::optional<int> MainDialog::start() {
     connect(&bridge_, &TableBridge::pageRefresh, bandwidthPage(), &BandwidthPage::pageRefresh);
     restoreWindow();
     setLastFolder(settings_.lastFolder());
+    // The list compared on the last run is compared again; one that has gone since is let go.
+    if (const QString compared = settings_.comparedList(); !compared.isEmpty()) {
+        networkPage()->compareWithList(compared);
+    }
     selectPage();
     if (const auto error = engine_->start()) {
         engine_->reportFatal(*error);
@@ -292,7 +311,7 @@ void MainDialog::startOnvif() {
             later([this, text = QString::fromStdString(line)] {
                 // Short, so that the status bar never widens the window; the lines themselves
                 // are its tool tip and what a screen reader reads of it.
-                onvifNotice_->setText("ONVIF search limited");
+                onvifNotice_->setText(tr("ONVIF search limited"));
                 const QString before = onvifNotice_->accessibleDescription();
                 const QString lines = before.isEmpty() ? text : before + '\n' + text;
                 onvifNotice_->setAccessibleDescription(lines);
@@ -320,7 +339,7 @@ void MainDialog::startOnvif() {
                 party.access.credentials = credentials;
                 party.access.discoveryPort = onvifOptions_->discovery.port;
                 party.access.journal = &journal_;
-                static_cast<NetworkPage*>(pages_[0])->assignOnvifAddresses(std::move(party));
+                networkPage()->assignOnvifAddresses(std::move(party));
                 onvifWatch_->refresh();
             });
     connect(onvifPage_, &OnvifPage::probeAddressesAsked, this,
@@ -353,6 +372,7 @@ void MainDialog::takeOnvifCameras() {
 void MainDialog::rememberWindow() {
     settings_.save(normalGeometry(), isMaximized(), tabs_->currentIndex());
     settings_.saveLastFolder(lastFolder());
+    settings_.saveComparedList(networkPage()->comparedList());
 }
 
 void MainDialog::enquire() {
@@ -363,20 +383,20 @@ void MainDialog::enquire() {
 }
 
 void MainDialog::showEnquiryTime() {
-    lastEnquiry_->setText(QTime::currentTime().toString("'Last enquiry 'HH:mm:ss"));
+    lastEnquiry_->setText(tr("Last enquiry %1").arg(QTime::currentTime().toString("HH:mm:ss")));
 }
 
 QString MainDialog::cameraCountText(const CameraCounts& counts) {
-    QString text = counts.listed == 1 ? QStringLiteral("1 camera")
-                                      : QStringLiteral("%1 cameras").arg(counts.listed);
+    // The count comes first in every language: the soak probe reads it from there.
+    QString text = counts.listed == 1 ? tr("1 camera") : tr("%1 cameras").arg(counts.listed);
     if (counts.filtered) {
-        text = QStringLiteral("%1 of %2 shown").arg(counts.shown).arg(text);
+        text = tr("%1 of %2 shown").arg(counts.shown).arg(text);
     }
     if (counts.onvif > 0) {
-        text += QStringLiteral(" · %1 ONVIF").arg(counts.onvif);
+        text += QStringLiteral(" · ") + tr("%1 ONVIF").arg(counts.onvif);
     }
     if (counts.withProblems > 0) {
-        text += QStringLiteral(" · %1 with problems").arg(counts.withProblems);
+        text += QStringLiteral(" · ") + tr("%1 with problems").arg(counts.withProblems);
     }
     return text;
 }
@@ -443,10 +463,14 @@ void MainDialog::countCameras() {
     QStringList kinds;
     for (const auto& [problem, words] : kProblemCounts) {
         if (const int n = lan_.camerasWith(problem); n > 0) {
-            kinds << QString::fromLatin1(words).arg(n);
+            kinds << tr(words).arg(n);
         }
     }
-    cameraCount_->setText(cameraCountText(counts) + tableFullNotice());
+    QString missing;
+    if (const int n = networkPage()->missingCount(); n > 0) {
+        missing = tr(" · %1 missing").arg(n);
+    }
+    cameraCount_->setText(cameraCountText(counts) + missing + tableFullNotice());
     cameraCount_->setToolTip(kinds.isEmpty() ? QString() : plainToolTip(kinds.join('\n')));
 }
 
@@ -455,7 +479,7 @@ QString MainDialog::tableFullNotice() const {
     if (!table_.overflow().othersWaiting) {
         return {};
     }
-    return QStringLiteral(" · Table full: %1 cameras; others wait").arg(kTableSize);
+    return QStringLiteral(" · ") + tr("Table full: %1 cameras; others wait").arg(kTableSize);
 }
 
 void MainDialog::applyFilter() {
@@ -473,6 +497,10 @@ void MainDialog::applyFilter() {
         currentPage_->rewriteForNewReplies();
     }
     refreshLan();
+}
+
+NetworkPage* MainDialog::networkPage() const {
+    return static_cast<NetworkPage*>(pages_[kNetworkTab]);
 }
 
 BandwidthPage* MainDialog::bandwidthPage() const {

@@ -20,6 +20,7 @@
 #include "app/WindowSettings.h"
 #include "changelog/ChangeJournal.h"
 #include "engine/DiscoveryEngine.h"
+#include "keyring/CredentialStore.h"
 #include "lan/LanSnapshot.h"
 #include "model/CameraTable.h"
 #include "onvif/OnvifWatch.h"
@@ -29,6 +30,7 @@ namespace pelmora {
 
 class SettingsPage;
 class BandwidthPage;
+class NetworkPage;
 class OnvifPage;
 
 struct MainDialogOptions {
@@ -77,6 +79,7 @@ class MainDialog final : public QDialog {
     // Says once what keeps ONVIF cameras from being heard fully; empty otherwise.
     QLabel* onvifNotice() const { return onvifNotice_; }
     BandwidthPage* bandwidthPage() const;
+    NetworkPage* networkPage() const;
     // The status bar: the cameras listed, the last enquiry, and the network notice.
     QLabel* statusLine() const { return status_; }
     QLabel* cameraCountLabel() const { return cameraCount_; }
@@ -151,6 +154,8 @@ class MainDialog final : public QDialog {
     LanSnapshot lan_;
     CameraFilter filter_;
     WindowSettings settings_;
+    // Where "Remember on this PC" keeps credentials; asked once at start whether it can.
+    CredentialStore keyring_;
     std::array<SettingsPage*, 4> pages_{};
     SettingsPage* currentPage_ = nullptr;
     OnvifPage* onvifPage_ = nullptr;

@@ -1,5 +1,6 @@
 #include "app/TableBridge.h"
 
+#include <QCoreApplication>
 #include <QMetaObject>
 
 #include "engine/FatalSocketError.h"
@@ -59,7 +60,7 @@ void TableBridge::settingResult(ResultIcon icon, std::string_view words) {
     const auto boxIcon = icon == ResultIcon::Information ? MessagePort::Icon::Information
                                                          : MessagePort::Icon::Warning;
     QMetaObject::invokeMethod(
-        this, [this, text, boxIcon] { information(*messages_, text, boxIcon); },
+        this, [this, text, boxIcon] { information(*messages_, resultWords(text), boxIcon); },
         Qt::QueuedConnection);
 }
 
@@ -84,15 +85,18 @@ RetryAnswer TableBridge::noResponse(std::string_view mac) {
             Qt::QueuedConnection);
         return RetryAnswer::Cancel;
     }
-    return messages_->askRetry("Information", "No Response") ? RetryAnswer::Retry
-                                                             : RetryAnswer::Cancel;
+    return messages_->askRetry(QCoreApplication::translate("pelmora::MessagePort", "Information"),
+                               resultWords(QStringLiteral("No Response")))
+               ? RetryAnswer::Retry
+               : RetryAnswer::Cancel;
 }
 
 void TableBridge::receiveFailed() {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            information(*messages_, "Network NG", MessagePort::Icon::Stop);
+            information(*messages_, resultWords(QStringLiteral("Network NG")),
+                        MessagePort::Icon::Stop);
             emit fatalError(exitCodeOf(FatalSocketError::Receive));
         },
         Qt::QueuedConnection);

@@ -11,6 +11,7 @@ const QString kMaximizedKey = QStringLiteral("window/maximized");
 const QString kPageKey = QStringLiteral("window/page");
 const QString kLastFolderKey = QStringLiteral("lastFolder");
 const QString kOnvifProbeKey = QStringLiteral("onvif/probeAddresses");
+const QString kComparedListKey = QStringLiteral("network/comparedList");
 
 bool fitsSomeScreen(const QRect& rect) {
     for (const QScreen* screen : QGuiApplication::screens()) {
@@ -75,6 +76,22 @@ QString WindowSettings::onvifProbeAddresses() const {
 
 void WindowSettings::saveOnvifProbeAddresses(const QString& addresses) {
     settings_->setValue(kOnvifProbeKey, addresses);
+    settings_->sync();
+}
+
+QString WindowSettings::comparedList() const {
+    return settings_->value(kComparedListKey).toString();
+}
+
+void WindowSettings::saveComparedList(const QString& path) {
+    if (path == comparedList()) {
+        return;
+    }
+    if (path.isEmpty()) {
+        settings_->remove(kComparedListKey);
+    } else {
+        settings_->setValue(kComparedListKey, path);
+    }
     settings_->sync();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // What the window remembers between runs: its place and size, whether it was maximised, the
-// page last shown, the folder last saved into and the addresses last given to the ONVIF page's
-// directed probe. The one place the settings keys are spelled.
+// page last shown, the folder last saved into, the addresses last given to the ONVIF page's
+// directed probe and the saved list the cameras were last compared with. The one place the
+// settings keys are spelled.
 // Nothing typed into a form is kept.
 
 #include <QRect>
@@ -33,6 +34,10 @@ class WindowSettings {
     // As typed ("10.2.0.0/24,10.3.0.7"); empty when none was given.
     QString onvifProbeAddresses() const;
     void saveOnvifProbeAddresses(const QString& addresses);
+
+    // The file of the saved list the Network page compared with last; empty when none.
+    QString comparedList() const;
+    void saveComparedList(const QString& path);
 
   private:
     std::unique_ptr<QSettings> settings_;

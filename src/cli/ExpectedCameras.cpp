@@ -11,11 +11,6 @@ using Json = nlohmann::ordered_json;
 
 constexpr std::string_view kMissing = "missing";
 
-// What the person reads for a mark: "new: not on the saved list", or the change itself.
-std::string markSentence(const std::string& mark) {
-    return mark == "new" ? "new: not on the saved list" : mark;
-}
-
 void mark(CameraNotes& notes, const std::string& mark) {
     if (!mark.empty()) {
         notes.problems.push_back(markWord(mark));
@@ -39,20 +34,12 @@ Json missingToJson(const ListedCamera& camera) {
     return object;
 }
 
-std::string missingSentence(const ListedCamera& camera) {
-    const auto address = camera.field("ipAddress");
-    return "missing: last seen at " + (address.empty() ? std::string("no address") : address);
-}
-
 }  // namespace
 
 ExpectedComparison markExpected(ListedCameras& cameras, const CameraList& expected) {
     std::vector<AnsweringCamera> answering;
     for (const auto& record : cameras.records) {
-        const auto object = cameraToJson(record);
-        answering.push_back({object["mac"].get<std::string>(),
-                             object["ipAddress"].get<std::string>(),
-                             object["model"].get<std::string>()});
+        answering.push_back(answeringCameraOf(record));
     }
     for (const auto& camera : cameras.onvif) {
         const auto object = onvifCameraToJson(camera, {});

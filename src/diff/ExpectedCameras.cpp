@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "listing/CameraListing.h"
+#include "model/FixedText.h"
 #include "protocol/MacAddress.h"
 
 namespace pelmora {
@@ -15,6 +17,13 @@ std::string macKeyOf(const std::string& mac) {
 }
 
 }  // namespace
+
+// The texts as the lists write them (the window's rewrite runs this for every camera, so no
+// whole JSON object is built for it).
+AnsweringCamera answeringCameraOf(const CameraRecord& record) {
+    return {latin1ToUtf8(fieldText(record.mac)), formatIpv4(record.ipAddress),
+            latin1ToUtf8(fieldText(record.model))};
+}
 
 bool ExpectedComparison::allAsExpected() const {
     return missing.empty() &&
@@ -64,6 +73,15 @@ std::string_view markWord(const std::string& mark) {
         return "new";
     }
     return mark.empty() ? std::string_view{} : std::string_view{"changed"};
+}
+
+std::string markSentence(const std::string& mark) {
+    return mark == "new" ? "new: not on the saved list" : mark;
+}
+
+std::string missingSentence(const ListedCamera& camera) {
+    const auto address = camera.field("ipAddress");
+    return "missing: last seen at " + (address.empty() ? std::string("no address") : address);
 }
 
 }  // namespace pelmora

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "diff/CameraListDiff.h"
+#include "model/CameraRecord.h"
 
 namespace pelmora {
 
@@ -17,6 +18,9 @@ struct AnsweringCamera {
     std::string ipAddress;
     std::string model;
 };
+
+// One of our cameras as the saved lists have it (its model as UTF-8).
+AnsweringCamera answeringCameraOf(const CameraRecord& record);
 
 struct ExpectedComparison {
     // The saved list's cameras that did not answer, in its order; they point into that list.
@@ -33,5 +37,9 @@ ExpectedComparison compareWithExpected(const CameraList& expected,
 
 // The problem word of a mark: "new", "changed", or "" for none.
 std::string_view markWord(const std::string& mark);
+// What the person reads for a mark: "new: not on the saved list", or the change itself.
+std::string markSentence(const std::string& mark);
+// What the person reads for a missing camera: "missing: last seen at 192.168.0.12".
+std::string missingSentence(const ListedCamera& camera);
 
 }  // namespace pelmora

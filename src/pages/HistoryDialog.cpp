@@ -11,7 +11,7 @@ namespace pelmora {
 
 HistoryDialog::HistoryDialog(const QString& directory, const QString& mac, QWidget* parent)
     : QDialog(parent), text_(new QPlainTextEdit(this)) {
-    setWindowTitle(mac.isEmpty() ? QString("History") : QString("History of %1").arg(mac));
+    setWindowTitle(mac.isEmpty() ? tr("History") : tr("History of %1").arg(mac));
     std::string trouble;
     auto history = readHistory(directory.toStdString(), &trouble);
     if (!mac.isEmpty()) {
@@ -22,12 +22,15 @@ HistoryDialog::HistoryDialog(const QString& directory, const QString& mac, QWidg
         lines += QString::fromStdString(historyLine(entry)) + "\n";
     }
     if (history.entries.empty()) {
-        lines = mac.isEmpty() ? "No setting request has been recorded.\n"
-                              : "No setting request has been recorded for this camera.\n";
+        lines = (mac.isEmpty() ? tr("No setting request has been recorded.")
+                               : tr("No setting request has been recorded for this camera.")) +
+                '\n';
     }
     if (history.skippedLines > 0) {
-        lines += QString("\n%1 line(s) of the change log could not be read and were skipped.\n")
-                     .arg(history.skippedLines);
+        lines += '\n' +
+                 tr("%1 line(s) of the change log could not be read and were skipped.")
+                     .arg(history.skippedLines) +
+                 '\n';
     }
     if (!trouble.empty()) {
         lines += "\n" + QString::fromStdString(trouble) + "\n";
@@ -36,8 +39,8 @@ HistoryDialog::HistoryDialog(const QString& directory, const QString& mac, QWidg
     text_->setLineWrapMode(QPlainTextEdit::NoWrap);
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     text_->setPlainText(lines);
-    text_->setAccessibleName("Setting requests, newest first");
-    auto* label = new QLabel("&Setting requests, newest first:", this);
+    text_->setAccessibleName(tr("Setting requests, newest first"));
+    auto* label = new QLabel(tr("&Setting requests, newest first:"), this);
     label->setBuddy(text_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

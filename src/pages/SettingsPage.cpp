@@ -45,7 +45,7 @@ SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseco
     model_->setMinimumRows(kMinimumRows);
     list_->setCameraModel(model_);
     // Every page lists the cameras; screen readers announce the list as that.
-    list_->setAccessibleName("Cameras");
+    list_->setAccessibleName(tr("Cameras"));
     // Column widths are given for an 8-point face; wider system fonts get wider columns, so
     // that a MAC address or a date still fits its column.
     const double scale = std::max(1.0, list_->fontMetrics().horizontalAdvance("0") / 6.0);
@@ -83,6 +83,9 @@ SettingsPage::SettingsPage(std::vector<GridColumn> columns, int refreshMilliseco
 void SettingsPage::setTable(CameraTable* table, PageServices services) {
     table_ = table;
     services_ = std::move(services);
+    if (kept_ != nullptr) {
+        kept_->setStore(services_.keyring);
+    }
     refreshTimer_.start(refreshMilliseconds_);
 }
 
@@ -96,7 +99,11 @@ std::string SettingsPage::problemOf(const CameraRecord& record) const {
 
 CameraListRow SettingsPage::listRow(const CameraRecord& record,
                                     std::vector<std::string> cells) const {
-    return {std::string(fieldText(record.mac)), std::move(cells), problemOf(record), {}};
+    CameraListRow row;
+    row.mac = std::string(fieldText(record.mac));
+    row.cells = std::move(cells);
+    row.problem = problemOf(record);
+    return row;
 }
 
 void SettingsPage::refreshGrid() {
@@ -121,6 +128,7 @@ void SettingsPage::refreshGrid() {
         noteRecord(record, listed, selected);
     }
     listed_ = static_cast<int>(rows.size());
+    finishRows(rows);
     model_->setCameras(std::move(rows));
     // The selected camera stays selected wherever it now stands; a selection that had no camera
     // (a press on a blank row) stays on the first blank row.
@@ -160,6 +168,10 @@ bool SettingsPage::admittedByFilter(const CameraRecord& record) const {
                            fieldText(record.serial), lan_ ? lan_->find(mac) : nullptr);
 }
 
+bool SettingsPage::admittedByFilter(std::span<const std::string> texts, bool hasProblem) const {
+    return filter_ == nullptr || filter_->admitsTexts(texts, hasProblem);
+}
+
 void SettingsPage::rewriteForNewReplies() {
     rewritingForReplies_ = true;
     refreshGrid();
@@ -167,7 +179,7 @@ void SettingsPage::rewriteForNewReplies() {
 }
 
 void SettingsPage::placeScrollBar(int firstRow) {
-    if (listed_ > kMinimumRows) {
+    if (model_->rowCount() > kMinimumRows) {
         list_->scrollToRow(firstRow);
         list_->showScrollBar(true);
     } else {
@@ -205,21 +217,21 @@ std::string SettingsPage::exportListTo(const QString& path, ListFormat format) c
 }
 
 void SettingsPage::exportList() {
-    static const QString kCsv = "CSV (*.csv)";
-    static const QString kJson = "JSON (*.json)";
-    QString chosenFilter = kCsv;
+    const QString csv = tr("CSV (*.csv)");
+    const QString json = tr("JSON (*.json)");
+    QString chosenFilter = csv;
     QString path =
-        askSavePath(this, "Export list", "cameras.csv", kCsv + ";;" + kJson, &chosenFilter);
+        askSavePath(this, tr("Export list"), "cameras.csv", csv + ";;" + json, &chosenFilter);
     if (path.isEmpty()) {
         return;
     }
     // The name's extension decides, else the filter chosen.
-    const bool json = path.endsWith(".json", Qt::CaseInsensitive) ||
-                      (!path.endsWith(".csv", Qt::CaseInsensitive) && chosenFilter == kJson);
-    const auto trouble = exportListTo(path, json ? ListFormat::Json : ListFormat::Csv);
+    const bool asJson = path.endsWith(".json", Qt::CaseInsensitive) ||
+                        (!path.endsWith(".csv", Qt::CaseInsensitive) && chosenFilter == json);
+    const auto trouble = exportListTo(path, asJson ? ListFormat::Json : ListFormat::Csv);
     if (!trouble.empty()) {
-        QMessageBox box(QMessageBox::Warning, "Export list",
-                        "The list could not be saved.\n" + QString::fromStdString(trouble),
+        QMessageBox box(QMessageBox::Warning, tr("Export list"),
+                        tr("The list could not be saved.") + '\n' + QString::fromStdString(trouble),
                         QMessageBox::Ok, this);
         box.setTextFormat(Qt::PlainText);
         box.exec();
@@ -232,8 +244,15 @@ void SettingsPage::showHistory() {
 }
 
 void SettingsPage::addRecordActions(QMenu& menu) {
-    connect(menu.addAction("&Export list…"), &QAction::triggered, this, &SettingsPage::exportList);
-    connect(menu.addAction("&History…"), &QAction::triggered, this, &SettingsPage::showHistory);
+    connect(menu.addAction(tr("&Export list…")), &QAction::triggered, this,
+            &SettingsPage::exportList);
+    connect(menu.addAction(tr("&History…")), &QAction::triggered, this, &SettingsPage::showHistory);
+    if (kept_ != nullptr) {
+        QAction* forget = menu.addAction(tr("&Forget saved password"));
+        forget->setEnabled(kept_->keptForChosen());
+        connect(forget, &QAction::triggered, kept_, &KeptCredentials::forgetChosen);
+    }
+    addListActions(menu);
 }
 
 void SettingsPage::contextMenuEvent(QContextMenuEvent* event) {
@@ -263,6 +282,16 @@ std::optional<CameraRecord> SettingsPage::recordOfCurrentRow() const {
 void SettingsPage::showInForm(const CameraRecord& record) {
     formCameraMac_ = std::string(fieldText(record.mac));
     fillForm(record);
+    if (kept_ != nullptr) {
+        kept_->cameraChosen(formCameraMac_);
+    }
+}
+
+void SettingsPage::forgetFormCamera() {
+    formCameraMac_.clear();
+    if (kept_ != nullptr) {
+        kept_->cameraChosen({});
+    }
 }
 
 std::optional<CameraRecord> SettingsPage::recordOfFormCamera() const {
@@ -290,6 +319,8 @@ void SettingsPage::setCredentialControls(QLineEdit* name, QLineEdit* password, Q
     }
     makePasswordField(password);
     ok->setEnabled(false);
+    kept_ = new KeptCredentials(name, password, this);
+    kept_->setStore(services_.keyring);
 }
 
 void SettingsPage::updateOkFromCredentials() {
@@ -307,6 +338,13 @@ std::string SettingsPage::adminPasswordText() const {
 
 void SettingsPage::sendSettingRequest(const CameraRecord& record, const std::string& request) {
     pelmora::sendSettingRequest(*table_, services_.send, fieldText(record.mac), request);
+    credentialsUsed(std::string(fieldText(record.mac)));
+}
+
+void SettingsPage::credentialsUsed(const std::string& mac) {
+    if (kept_ != nullptr) {
+        kept_->used(mac);
+    }
 }
 
 }  // namespace pelmora

@@ -4,6 +4,7 @@
 // a double-click opens the camera's web page; a header click asks the main window to sort.
 // Pages keyed by MAC derive from this class and add their form below the list.
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@
 #include "settings/PageRules.h"
 #include "widgets/CameraListModel.h"
 #include "widgets/CameraListView.h"
+#include "widgets/KeptCredentials.h"
 #include "widgets/PageServices.h"
 
 namespace pelmora {
@@ -55,6 +58,9 @@ class SettingsPage : public QWidget {
     void pageWheel(int delta);
 
     CameraListView* list() const { return list_; }
+    // "Remember on this PC" and its keeping, on a page with credentials; else null.
+    QCheckBox* rememberBox() const { return kept_ != nullptr ? kept_->box() : nullptr; }
+    KeptCredentials* keptCredentials() const { return kept_; }
 
     // Told by the main window, which shows every page in the same space. A page shorter than
     // the tallest is padded at its foot to `height`, so that the list has seven rows at the
@@ -95,6 +101,8 @@ class SettingsPage : public QWidget {
     virtual bool listsCamera(const CameraRecord& record) const { return isListed(record); }
     // Whether the filter lets the camera into the list.
     bool admittedByFilter(const CameraRecord& record) const;
+    // The same for a row that is no live camera, by its texts.
+    bool admittedByFilter(std::span<const std::string> texts, bool hasProblem) const;
     // What the LAN diagnosis says is wrong with a camera, for its row's mark; empty: nothing.
     std::string problemOf(const CameraRecord& record) const;
     // One listed camera's row: its MAC, cells and problem.
@@ -115,6 +123,9 @@ class SettingsPage : public QWidget {
     // Every record, listed or not, with the MAC of the selected camera (empty for none):
     virtual void noteRecord(const CameraRecord&, bool /*listed*/, const std::string& /*selected*/) {
     }
+    // The listed cameras' rows, before they are shown: a page may mark them, and add rows after
+    // them that are no cameras (missing ones). `listed_` counts the cameras' rows alone.
+    virtual void finishRows(std::vector<CameraListRow>& /*rows*/) {}
     // Nothing is selected after a rewrite that changed something.
     virtual void selectionDropped() { clearSelection(); }
     // The first row to put back when the list scrolls.
@@ -133,12 +144,14 @@ class SettingsPage : public QWidget {
     // grows; the list takes the rest.
     QVBoxLayout* formArea();
     bool eventFilter(QObject* watched, QEvent* event) override;
-    // The list's context menu: "Export list…" and "History…", which every page offers.
+    // The list's context menu: "Export list…" and "History…", which every page offers, and what
+    // a page adds after them.
     void contextMenuEvent(QContextMenuEvent* event) override;
     void addRecordActions(QMenu& menu);
+    virtual void addListActions(QMenu& /*menu*/) {}
 
     // The page's credential fields and OK button, if it has them (the base class applies the
-    // rule that enables OK).
+    // rule that enables OK). It adds "Remember on this PC", for the page to place.
     void setCredentialControls(QLineEdit* name, QLineEdit* password, QPushButton* ok,
                                std::size_t minimum);
     void updateOkFromCredentials();
@@ -147,14 +160,17 @@ class SettingsPage : public QWidget {
     // Fills the form from `record` and makes it the camera requests go to.
     void showInForm(const CameraRecord& record);
     // The form no longer shows a camera: nothing is sent until one is selected again.
-    void forgetFormCamera() { formCameraMac_.clear(); }
+    void forgetFormCamera();
     // The camera the form shows, as the table has it now; none once it has left the table.
     std::optional<CameraRecord> recordOfFormCamera() const;
     // The credential fields as typed, in the 8-bit form the camera receives.
     std::string adminNameText() const;
     std::string adminPasswordText() const;
-    // Registers and sends a whole request datagram addressed to `record`.
+    // Registers and sends a whole request datagram addressed to `record`; with "Remember on
+    // this PC" ticked, the credentials it carries are kept for the camera.
     void sendSettingRequest(const CameraRecord& record, const std::string& request);
+    // A request went out to `mac` with the credential fields' name and password.
+    void credentialsUsed(const std::string& mac);
 
     CameraTable* table_ = nullptr;
     PageServices services_;
@@ -201,6 +217,7 @@ class SettingsPage : public QWidget {
 
   private:
     std::size_t minimumCredential_ = kMinCredentialLength;
+    KeptCredentials* kept_ = nullptr;
     std::string formCameraMac_;
     bool rewritingForReplies_ = false;
     const LanSnapshot* lan_ = nullptr;

@@ -116,16 +116,17 @@ void CameraListModel::followNewOrder(const std::vector<CameraListRow>& cameras) 
     std::vector<std::string> macs;
     macs.reserve(static_cast<std::size_t>(persistent.size()));
     for (const QModelIndex& index : persistent) {
-        macs.push_back(macAt(index.row()));
+        const CameraListRow* row = rowAt(index.row());
+        macs.push_back(row != nullptr ? row->mac : std::string());
     }
     std::stable_sort(rows_.begin(), rows_.end(), before);
     QModelIndexList moved;
     moved.reserve(persistent.size());
     for (qsizetype i = 0; i < persistent.size(); ++i) {
         const bool blank = persistent[i].row() >= static_cast<int>(rows_.size());
-        moved.append(blank
-                         ? persistent[i]
-                         : index(rowOf(macs[static_cast<std::size_t>(i)]), persistent[i].column()));
+        moved.append(
+            blank ? persistent[i]
+                  : index(rowOfKey(macs[static_cast<std::size_t>(i)]), persistent[i].column()));
     }
     changePersistentIndexList(persistent, moved);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
@@ -159,10 +160,8 @@ void CameraListModel::updateChanged(std::vector<CameraListRow>& cameras) {
         CameraListRow& now = cameras[row];
         CameraListRow& shown = rows_[row];
         if (shown.cells != now.cells || shown.problem != now.problem ||
-            shown.spoken != now.spoken) {
-            shown.cells = std::move(now.cells);
-            shown.problem = std::move(now.problem);
-            shown.spoken = std::move(now.spoken);
+            shown.spoken != now.spoken || shown.missing != now.missing || shown.note != now.note) {
+            shown = std::move(now);
             changed.push_back(static_cast<int>(row));
         }
     }
@@ -171,7 +170,7 @@ void CameraListModel::updateChanged(std::vector<CameraListRow>& cameras) {
     });
 }
 
-int CameraListModel::rowOf(std::string_view mac) const {
+int CameraListModel::rowOfKey(std::string_view mac) const {
     for (std::size_t row = 0; row < rows_.size(); ++row) {
         if (rows_[row].mac == mac) {
             return static_cast<int>(row);
@@ -180,15 +179,25 @@ int CameraListModel::rowOf(std::string_view mac) const {
     return -1;
 }
 
+int CameraListModel::rowOf(std::string_view mac) const {
+    const int row = rowOfKey(mac);
+    return cameraAt(row) != nullptr ? row : -1;
+}
+
 const std::string& CameraListModel::macAt(int row) const {
     static const std::string kNone;
     const CameraListRow* camera = cameraAt(row);
     return camera != nullptr ? camera->mac : kNone;
 }
 
-const CameraListRow* CameraListModel::cameraAt(int row) const {
+const CameraListRow* CameraListModel::rowAt(int row) const {
     return row >= 0 && row < static_cast<int>(rows_.size()) ? &rows_[static_cast<std::size_t>(row)]
                                                             : nullptr;
+}
+
+const CameraListRow* CameraListModel::cameraAt(int row) const {
+    const CameraListRow* camera = rowAt(row);
+    return camera != nullptr && !camera->missing ? camera : nullptr;
 }
 
 int CameraListModel::rowCount(const QModelIndex& parent) const {
@@ -200,11 +209,14 @@ int CameraListModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant CameraListModel::data(const QModelIndex& index, int role) const {
-    const CameraListRow* camera = index.isValid() ? cameraAt(index.row()) : nullptr;
+    const CameraListRow* camera = index.isValid() ? rowAt(index.row()) : nullptr;
     if (camera == nullptr) {
         return {};
     }
     const auto column = static_cast<std::size_t>(index.column());
+    if (camera->missing) {
+        return missingData(*camera, column, role);
+    }
     const bool marked = !camera->problem.empty();
     switch (role) {
         case Qt::DisplayRole:
@@ -229,6 +241,27 @@ QVariant CameraListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+// A missing camera's row: greyed as disabled text is, its note in the last cell and said again
+// as the row's tool tip and description.
+QVariant CameraListModel::missingData(const CameraListRow& camera, std::size_t column,
+                                      int role) const {
+    switch (role) {
+        case Qt::DisplayRole:
+            return column < camera.cells.size() ? QString::fromStdString(camera.cells[column])
+                                                : QString();
+        case Qt::ForegroundRole:
+            return QApplication::palette().brush(QPalette::Disabled, QPalette::Text);
+        case Qt::ToolTipRole:
+            return plainToolTip(QString::fromStdString(camera.note));
+        case Qt::AccessibleDescriptionRole:
+            return QString::fromStdString(camera.note);
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(alignments_[column] | Qt::AlignVCenter);
+        default:
+            return {};
+    }
+}
+
 QVariant CameraListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= headers_.size()) {
         return {};
@@ -243,7 +276,12 @@ QVariant CameraListModel::headerData(int section, Qt::Orientation orientation, i
 }
 
 Qt::ItemFlags CameraListModel::flags(const QModelIndex& index) const {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    const CameraListRow* camera = rowAt(index.row());
+    return camera != nullptr && camera->missing ? Qt::ItemIsEnabled
+                                                : Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
 }  // namespace pelmora

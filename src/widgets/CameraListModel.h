@@ -25,6 +25,10 @@ struct CameraListRow {
     // What a screen reader says for a cell instead of its text (">>" is read "marked"); missing
     // or empty: the text itself.
     std::vector<std::string> spoken;
+    // A camera expected at the site that does not answer: shown greyed after the cameras, with
+    // `note` saying so. It is no camera to the page: it has no MAC there, and is never selected.
+    bool missing = false;
+    std::string note;
 };
 
 class CameraListModel final : public QAbstractTableModel {
@@ -42,7 +46,8 @@ class CameraListModel final : public QAbstractTableModel {
     // A column's cells are left-aligned unless set here; vertically centred either way.
     void setAlignment(int column, Qt::Alignment horizontal);
 
-    // The row of the camera with this MAC, or -1.
+    // The row of the camera with this MAC, or -1. Missing cameras' rows are not cameras' rows
+    // here: none of these three finds them.
     int rowOf(std::string_view mac) const;
     // The MAC of the camera on `row`, or empty.
     const std::string& macAt(int row) const;
@@ -55,6 +60,9 @@ class CameraListModel final : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
+    const CameraListRow* rowAt(int row) const;
+    QVariant missingData(const CameraListRow& camera, std::size_t column, int role) const;
+    int rowOfKey(std::string_view mac) const;
     void removeGone(const std::vector<CameraListRow>& cameras);
     void followNewOrder(const std::vector<CameraListRow>& cameras);
     void insertNew(const std::vector<CameraListRow>& cameras);

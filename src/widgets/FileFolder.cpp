@@ -36,4 +36,12 @@ QString askSavePath(QWidget* parent, const QString& caption, const QString& file
     return path;
 }
 
+QString askOpenPath(QWidget* parent, const QString& caption, const QString& current,
+                    const QString& filters) {
+    const QString start = QFileInfo::exists(current)                           ? current
+                          : !folder().isEmpty() && QFileInfo(folder()).isDir() ? folder()
+                                                                               : QString();
+    return QFileDialog::getOpenFileName(parent, caption, start, filters);
+}
+
 }  // namespace pelmora

@@ -17,4 +17,9 @@ void setLastFolder(const QString& folder);
 QString askSavePath(QWidget* parent, const QString& caption, const QString& fileName,
                     const QString& filters, QString* chosenFilter = nullptr);
 
+// Asks which file to open, starting at `current` when it is still there, else in the last
+// folder. Empty when the person cancels.
+QString askOpenPath(QWidget* parent, const QString& caption, const QString& current,
+                    const QString& filters);
+
 }  // namespace pelmora

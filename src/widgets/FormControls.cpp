@@ -67,9 +67,10 @@ class Latin1Validator final : public QValidator {
             return;
         }
         explained_ = true;
-        edit_->setToolTip(kLatin1OnlyExplanation);
-        QToolTip::showText(edit_->mapToGlobal(QPoint(0, edit_->height())), kLatin1OnlyExplanation,
-                           edit_);
+        const QString why =
+            QCoreApplication::translate("pelmora::FormControls", kLatin1OnlyExplanation);
+        edit_->setToolTip(why);
+        QToolTip::showText(edit_->mapToGlobal(QPoint(0, edit_->height())), why, edit_);
     }
 
     QLineEdit* edit_;

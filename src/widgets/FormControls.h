@@ -3,6 +3,7 @@
 // buttons set and cleared one by one, and address fields that show 0.0.0.0 as blank.
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -25,10 +26,12 @@ void setRadio(QRadioButton* radio, bool checked);
 
 // Accounts and passwords reach the camera as 8-bit text, one byte per character. A character
 // outside that range would be sent as "?", a different password than the one typed, so the
-// field refuses it instead (typed or pasted), and says why the first time.
+// field refuses it instead (typed or pasted), and says why the first time, in the language
+// shown (the English words below are its source).
 void acceptLatin1Only(QLineEdit* edit);
-inline const QString kLatin1OnlyExplanation =
-    QStringLiteral("Only Latin-1 characters can be sent to a camera; this character was left out.");
+inline constexpr const char* kLatin1OnlyExplanation = QT_TRANSLATE_NOOP(
+    "pelmora::FormControls",
+    "Only Latin-1 characters can be sent to a camera; this character was left out.");
 
 // A field for a password: typing is not shown, and once anything is in it the process can no
 // longer be dumped, so that the password never reaches a core file.

@@ -148,8 +148,7 @@ QString Ipv4Field::fieldName() const {
 void Ipv4Field::nameOctets() {
     const QString field = fieldName();
     for (std::size_t i = 0; i < boxes_.size(); ++i) {
-        boxes_[i]->setAccessibleName(
-            QStringLiteral("octet %1 of %2").arg(i + 1).arg(boxes_.size()));
+        boxes_[i]->setAccessibleName(tr("octet %1 of %2").arg(i + 1).arg(boxes_.size()));
         boxes_[i]->setAccessibleDescription(field);
     }
 }

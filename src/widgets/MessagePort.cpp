@@ -1,5 +1,6 @@
 #include "widgets/MessagePort.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace pelmora {
@@ -41,11 +42,28 @@ QString breakableText(const QString& text) {
 }  // namespace
 
 void caution(MessagePort& port, const QString& text) {
-    port.show(QStringLiteral("caution"), text, MessagePort::Icon::Exclamation);
+    port.show(QCoreApplication::translate("pelmora::MessagePort", "caution"), text,
+              MessagePort::Icon::Exclamation);
 }
 
 void information(MessagePort& port, const QString& text, MessagePort::Icon icon) {
-    port.show(QStringLiteral("Information"), text, icon);
+    port.show(QCoreApplication::translate("pelmora::MessagePort", "Information"), text, icon);
+}
+
+QString resultWords(const QString& words) {
+    // The results every setting ends in, whoever reports them; any other text is the camera's.
+    static const char* const kFixed[] = {
+        QT_TRANSLATE_NOOP("pelmora::MessagePort", "Setting OK"),
+        QT_TRANSLATE_NOOP("pelmora::MessagePort", "Setting NG"),
+        QT_TRANSLATE_NOOP("pelmora::MessagePort", "No Response"),
+        QT_TRANSLATE_NOOP("pelmora::MessagePort", "Network NG"),
+    };
+    for (const char* fixed : kFixed) {
+        if (words == QLatin1String(fixed)) {
+            return QCoreApplication::translate("pelmora::MessagePort", fixed);
+        }
+    }
+    return words;
 }
 
 void QtMessagePort::show(const QString& caption, const QString& text, Icon icon) {

@@ -28,6 +28,9 @@ void caution(MessagePort& port, const QString& text);
 // A network result ("Setting OK", "Setting NG", a camera's own text): caption "Information".
 void information(MessagePort& port, const QString& text,
                  MessagePort::Icon icon = MessagePort::Icon::Information);
+// A setting's result as the person reads it: "Setting OK", "Setting NG", "No Response" and
+// "Network NG" in the language shown; a camera's own words as they are.
+QString resultWords(const QString& words);
 
 // The real boxes. Text is always shown as plain text: much of it comes from cameras.
 class QtMessagePort : public MessagePort {

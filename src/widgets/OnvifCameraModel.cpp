@@ -17,7 +17,8 @@ QString utf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const QString kAlsoOurs = QStringLiteral(
+const char* const kAlsoOurs = QT_TRANSLATE_NOOP(
+    "pelmora::OnvifCameraModel",
     "The same camera (same MAC) answers this tool's own enquiry: it is also on the Network, "
     "Bandwidth control, Date time and PPPoE pages");
 
@@ -54,10 +55,10 @@ OnvifCameraModel::OnvifCameraModel(QObject* parent) : QAbstractTableModel(parent
     }
 }
 
-const QStringList& OnvifCameraModel::headers() {
-    static const QStringList kHeaders{"MAC",      "IP address", "Manufacturer", "Model",
-                                      "Firmware", "Name",       "Clock offset", "Notes"};
-    return kHeaders;
+QStringList OnvifCameraModel::headers() {
+    // In the language shown now, not the one of the first call.
+    return {tr("MAC"),      tr("IP address"), tr("Manufacturer"), tr("Model"),
+            tr("Firmware"), tr("Name"),       tr("Clock offset"), tr("Notes")};
 }
 
 // Gone cameras leave, changed rows are signalled, new cameras join at the foot: the views'
@@ -128,7 +129,7 @@ QString OnvifCameraModel::toolTip(const OnvifListRow& camera) const {
         lines << utf8(camera.problem);
     }
     if (camera.alsoOurs) {
-        lines << kAlsoOurs;
+        lines << tr(kAlsoOurs);
     }
     return lines.join('\n');
 }

@@ -55,7 +55,7 @@ class OnvifCameraModel final : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    static const QStringList& headers();
+    static QStringList headers();
 
   private:
     QVariant sortKey(const OnvifListRow& camera, int column) const;

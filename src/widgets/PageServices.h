@@ -11,6 +11,7 @@
 namespace pelmora {
 
 class MessagePort;
+class CredentialStore;
 
 // A setting answer routed away from the message box: accepted or not, and the words the box
 // would have shown ("Setting OK", "Setting NG", the camera's own 8-bit text, "No Response").
@@ -25,6 +26,8 @@ struct PageServices {
     std::function<void(const std::string& mac, AnswerHandler)> routeAnswers;
     // Sends an enquiry now, so that a camera's new settings are heard soon.
     std::function<void()> enquireNow;
+    // Where "Remember on this PC" keeps credentials; none: the box stays off.
+    CredentialStore* keyring = nullptr;
 };
 
 }  // namespace pelmora

@@ -432,11 +432,16 @@ TEST(MainDialogDiagnostics, anUnreadOutputStopsNeitherDiscoveryNorClosing) {
     EXPECT_EQ(messages.count(), 0u);
 }
 
-// Place, size and page come back on the next start; a place no screen can show any more does
-// not, and nothing else is kept.
+// Place, size, page and the list compared come back on the next start; a place no screen can
+// show any more does not, and nothing else is kept.
 TEST(MainDialogSettings, theWindowComesBackWhereItWasUnlessNoScreenShowsThatPlace) {
     QTemporaryDir dir;
     const QString file = dir.filePath("pelmora.conf");
+    const QString site = dir.filePath("site.json");
+    QFile list(site);
+    ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+    list.write(R"([{"mac": "02:50:4D:00:00:07", "ipAddress": "192.168.0.70"}])");
+    list.close();
     test::PeerSocket camera;
     const SendTarget target = test::loopbackTarget(camera.port());
     QRect saved;
@@ -448,6 +453,7 @@ TEST(MainDialogSettings, theWindowComesBackWhereItWasUnlessNoScreenShowsThatPlac
         // The offscreen screen is 800 x 600: a place on it.
         dialog.setGeometry(0, 0, dialog.width() + 40, dialog.height() + 20);
         dialog.tabs()->setCurrentIndex(2);
+        ASSERT_TRUE(dialog.networkPage()->compareWithList(site));
         saved = dialog.geometry();
         dialog.close();
     }
@@ -461,6 +467,9 @@ TEST(MainDialogSettings, theWindowComesBackWhereItWasUnlessNoScreenShowsThatPlac
         EXPECT_LE((dialog.pos() - saved.topLeft()).manhattanLength(), 4);
         EXPECT_EQ(dialog.tabs()->currentIndex(), 2);
         EXPECT_EQ(dialog.currentPage(), dialog.page(2));
+        EXPECT_EQ(dialog.networkPage()->comparedList(), site);
+        dialog.networkPage()->stopComparing();
+        dialog.close();
     }
     WindowSettings settings(file);
     settings.save(QRect(20000, 20000, 700, 500), false, 9);

@@ -7,6 +7,7 @@
 
 #include <QBrush>
 #include <QClipboard>
+#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QTemporaryDir>
@@ -657,6 +658,56 @@ TEST_F(NetworkPageLanTest, anAppliedPlanGoesOneCameraAtATimeStopsBetweenCamerasA
     EXPECT_EQ(messages.count(), 0u);
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
+}
+
+// A return visit: the page compared with the list saved last time marks the camera that moved
+// and the one that is new, and lists the one that stayed away greyed after the live ones, where
+// it is never a camera to send to. When it answers again it is live again.
+TEST_F(NetworkPageTest, aSavedListShowsMissingCamerasGreyedAfterTheLiveOnesAndMarksTheRest) {
+    addFixedCamera(table, 1);  // 192.168.0.10
+    addDhcpCamera(table, 2);
+    page.refreshGrid();
+    QTemporaryDir dir;
+    const QString saved = dir.filePath("site.csv");
+    QFile file(saved);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QString mac3 = QString::fromStdString(macOf(3));
+    file.write(("protocol,mac,model,serial,ipAddress\n,02:50:4d:00:00:01,PM-F300,F1,"
+                "192.168.0.12\n," +
+                mac3.toLower() +
+                ",PM-C110,C3,192.168.0.13\nonvif,02:50:4D:00:00:09,X,,192.168.0.19\n")
+                   .toUtf8());
+    file.close();
+
+    QString reason;
+    ASSERT_TRUE(page.compareWithList(saved, &reason)) << reason.toStdString();
+    ASSERT_EQ(listModel().rowCount(), 7);
+    EXPECT_EQ(problemText(0), "changed: address was 192.168.0.12");
+    EXPECT_EQ(problemText(1), "new: not on the saved list");
+    EXPECT_EQ(cellText(2, 0), mac3) << "in the form cameras report it; the ONVIF one is not ours";
+    EXPECT_EQ(cellText(2, 1), "192.168.0.13");
+    EXPECT_EQ(cellText(2, 4), "missing: last seen at 192.168.0.13");
+    EXPECT_EQ(cellText(3, 0), "");
+    const QModelIndex missing = listModel().index(2, 0);
+    EXPECT_FALSE(listModel().flags(missing) & Qt::ItemIsSelectable);
+    EXPECT_EQ(listModel().data(missing, Qt::ToolTipRole).toString().contains("last seen"), true);
+    clickRow(2);
+    EXPECT_NE(page.formCameraMac(), macOf(3));
+    EXPECT_NE(page.selectedMac(), mac3);
+
+    EXPECT_FALSE(page.compareWithList(dir.filePath("gone.csv"), &reason));
+    EXPECT_TRUE(reason.contains("gone.csv")) << reason.toStdString();
+    EXPECT_EQ(page.comparedList(), saved) << "the comparison before stays";
+
+    addCamera(table, 3);
+    page.refreshGrid();
+    EXPECT_EQ(cellText(2, 0), mac3);
+    EXPECT_EQ(problemText(2), "changed: address was 192.168.0.13");
+    EXPECT_TRUE(listModel().flags(missing) & Qt::ItemIsSelectable) << "live again";
+
+    page.stopComparing();
+    EXPECT_EQ(problemText(0), "");
+    EXPECT_EQ(page.comparedList(), "");
 }
 
 // The window's run is the plan's run: while a plan is applied elsewhere on this PC Apply sends

@@ -11,22 +11,22 @@
 namespace pelmora {
 
 BandwidthPage::BandwidthPage(QWidget* parent)
-    : SettingsPage({{"MAC address", 1700},
-                    {"IP address", 1600},
-                    {"Model", 1350},
-                    {"Serial No.", 1160},
-                    {"Version No.", 1300},
+    : SettingsPage({{tr("MAC address"), 1700},
+                    {tr("IP address"), 1600},
+                    {tr("Model"), 1350},
+                    {tr("Serial No."), 1160},
+                    {tr("Version No."), 1300},
                     {"", 7000}},
                    5000, parent),
       currentBand_(new QLabel(this)),
       bands_(new QListWidget(this)),
-      cancel_(new QPushButton("&Cancel", this)) {
+      cancel_(new QPushButton(tr("&Cancel"), this)) {
     currentBand_->setTextFormat(Qt::PlainText);
     currentBand_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     currentBand_->setMinimumWidth(80);
     bands_->setSelectionMode(QAbstractItemView::SingleSelection);
     // A list takes no name from its label; it is given the label's words.
-    bands_->setAccessibleName("Setting bandwidth");
+    bands_->setAccessibleName(tr("Setting bandwidth"));
     bands_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     auto* name = new QLineEdit(this);
     auto* password = new QLineEdit(this);
@@ -36,22 +36,23 @@ BandwidthPage::BandwidthPage(QWidget* parent)
     password->setMaximumWidth(fieldWidth);
     bands_->setMaximumWidth(fieldWidth);
     bands_->setMaximumHeight(bands_->fontMetrics().height() * 6);
-    auto* ok = new QPushButton("&OK", this);
+    auto* ok = new QPushButton(tr("&OK"), this);
     setCredentialControls(name, password, ok, kMinCredentialLength);
 
     auto* form = new QGridLayout;
-    form->addWidget(new QLabel("Current bandwidth", this), 0, 0);
+    form->addWidget(new QLabel(tr("Current bandwidth"), this), 0, 0);
     auto* current = new QHBoxLayout;
     current->addWidget(currentBand_);
-    current->addWidget(new QLabel("(Mbps)", this));
+    current->addWidget(new QLabel(tr("(Mbps)"), this));
     current->addStretch();
     form->addLayout(current, 0, 1);
-    form->addWidget(buddyLabel("&Setting bandwidth", bands_, this), 1, 0, Qt::AlignTop);
+    form->addWidget(buddyLabel(tr("&Setting bandwidth"), bands_, this), 1, 0, Qt::AlignTop);
     form->addWidget(bands_, 1, 1);
-    form->addWidget(buddyLabel("&Administrator name", name, this), 2, 0);
+    form->addWidget(buddyLabel(tr("&Administrator name"), name, this), 2, 0);
     form->addWidget(name, 2, 1);
-    form->addWidget(buddyLabel("Administrator pass&word", password, this), 3, 0);
+    form->addWidget(buddyLabel(tr("Administrator pass&word"), password, this), 3, 0);
     form->addWidget(password, 3, 1);
+    form->addWidget(rememberBox(), 3, 2);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -64,9 +65,9 @@ BandwidthPage::BandwidthPage(QWidget* parent)
 
     connect(ok, &QPushButton::clicked, this, &BandwidthPage::onOk);
     connect(cancel_, &QPushButton::clicked, this, &BandwidthPage::onCancel);
-    setReadingOrder({bands_, name, password, ok, cancel_});
-    describeButton(ok, "Send the chosen bandwidth to the selected camera");
-    describeButton(cancel_, "Show the selected camera's settings again");
+    setReadingOrder({bands_, name, password, rememberBox(), ok, cancel_});
+    describeButton(ok, tr("Send the chosen bandwidth to the selected camera"));
+    describeButton(cancel_, tr("Show the selected camera's settings again"));
 }
 
 // Runs on every refresh while no camera is selected: widgets already empty are left alone, since

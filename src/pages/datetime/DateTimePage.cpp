@@ -23,8 +23,13 @@ constexpr int kMarkColumn = 0;
 constexpr int kAddressColumn = 1;
 constexpr int kIndexColumn = 4;  // of the row's cells: the table index, not shown
 // The hand-picked date and time's lists, as screen readers announce them.
-constexpr std::array<const char*, 6> kDateTimeListNames{"Year", "Month",  "Day",
-                                                        "Hour", "Minute", "Second"};
+constexpr std::array<const char*, 6> kDateTimeListNames{
+    QT_TRANSLATE_NOOP("pelmora::DateTimePage", "Year"),
+    QT_TRANSLATE_NOOP("pelmora::DateTimePage", "Month"),
+    QT_TRANSLATE_NOOP("pelmora::DateTimePage", "Day"),
+    QT_TRANSLATE_NOOP("pelmora::DateTimePage", "Hour"),
+    QT_TRANSLATE_NOOP("pelmora::DateTimePage", "Minute"),
+    QT_TRANSLATE_NOOP("pelmora::DateTimePage", "Second")};
 
 QComboBox* numberList(QWidget* parent, NumberList list) {
     auto* box = new QComboBox(parent);
@@ -36,9 +41,13 @@ QComboBox* numberList(QWidget* parent, NumberList list) {
     return box;
 }
 
-// What a screen reader says for a mark: ">>" alone would be read as two signs.
+// What a screen reader says for a mark: ">>" alone would be read as two signs. In the 8-bit
+// form the list's cells take.
 std::string spokenMark(const std::string& mark) {
-    return mark == ">>" ? "marked" : "";
+    if (mark != ">>") {
+        return {};
+    }
+    return QCoreApplication::translate("pelmora::DateTimePage", "marked").toLatin1().toStdString();
 }
 
 QString pcClockText(const std::tm& now) {
@@ -51,13 +60,16 @@ QString pcClockText(const std::tm& now) {
 }  // namespace
 
 DateTimePage::DateTimePage(QWidget* parent)
-    : SettingsPage({{"", 310}, {"IP address", 2300}, {"Model", 1800}, {"Current date time", 3000}},
+    : SettingsPage({{"", 310},
+                    {tr("IP address"), 2300},
+                    {tr("Model"), 1800},
+                    {tr("Current date time"), 3000}},
                    1000, parent),
       format_(new QComboBox(this)),
       zone_(new QComboBox(this)),
       pcClock_(new QLineEdit(this)),
-      manualOk_(new QPushButton("&OK", this)),
-      pcClockOk_(new QPushButton("O&K", this)) {
+      manualOk_(new QPushButton(tr("&OK"), this)),
+      pcClockOk_(new QPushButton(tr("O&K"), this)) {
     for (const auto& choice : kDateFormats) {
         format_->addItem(QString::fromLatin1(choice.listText.data(),
                                              static_cast<qsizetype>(choice.listText.size())));
@@ -74,19 +86,19 @@ DateTimePage::DateTimePage(QWidget* parent)
     format_->setCurrentIndex(-1);
     zone_->setCurrentIndex(-1);
     // The lists that drop down are read by the same names as their boxes.
-    format_->view()->setAccessibleName("Date time format");
-    zone_->view()->setAccessibleName("Time zone selecting");
+    format_->view()->setAccessibleName(tr("Date time format"));
+    zone_->view()->setAccessibleName(tr("Time zone selecting"));
     zone_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
 
     auto* choices = new QGridLayout;
-    choices->addWidget(buddyLabel("Date &time format", format_, this), 0, 0);
+    choices->addWidget(buddyLabel(tr("Date &time format"), format_, this), 0, 0);
     choices->addWidget(format_, 0, 1, Qt::AlignLeft);
-    choices->addWidget(buddyLabel("Time &zone selecting", zone_, this), 1, 0);
+    choices->addWidget(buddyLabel(tr("Time &zone selecting"), zone_, this), 1, 0);
     choices->addWidget(zone_, 1, 1, Qt::AlignLeft);
     choices->setColumnStretch(1, 1);
 
     // A group's letter moves the keyboard to its first list.
-    auto* manualGroup = new QGroupBox("&Manual current date time setting", this);
+    auto* manualGroup = new QGroupBox(tr("&Manual current date time setting"), this);
     auto* manual = new QHBoxLayout(manualGroup);
     const std::array<NumberList, 6> lists{kYearList, kMonthList,  kDayList,
                                           kHourList, kMinuteList, kSecondList};
@@ -95,8 +107,8 @@ DateTimePage::DateTimePage(QWidget* parent)
     manual->addWidget(plainLabel("20", manualGroup));
     for (std::size_t i = 0; i < lists.size(); ++i) {
         dateTime_[i] = numberList(manualGroup, lists[i]);
-        dateTime_[i]->setAccessibleName(kDateTimeListNames[i]);
-        dateTime_[i]->view()->setAccessibleName(kDateTimeListNames[i]);
+        dateTime_[i]->setAccessibleName(tr(kDateTimeListNames[i]));
+        dateTime_[i]->view()->setAccessibleName(tr(kDateTimeListNames[i]));
         manual->addWidget(dateTime_[i]);
         if (after[i][0] != '\0') {
             manual->addWidget(plainLabel(after[i], manualGroup));
@@ -108,11 +120,11 @@ DateTimePage::DateTimePage(QWidget* parent)
     manualOk_->setParent(manualGroup);
     manual->addWidget(manualOk_);
 
-    auto* pcGroup = new QGroupBox("PC &current date time setting", this);
+    auto* pcGroup = new QGroupBox(tr("PC &current date time setting"), this);
     auto* pc = new QHBoxLayout(pcGroup);
     pcClock_->setParent(pcGroup);
     pcClock_->setReadOnly(true);
-    pcClock_->setAccessibleName("PC current date time");
+    pcClock_->setAccessibleName(tr("PC current date time"));
     pcClock_->setAlignment(Qt::AlignCenter);
     pcClock_->setMinimumWidth(
         pcClock_->fontMetrics().horizontalAdvance("2037-12-31      23:59:59") +
@@ -129,8 +141,8 @@ DateTimePage::DateTimePage(QWidget* parent)
 
     setReadingOrder({format_, zone_, dateTime_[0], dateTime_[1], dateTime_[2], dateTime_[3],
                      dateTime_[4], dateTime_[5], manualOk_, pcClock_, pcClockOk_});
-    describeButton(manualOk_, "Send this date and time to the marked cameras");
-    describeButton(pcClockOk_, "Send this PC's date and time to the marked cameras");
+    describeButton(manualOk_, tr("Send this date and time to the marked cameras"));
+    describeButton(pcClockOk_, tr("Send this PC's date and time to the marked cameras"));
 
     connect(manualOk_, &QPushButton::clicked, this, &DateTimePage::onManualOk);
     connect(pcClockOk_, &QPushButton::clicked, this, &DateTimePage::onPcClockOk);

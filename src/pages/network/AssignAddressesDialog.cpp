@@ -26,16 +26,18 @@ QTableWidgetItem* plainItem(const QString& text) {
     return item;
 }
 
-// "1st", "2nd", "3rd", "4th", "11th", "12th", "13th", "21st", ...
+// "1st", "2nd", "3rd", "4th", "11th", "12th", "13th", "21st", ... in English; each language
+// writes the four forms its own way ("1.").
 QString ordinal(std::size_t n) {
     const std::size_t lastTwo = n % 100;
     const std::size_t last = n % 10;
-    const char* suffix = lastTwo >= 11 && lastTwo <= 13 ? "th"
-                         : last == 1                    ? "st"
-                         : last == 2                    ? "nd"
-                         : last == 3                    ? "rd"
-                                                        : "th";
-    return QString::number(n) + suffix;
+    const char* form = lastTwo >= 11 && lastTwo <= 13
+                           ? QT_TRANSLATE_NOOP("pelmora::AssignAddressesDialog", "%1th")
+                       : last == 1 ? QT_TRANSLATE_NOOP("pelmora::AssignAddressesDialog", "%1st")
+                       : last == 2 ? QT_TRANSLATE_NOOP("pelmora::AssignAddressesDialog", "%1nd")
+                       : last == 3 ? QT_TRANSLATE_NOOP("pelmora::AssignAddressesDialog", "%1rd")
+                                   : QT_TRANSLATE_NOOP("pelmora::AssignAddressesDialog", "%1th");
+    return AssignAddressesDialog::tr(form).arg(n);
 }
 
 }  // namespace
@@ -62,47 +64,47 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
       preview_(new QTableWidget(0, 6, this)),
       reasons_(plainLabel({}, this)),
       progress_(plainLabel({}, this)),
-      apply_(new QPushButton("&Apply", this)),
-      stop_(new QPushButton("St&op", this)),
-      retry_(new QPushButton("&Retry failed", this)),
-      save_(new QPushButton("&Save plan…", this)),
+      apply_(new QPushButton(tr("&Apply"), this)),
+      stop_(new QPushButton(tr("St&op"), this)),
+      retry_(new QPushButton(tr("&Retry failed"), this)),
+      save_(new QPushButton(tr("&Save plan…"), this)),
       results_(macs_.size()) {
-    setWindowTitle("Assign addresses");
+    setWindowTitle(tr("Assign addresses"));
     step_->setRange(1, 255);
     mask_->setAddress({255, 255, 255, 0});
     confirmSeconds_->setRange(1, 3600);
     confirmSeconds_->setValue(60);
-    confirmSeconds_->setSuffix(" s");
+    confirmSeconds_->setSuffix(tr(" s"));
     makePasswordField(password_);
     for (QLineEdit* edit : {name_, password_}) {
         edit->setMaxLength(kMaxCredentialLength);
         acceptLatin1Only(edit);
         connect(edit, &QLineEdit::textChanged, this, &AssignAddressesDialog::updateButtons);
     }
-    start_->setAccessibleName("First address");
-    step_->setAccessibleName("Step");
-    mask_->setAccessibleName("Subnet mask");
-    gateway_->setAccessibleName("Default gateway");
-    dns1_->setAccessibleName("Primary DNS server address");
-    name_->setAccessibleName("Administrator name");
-    password_->setAccessibleName("Administrator password");
-    confirmSeconds_->setAccessibleName("Wait for confirmation, seconds");
-    preview_->setAccessibleName("Planned addresses");
-    progress_->setAccessibleName("Progress");
+    start_->setAccessibleName(tr("First address"));
+    step_->setAccessibleName(tr("Step"));
+    mask_->setAccessibleName(tr("Subnet mask"));
+    gateway_->setAccessibleName(tr("Default gateway"));
+    dns1_->setAccessibleName(tr("Primary DNS server address"));
+    name_->setAccessibleName(tr("Administrator name"));
+    password_->setAccessibleName(tr("Administrator password"));
+    confirmSeconds_->setAccessibleName(tr("Wait for confirmation, seconds"));
+    preview_->setAccessibleName(tr("Planned addresses"));
+    progress_->setAccessibleName(tr("Progress"));
 
     auto* fields = new QFormLayout;
     fields->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
-    fields->addRow("&First address", start_);
-    fields->addRow("S&tep", step_);
-    fields->addRow("Subnet &mask", mask_);
-    fields->addRow("Default &gateway", gateway_);
-    fields->addRow("Primary &DNS server", dns1_);
-    fields->addRow("Administrator &name", name_);
-    fields->addRow("Administrator pass&word", password_);
-    fields->addRow("Wait for &confirmation", confirmSeconds_);
+    fields->addRow(tr("&First address"), start_);
+    fields->addRow(tr("S&tep"), step_);
+    fields->addRow(tr("Subnet &mask"), mask_);
+    fields->addRow(tr("Default &gateway"), gateway_);
+    fields->addRow(tr("Primary &DNS server"), dns1_);
+    fields->addRow(tr("Administrator &name"), name_);
+    fields->addRow(tr("Administrator pass&word"), password_);
+    fields->addRow(tr("Wait for &confirmation"), confirmSeconds_);
 
-    preview_->setHorizontalHeaderLabels(
-        {"MAC address", "Model", "Current address", "Planned address", "Notes", "Result"});
+    preview_->setHorizontalHeaderLabels({tr("MAC address"), tr("Model"), tr("Current address"),
+                                         tr("Planned address"), tr("Notes"), tr("Result")});
     preview_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     preview_->horizontalHeader()->setStretchLastSection(true);
     preview_->verticalHeader()->hide();
@@ -116,19 +118,19 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
     preview_->verticalHeader()->setDefaultSectionSize(preview_->fontMetrics().height() + 8);
 
     auto* note = plainLabel(
-        "The plan is checked as a whole. Apply sends it one camera at a time and waits for each "
-        "camera to report its new settings; Stop ends it before the next camera. Save plan "
-        "writes it as CSV for pelmora-cli apply-plan.",
+        tr("The plan is checked as a whole. Apply sends it one camera at a time and waits for "
+           "each camera to report its new settings; Stop ends it before the next camera. Save "
+           "plan writes it as CSV for pelmora-cli apply-plan."),
         this);
     note->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     for (QPushButton* button : {apply_, stop_, retry_, save_}) {
         buttons->addButton(button, QDialogButtonBox::ActionRole);
     }
-    describeButton(apply_, "Send the plan to its cameras, one at a time");
-    describeButton(stop_, "Stop before the next camera");
-    describeButton(retry_, "Send the plan again to the cameras that failed");
-    describeButton(save_, "Save the plan as CSV for pelmora-cli apply-plan");
+    describeButton(apply_, tr("Send the plan to its cameras, one at a time"));
+    describeButton(stop_, tr("Stop before the next camera"));
+    describeButton(retry_, tr("Send the plan again to the cameras that failed"));
+    describeButton(save_, tr("Save the plan as CSV for pelmora-cli apply-plan"));
     // Enter in an address field must not apply, save or close the dialog.
     noEnterButtons(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -152,7 +154,8 @@ AssignAddressesDialog::AssignAddressesDialog(std::vector<std::string> macs, Came
     connect(step_, &QSpinBox::valueChanged, this, &AssignAddressesDialog::updatePreview);
     if (!needsAdministrator()) {
         for (QLineEdit* edit : {name_, password_}) {
-            edit->setToolTip("ONVIF cameras are sent the user name and password of the ONVIF page");
+            edit->setToolTip(
+                tr("ONVIF cameras are sent the user name and password of the ONVIF page"));
         }
     }
     resize(760, 600);
@@ -214,7 +217,7 @@ void AssignAddressesDialog::updatePreview() {
     PlanCheck check;
     if (start_->isBlank()) {
         // Nothing is refused yet: the plan is only not made.
-        showLine(reasons_, "Type the first address.");
+        showLine(reasons_, tr("Type the first address."));
     } else {
         std::array<std::optional<Ipv4>, kDnsServers> dns{};
         if (!dns1_->isBlank()) {
@@ -257,7 +260,7 @@ void AssignAddressesDialog::updatePreview() {
             const auto& camera = check.cameras[static_cast<std::size_t>(row)];
             current = addressText(camera.current);
             planned = addressText(camera.planned);
-            notes = camera.unchanged ? "unchanged" : camera.refused ? "refused" : QString();
+            notes = camera.unchanged ? tr("unchanged") : camera.refused ? tr("refused") : QString();
         } else if (record) {
             current = addressText(currentSettings(*record));
         }
@@ -270,12 +273,12 @@ void AssignAddressesDialog::updatePreview() {
     if (problems.isEmpty()) {
         for (std::size_t k = 0; k < check.order.size(); ++k) {
             auto* notes = preview_->item(static_cast<int>(check.order[k]), kNotesColumn);
-            notes->setText(QString("%1 of %2 to send").arg(ordinal(k + 1)).arg(check.order.size()));
+            notes->setText(tr("%1 of %2 to send").arg(ordinal(k + 1)).arg(check.order.size()));
         }
     }
     if (!start_->isBlank()) {
         showLine(reasons_,
-                 problems.isEmpty() ? QString() : "Plan refused:\n" + problems.join('\n'));
+                 problems.isEmpty() ? QString() : tr("Plan refused:") + '\n' + problems.join('\n'));
     }
     updateButtons();
 }
@@ -326,11 +329,11 @@ void AssignAddressesDialog::savePlan() {
         file.write(text.data(), static_cast<qint64>(text.size())) !=
             static_cast<qint64>(text.size()) ||
         !file.commit()) {
-        showLine(reasons_, "The plan was not saved: " + file.errorString());
+        showLine(reasons_, tr("The plan was not saved: %1").arg(file.errorString()));
         return;
     }
     // The dialog stays, with what was typed and any results, for an Apply or another save.
-    showLine(progress_, "Plan saved to " + QDir::toNativeSeparators(path));
+    showLine(progress_, tr("Plan saved to %1").arg(QDir::toNativeSeparators(path)));
 }
 
 }  // namespace pelmora

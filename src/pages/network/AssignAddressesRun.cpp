@@ -55,7 +55,7 @@ bool AssignAddressesDialog::startRun(const std::vector<std::string>& macs) {
         for (const auto& reason : check.refusals) {
             problems << cameraText(reason);
         }
-        showLine(reasons_, "Plan refused:\n" + problems.join('\n'));
+        showLine(reasons_, tr("Plan refused:") + '\n' + problems.join('\n'));
         updateButtons();
         return false;
     }
@@ -146,8 +146,8 @@ void AssignAddressesDialog::showResults() {
         const bool underWay = current != nullptr && current->mac == macs_[i];
         if (underWay) {
             text = applier.state() == PlanApplier::State::AwaitingAnswer
-                       ? "awaiting the answer"
-                       : "awaiting the new settings";
+                       ? tr("awaiting the answer")
+                       : tr("awaiting the new settings");
         }
         done += results_[i].empty() ? 0 : 1;
         // Ten times a second over up to 1,024 rows: only a changed cell is redrawn.
@@ -158,7 +158,7 @@ void AssignAddressesDialog::showResults() {
         }
     }
     if (!applier.finished() && stop_->isEnabled()) {
-        showLine(progress_, QString("Applying: %1 of %2 cameras done").arg(done).arg(macs_.size()));
+        showLine(progress_, tr("Applying: %1 of %2 cameras done").arg(done).arg(macs_.size()));
     }
 }
 
@@ -217,13 +217,13 @@ void AssignAddressesDialog::showOutcome(std::size_t row, bool underWay) {
 }
 
 QString AssignAddressesDialog::doneText(int good, int total, int failed, int stopped) {
-    QString text = QString("Done: %1 of %2 cameras verified or unchanged").arg(good).arg(total);
+    QString text = tr("Done: %1 of %2 cameras verified or unchanged").arg(good).arg(total);
     // Cameras a stop kept back were never sent anything: they did not fail.
     if (failed > 0 || stopped == 0) {
-        text += QString(", %1 failed").arg(failed);
+        text += tr(", %1 failed").arg(failed);
     }
     if (stopped > 0) {
-        text += QString(", %1 stopped").arg(stopped);
+        text += tr(", %1 stopped").arg(stopped);
     }
     return text;
 }
@@ -231,7 +231,7 @@ QString AssignAddressesDialog::doneText(int good, int total, int failed, int sto
 void AssignAddressesDialog::requestStop() {
     if (run_) {
         run_->stop();
-        showLine(progress_, "Stopping after the camera under way…");
+        showLine(progress_, tr("Stopping after the camera under way…"));
         updateButtons();
     }
 }

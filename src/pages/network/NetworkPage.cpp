@@ -18,34 +18,34 @@
 namespace pelmora {
 
 NetworkPage::NetworkPage(QWidget* parent)
-    : SettingsPage({{"MAC address", 1700},
-                    {"IP address", 1600},
-                    {"Model", 1350},
-                    {"Serial No.", 1160},
-                    {"Version No.", 7000}},
+    : SettingsPage({{tr("MAC address"), 1700},
+                    {tr("IP address"), 1600},
+                    {tr("Model"), 1350},
+                    {tr("Serial No."), 1160},
+                    {tr("Version No."), 7000}},
                    5000, parent),
-      dhcp_(new QRadioButton("Obtain an IP address automatically", this)),
-      fixed_(new QRadioButton("&Use the following IP address", this)),
-      dnsAuto_(new QRadioButton("Obtain DNS server address automatically", this)),
-      dnsManual_(new QRadioButton("Use the fo&llowing DNS server address", this)),
+      dhcp_(new QRadioButton(tr("Obtain an IP address automatically"), this)),
+      fixed_(new QRadioButton(tr("&Use the following IP address"), this)),
+      dnsAuto_(new QRadioButton(tr("Obtain DNS server address automatically"), this)),
+      dnsManual_(new QRadioButton(tr("Use the fo&llowing DNS server address"), this)),
       port80_(new QRadioButton("80", this)),
       otherPort_(new QRadioButton(this)),
       ip_(new Ipv4Field(this)),
       mask_(new Ipv4Field(this)),
       gateway_(new Ipv4Field(this)),
-      portLabel_(plainLabel("&HTTP port No.", this)),
-      portHint_(plainLabel("(1024 to 65535)", this)),
-      nameLabel_(plainLabel("&Administrator name", this)),
-      passwordLabel_(plainLabel("Administrator pass&word", this)),
+      portLabel_(plainLabel(tr("&HTTP port No."), this)),
+      portHint_(plainLabel(tr("(1024 to 65535)"), this)),
+      nameLabel_(plainLabel(tr("&Administrator name"), this)),
+      passwordLabel_(plainLabel(tr("Administrator pass&word"), this)),
       portEdit_(new QLineEdit(this)),
-      reboot_(new QPushButton("&Reboot", this)),
-      cancel_(new QPushButton("&Cancel", this)) {
+      reboot_(new QPushButton(tr("&Reboot"), this)),
+      cancel_(new QPushButton(tr("&Cancel"), this)) {
     for (auto& field : dns_) {
         field = new Ipv4Field(this);
     }
     auto* name = new QLineEdit(this);
     auto* password = new QLineEdit(this);
-    auto* ok = new QPushButton("&OK", this);
+    auto* ok = new QPushButton(tr("&OK"), this);
     setCredentialControls(name, password, ok, kMinCredentialLength);
     nameLabel_->setBuddy(name);
     passwordLabel_->setBuddy(password);
@@ -104,15 +104,16 @@ void NetworkPage::buildForm() {
         layout->setColumnStretch(0, 1);
         return frame;
     };
-    const char* addressNames[] = {"&IP address", "Subnet &mask", "Default &gateway"};
+    const QString addressNames[] = {tr("&IP address"), tr("Subnet &mask"), tr("Default &gateway")};
     Ipv4Field* addressFields[] = {ip_, mask_, gateway_};
     std::vector<std::pair<QLabel*, Ipv4Field*>> addressRows;
     for (std::size_t i = 0; i < addressLabels_.size(); ++i) {
         addressLabels_[i] = buddyLabel(addressNames[i], addressFields[i], this);
         addressRows.emplace_back(addressLabels_[i], addressFields[i]);
     }
-    const char* dnsNames[] = {"Primary DNS ser&ver address", "S&econdary DNS server address",
-                              "&Third DNS server address", "Fourth DNS &server address"};
+    const QString dnsNames[] = {tr("Primary DNS ser&ver address"),
+                                tr("S&econdary DNS server address"),
+                                tr("&Third DNS server address"), tr("Fourth DNS &server address")};
     std::vector<std::pair<QLabel*, Ipv4Field*>> dnsRows;
     for (std::size_t i = 0; i < kDnsServers; ++i) {
         dnsLabels_[i] = buddyLabel(dnsNames[i], dns_[i], this);
@@ -147,6 +148,7 @@ void NetworkPage::buildForm() {
     credentials->addWidget(adminName_, 0, 1);
     credentials->addWidget(passwordLabel_, 1, 0);
     credentials->addWidget(adminPassword_, 1, 1);
+    credentials->addWidget(rememberBox(), 1, 2);
     credentials->setColumnStretch(2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -166,19 +168,20 @@ void NetworkPage::buildForm() {
 // Names for screen readers where no label gives one, the keys that reach each control (the
 // mnemonics above, and the focus walk in reading order), and the buttons' tool tips.
 void NetworkPage::nameForKeyboard() {
-    otherPort_->setAccessibleName("Other HTTP port");
-    portEdit_->setAccessibleName("HTTP port No.");
+    otherPort_->setAccessibleName(tr("Other HTTP port"));
+    portEdit_->setAccessibleName(tr("HTTP port No."));
     // Alt+H goes to the port's field when another port is chosen, else to "80".
     portLabel_->setBuddy(port80_);
     connect(otherPort_, &QRadioButton::toggled, this, [this](bool other) {
         portLabel_->setBuddy(other ? static_cast<QWidget*>(portEdit_) : port80_);
     });
-    setReadingOrder({dhcp_, fixed_, ip_, mask_, gateway_, port80_, otherPort_, portEdit_, dnsAuto_,
-                     dnsManual_, dns_[0], dns_[1], dns_[2], dns_[3], adminName_, adminPassword_,
-                     reboot_, cancel_, okButton_});
-    describeButton(okButton_, "Send these settings to the selected camera");
-    describeButton(reboot_, "Restart the selected camera");
-    describeButton(cancel_, "Empty the form");
+    setReadingOrder({dhcp_,          fixed_,        ip_,       mask_,    gateway_,
+                     port80_,        otherPort_,    portEdit_, dnsAuto_, dnsManual_,
+                     dns_[0],        dns_[1],       dns_[2],   dns_[3],  adminName_,
+                     adminPassword_, rememberBox(), reboot_,   cancel_,  okButton_});
+    describeButton(okButton_, tr("Send these settings to the selected camera"));
+    describeButton(reboot_, tr("Restart the selected camera"));
+    describeButton(cancel_, tr("Empty the form"));
 }
 
 // ---- Buttons ----
@@ -231,6 +234,7 @@ void NetworkPage::onOk() {
             cameraGone();
             break;
         case SubmitStatus::Sent:
+            credentialsUsed(formCameraMac());
             refreshGrid();
             break;
         case SubmitStatus::SendFailed:
@@ -242,9 +246,12 @@ void NetworkPage::onReboot() {
     if (table_ == nullptr) {
         return;
     }
-    if (submitReboot(*table_, services_.send, formCameraMac(), adminNameText(),
-                     adminPasswordText()) == SubmitStatus::CameraGone) {
+    const auto status = submitReboot(*table_, services_.send, formCameraMac(), adminNameText(),
+                                     adminPasswordText());
+    if (status == SubmitStatus::CameraGone) {
         cameraGone();
+    } else if (status == SubmitStatus::Sent) {
+        credentialsUsed(formCameraMac());
     }
 }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 
+#include "diff/CameraListDiff.h"
 #include "pages/SettingsPage.h"
 #include "settings/network/NetworkSettings.h"
 #include "widgets/Ipv4Field.h"
@@ -76,6 +77,19 @@ class NetworkPage final : public SettingsPage {
     // page's cameras too.
     void assignOnvifAddresses(OnvifPlanParty party);
 
+    // "Compare with a saved list…": the cameras of a list exported earlier (CSV or JSON) that do
+    // not answer are listed greyed after the live ones, and the live ones the list lacks or has
+    // at another address or with another model are marked. On failure, false with the reason;
+    // the comparison before stays.
+    bool compareWithList(const QString& path, QString* reason = nullptr);
+    void stopComparing();
+    // The list compared now; empty when none.
+    const QString& comparedList() const { return comparedList_; }
+    // Its cameras that do not answer, as the last rewrite found them.
+    int missingCount() const { return missing_; }
+    // Asks for the list, then compares, saying so in a box when it cannot be read.
+    void askListToCompare();
+
   protected:
     void clearSelection() override;
     void fillForm(const CameraRecord& record) override;
@@ -91,6 +105,8 @@ class NetworkPage final : public SettingsPage {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void finishRows(std::vector<CameraListRow>& rows) override;
+    void addListActions(QMenu& menu) override;
     void buildForm();
     void nameForKeyboard();
     void beginRefresh() override;
@@ -155,6 +171,11 @@ class NetworkPage final : public SettingsPage {
     std::vector<std::string> refreshKeys_;
     std::optional<CameraRecord> selectedRecord_;
     bool afterHeaderClick_ = false;
+
+    // Our cameras of the list compared, and its file.
+    std::optional<CameraList> expected_;
+    QString comparedList_;
+    int missing_ = 0;
 };
 
 }  // namespace pelmora

@@ -52,11 +52,11 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
         return;
     }
     QMenu menu(this);
-    QAction* copy = menu.addAction("&Copy");
+    QAction* copy = menu.addAction(tr("&Copy"));
     const int clicked = list_->anchorRow() == list_->extentRow() ? list_->anchorRow() : -1;
-    QAction* suggest = menu.addAction("&Suggest a free address");
+    QAction* suggest = menu.addAction(tr("&Suggest a free address"));
     suggest->setEnabled(clicked >= 0 && canSuggestAddress(clicked));
-    QAction* assign = menu.addAction("&Assign addresses…");
+    QAction* assign = menu.addAction(tr("&Assign addresses…"));
     assign->setEnabled(chosenRows().size() > 1);
     menu.addSeparator();
     addRecordActions(menu);
@@ -90,7 +90,7 @@ void NetworkPage::contextMenuEvent(QContextMenuEvent* event) {
 void NetworkPage::assignAddresses(std::vector<std::string> macs, OnvifPlanParty party) {
     AssignAddressesDialog dialog(
         std::move(macs), *table_, services_, lan(),
-        [this] { return askSavePath(this, "Save plan", "plan.csv", "CSV (*.csv)"); }, this,
+        [this] { return askSavePath(this, tr("Save plan"), "plan.csv", tr("CSV (*.csv)")); }, this,
         std::move(party));
     dialog.exec();
 }
@@ -168,9 +168,9 @@ void NetworkPage::suggestAddress(int row) {
     showAddress(gateway_, suggestion->gateway);
     if (services_.messages != nullptr) {
         services_.messages->show(
-            "Suggest a free address",
-            QString("%1 is not used by any camera that answered, but a device that is not a "
-                    "camera may still use it. Check before pressing OK.")
+            tr("Suggest a free address"),
+            tr("%1 is not used by any camera that answered, but a device that is not a "
+               "camera may still use it. Check before pressing OK.")
                 .arg(QString::fromStdString(formatIpv4(suggestion->ipAddress))),
             MessagePort::Icon::Information);
     }

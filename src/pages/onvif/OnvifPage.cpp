@@ -36,14 +36,15 @@ OnvifPage::OnvifPage(QWidget* parent)
       list_(new QTableView(this)),
       user_(new QLineEdit(this)),
       password_(new QLineEdit(this)),
-      read_(new QPushButton("Re&ad", this)),
-      refresh_(new QPushButton("R&efresh", this)),
-      probe_(new QPushButton("Probe addre&sses\xE2\x80\xA6", this)),
+      kept_(new KeptCredentials(user_, password_, this)),
+      read_(new QPushButton(tr("Re&ad"), this)),
+      refresh_(new QPushButton(tr("R&efresh"), this)),
+      probe_(new QPushButton(tr("Probe addre&sses…"), this)),
       form_(new OnvifSettingsForm(this)),
       status_(new QLabel(this)) {
     filter_->setSourceModel(model_);
     list_->setModel(filter_);
-    list_->setAccessibleName("ONVIF cameras");
+    list_->setAccessibleName(tr("ONVIF cameras"));
     list_->setSelectionBehavior(QAbstractItemView::SelectRows);
     // Several rows for "Assign addresses…"; the current row is the one the form shows.
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -63,28 +64,28 @@ OnvifPage::OnvifPage(QWidget* parent)
     list_->installEventFilter(this);
     connect(list_, &QTableView::doubleClicked, this, [this] { openCurrentWebPage(); });
 
-    user_->setAccessibleName("User name");
-    password_->setAccessibleName("Password");
+    user_->setAccessibleName(tr("User name"));
+    password_->setAccessibleName(tr("Password"));
     makePasswordField(password_);
-    describeButton(read_, "Read every ONVIF camera again with this user name and password");
-    describeButton(refresh_, "Probe for ONVIF cameras now and read every one again");
-    describeButton(probe_, "Send the probe to addresses a multicast probe cannot reach");
+    describeButton(read_, tr("Read every ONVIF camera again with this user name and password"));
+    describeButton(refresh_, tr("Probe for ONVIF cameras now and read every one again"));
+    describeButton(probe_, tr("Send the probe to addresses a multicast probe cannot reach"));
     connect(read_, &QPushButton::clicked, this, &OnvifPage::giveCredentials);
     connect(password_, &QLineEdit::returnPressed, this, &OnvifPage::giveCredentials);
     connect(refresh_, &QPushButton::clicked, this, &OnvifPage::refreshAsked);
     connect(probe_, &QPushButton::clicked, this, &OnvifPage::askProbeAddresses);
 
     auto* credentials = new QHBoxLayout;
-    credentials->addWidget(buddyLabel("&User name", user_, this));
+    credentials->addWidget(buddyLabel(tr("&User name"), user_, this));
     credentials->addWidget(user_, 1);
-    credentials->addWidget(buddyLabel("Pass&word", password_, this));
+    credentials->addWidget(buddyLabel(tr("Pass&word"), password_, this));
     credentials->addWidget(password_, 1);
     credentials->addWidget(read_);
     credentials->addSpacing(12);
     credentials->addWidget(refresh_);
     credentials->addWidget(probe_);
     status_->setTextFormat(Qt::PlainText);
-    status_->setAccessibleName("Setting status");
+    status_->setAccessibleName(tr("Setting status"));
     connect(list_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             &OnvifPage::currentCameraChanged);
     connect(form_->okButton(), &QPushButton::clicked, this, &OnvifPage::sendNetworkSettings);
@@ -93,11 +94,14 @@ OnvifPage::OnvifPage(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addLayout(credentials);
+    // On a line of its own: beside the fields it would squeeze them; the list gives the room.
+    layout->addWidget(kept_->box());
     layout->addWidget(form_);
     layout->addWidget(status_);
     setTabOrder(list_, user_);
     setTabOrder(user_, password_);
-    setTabOrder(password_, read_);
+    setTabOrder(password_, kept_->box());
+    setTabOrder(kept_->box(), read_);
     setTabOrder(read_, refresh_);
     setTabOrder(refresh_, probe_);
 }
@@ -153,6 +157,8 @@ void OnvifPage::currentCameraChanged() {
     const QModelIndex current = filter_->mapToSource(list_->currentIndex());
     const OnvifListRow* row = model_->cameraAt(current.row());
     formKey_ = row != nullptr ? row->key : std::string{};
+    kept_->cameraChosen(row != nullptr && row->camera.mac ? row->camera.mac->text()
+                                                          : std::string{});
     if (row != nullptr) {
         form_->fill(row->camera);
     } else {
@@ -198,8 +204,9 @@ void OnvifPage::sendNetworkSettings() {
         }
         const auto ours = ownCameras_ ? ownCameras_() : std::vector<CameraAddressing>{};
         if (const auto holder = addressHolder(*moved, *camera, listed, ours)) {
-            caution(*messages_,
-                    QString::fromStdString(formatIpv4(*moved) + " is in use by " + *holder));
+            caution(*messages_, tr("%1 is in use by %2")
+                                    .arg(QString::fromStdString(formatIpv4(*moved)),
+                                         QString::fromStdString(*holder)));
             return;
         }
     }
@@ -210,7 +217,7 @@ void OnvifPage::sendNetworkSettings() {
         return;
     }
     if (requests->empty()) {
-        information(*messages_, "No setting changed");
+        information(*messages_, tr("No setting changed"));
         return;
     }
     runSetting({*camera, std::move(*requests), "network", loggedNetworkChange(change),
@@ -242,14 +249,15 @@ void OnvifPage::rebootCamera() {
 // The device at the camera's service address is confirmed by MAC first; nothing goes to another.
 void OnvifPage::runSetting(Setting setting) {
     if (user_->text().isEmpty() || !setting.camera.mac) {
-        caution(*messages_, "Type the User name and Password the camera was read with");
+        caution(*messages_, tr("Type the User name and Password the camera was read with"));
         return;
     }
     setBusy(true);
     const QString mac = QString::fromStdString(setting.camera.mac->text());
-    status_->setText(QStringLiteral("Sending to %1\u2026").arg(mac));
+    status_->setText(tr("Sending to %1…").arg(mac));
     const onvif::HttpDigest credentials{user_->text().toStdString(),
                                         password_->text().toStdString()};
+    kept_->used(setting.camera.mac->text());
     runInBackground([this, setting, credentials, journal = journal_] {
         // A move holds the plan lock until the camera is found at its new address, so that no
         // plan or other run gives the same address meanwhile.
@@ -290,9 +298,11 @@ void OnvifPage::settled(const Setting& setting, const onvif::SettingResult& resu
         case onvif::SettingOutcome::Accepted:
             emit settingTaken();
             if (result.rebootNeeded) {
-                if (messages_->askYes("Information",
-                                      "Setting OK\nThe camera must restart to use its new "
-                                      "settings. Restart it now?")) {
+                if (messages_->askYes(
+                        QCoreApplication::translate("pelmora::MessagePort", "Information"),
+                        resultWords(QStringLiteral("Setting OK")) + '\n' +
+                            tr("The camera must restart to use its new settings. Restart it "
+                               "now?"))) {
                     runSetting({setting.camera,
                                 {onvif::rebootRequest()},
                                 "reboot",
@@ -301,16 +311,18 @@ void OnvifPage::settled(const Setting& setting, const onvif::SettingResult& resu
                 }
                 return;
             }
-            information(*messages_, words);
+            information(*messages_, resultWords(words));
             return;
         case onvif::SettingOutcome::WrongDevice:
             information(*messages_, words, MessagePort::Icon::Stop);
             return;
         case onvif::SettingOutcome::Refused:
-            information(*messages_, words);
+            information(*messages_, resultWords(words));
             return;
         case onvif::SettingOutcome::NoResponse:
-            if (messages_->askRetry("Information", "No Response")) {
+            if (messages_->askRetry(
+                    QCoreApplication::translate("pelmora::MessagePort", "Information"),
+                    resultWords(QStringLiteral("No Response")))) {
                 runSetting(setting);
             }
             return;
@@ -327,11 +339,11 @@ void OnvifPage::lookForMovedCamera(const onvif::OnvifCamera& camera, Ipv4 addres
         QMetaObject::invokeMethod(
             this, [this, text] { status_->setText(text); }, Qt::QueuedConnection);
     };
-    say(QStringLiteral("Looking for %1 at %2\u2026").arg(mac, where));
+    say(tr("Looking for %1 at %2…").arg(mac, where));
     const bool found = onvif::verifyAtAddress(address, *camera.mac, credentials, discoveryPort_,
                                               verifyTimeout_, &closing_);
-    say(found ? QStringLiteral("%1 verified at %2").arg(mac, where)
-              : QStringLiteral("%1 not confirmed at %2").arg(mac, where));
+    say(found ? tr("%1 verified at %2").arg(mac, where)
+              : tr("%1 not confirmed at %2").arg(mac, where));
 }
 
 void OnvifPage::giveCredentials() {
@@ -354,7 +366,7 @@ bool OnvifPage::probeAddressesTyped(const QString& text) {
     const auto addresses = onvif::parseProbeTargets(text.trimmed().toStdString(), &error);
     if (!addresses) {
         if (messages_ != nullptr) {
-            caution(*messages_, QString::fromStdString("Probe addresses: " + error));
+            caution(*messages_, tr("Probe addresses: %1").arg(QString::fromStdString(error)));
         }
         return false;
     }
@@ -367,14 +379,14 @@ bool OnvifPage::probeAddressesTyped(const QString& text) {
 // label that screen readers read.
 void OnvifPage::askProbeAddresses() {
     QDialog box(this);
-    box.setWindowTitle("Probe addresses");
+    box.setWindowTitle(tr("Probe addresses"));
     auto* field = new QLineEdit(probeText_, &box);
-    field->setAccessibleName("Addresses to probe");
+    field->setAccessibleName(tr("Addresses to probe"));
     field->setPlaceholderText("10.2.0.0/24,10.3.0.7");
-    auto* label = buddyLabel(
-        QStringLiteral("&Addresses and ranges, separated by commas (at most %1 addresses):")
-            .arg(onvif::kMaxProbeTargets),
-        field, &box);
+    auto* label =
+        buddyLabel(tr("&Addresses and ranges, separated by commas (at most %1 addresses):")
+                       .arg(onvif::kMaxProbeTargets),
+                   field, &box);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
     connect(buttons, &QDialogButtonBox::accepted, &box, [&] {
         if (probeAddressesTyped(field->text())) {
@@ -393,10 +405,15 @@ void OnvifPage::askProbeAddresses() {
 // The chosen rows' menu: the menu key or a right click.
 void OnvifPage::showRowMenu(const QPoint& at) {
     QMenu menu(this);
-    QAction* assign = menu.addAction("&Assign addresses\u2026");
+    QAction* assign = menu.addAction(tr("&Assign addresses…"));
     assign->setEnabled(chosenCameras().size() > 1 && !busy_);
-    if (menu.exec(list_->viewport()->mapToGlobal(at)) == assign) {
+    QAction* forget = menu.addAction(tr("&Forget saved password"));
+    forget->setEnabled(kept_->keptForChosen());
+    QAction* chosen = menu.exec(list_->viewport()->mapToGlobal(at));
+    if (chosen == assign) {
         assignAddresses();
+    } else if (chosen == forget) {
+        kept_->forgetChosen();
     }
 }
 

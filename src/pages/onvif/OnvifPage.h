@@ -26,6 +26,7 @@
 #include "lan/LanSnapshot.h"
 #include "pages/onvif/OnvifSettingsForm.h"
 #include "protocol/Ipv4.h"
+#include "widgets/KeptCredentials.h"
 #include "widgets/OnvifCameraFilter.h"
 #include "widgets/OnvifCameraModel.h"
 
@@ -46,6 +47,9 @@ class OnvifPage final : public QWidget {
     void stopWork();
 
     void setServices(MessagePort* messages, std::function<void(const QString&)> openUrl);
+    // Where "Remember on this PC" keeps the user name and password of the chosen camera.
+    void setKeyring(CredentialStore* keyring) { kept_->setStore(keyring); }
+    QCheckBox* rememberBox() const { return kept_->box(); }
     // Our own cameras' addressing as the window lists them: an address one of them holds is
     // not given to an ONVIF camera.
     void setOwnCameras(std::function<std::vector<CameraAddressing>()> ownCameras) {
@@ -151,6 +155,7 @@ class OnvifPage final : public QWidget {
     QTableView* list_;
     QLineEdit* user_;
     QLineEdit* password_;
+    KeptCredentials* kept_;
     QPushButton* read_;
     QPushButton* refresh_;
     QPushButton* probe_;

@@ -13,21 +13,21 @@ namespace pelmora {
 
 OnvifSettingsForm::OnvifSettingsForm(QWidget* parent)
     : QWidget(parent),
-      dhcp_(new QRadioButton("Obtain an IP address automatically", this)),
-      fixed_(new QRadioButton("Use the following IP address", this)),
+      dhcp_(new QRadioButton(tr("Obtain an IP address automatically"), this)),
+      fixed_(new QRadioButton(tr("Use the following IP address"), this)),
       ip_(new Ipv4Field(this)),
       mask_(new Ipv4Field(this)),
       gateway_(new Ipv4Field(this)),
-      dnsAuto_(new QRadioButton("Obtain DNS server address automatically", this)),
-      dnsManual_(new QRadioButton("Use the following DNS server address", this)),
+      dnsAuto_(new QRadioButton(tr("Obtain DNS server address automatically"), this)),
+      dnsManual_(new QRadioButton(tr("Use the following DNS server address"), this)),
       dns1_(new Ipv4Field(this)),
       dns2_(new Ipv4Field(this)),
       port_(new QSpinBox(this)),
       ntp_(new QLineEdit(this)),
-      ntpDhcp_(new QCheckBox("NTP server from DHCP", this)),
-      ok_(new QPushButton("&OK", this)),
-      clock_(new QPushButton("Set cloc&k from this PC", this)),
-      reboot_(new QPushButton("&Reboot", this)) {
+      ntpDhcp_(new QCheckBox(tr("NTP server from DHCP"), this)),
+      ok_(new QPushButton(tr("&OK"), this)),
+      clock_(new QPushButton(tr("Set cloc&k from this PC"), this)),
+      reboot_(new QPushButton(tr("&Reboot"), this)) {
     auto* addressing = new QButtonGroup(this);
     addressing->addButton(dhcp_);
     addressing->addButton(fixed_);
@@ -35,32 +35,32 @@ OnvifSettingsForm::OnvifSettingsForm(QWidget* parent)
     dns->addButton(dnsAuto_);
     dns->addButton(dnsManual_);
     port_->setRange(1, 65535);
-    port_->setAccessibleName("HTTP port No.");
-    ntp_->setAccessibleName("NTP server");
-    ntp_->setPlaceholderText("address or host name");
+    port_->setAccessibleName(tr("HTTP port No."));
+    ntp_->setAccessibleName(tr("NTP server"));
+    ntp_->setPlaceholderText(tr("address or host name"));
     ntp_->setMaxLength(253);
-    describeButton(ok_, "Send the network settings that changed to the chosen camera");
-    describeButton(clock_, "Set the chosen camera's clock and time zone from this PC's");
-    describeButton(reboot_, "Restart the chosen camera");
+    describeButton(ok_, tr("Send the network settings that changed to the chosen camera"));
+    describeButton(clock_, tr("Set the chosen camera's clock and time zone from this PC's"));
+    describeButton(reboot_, tr("Restart the chosen camera"));
 
     auto* grid = new QGridLayout;
     grid->addWidget(dhcp_, 0, 0, 1, 2);
     grid->addWidget(fixed_, 1, 0, 1, 2);
-    grid->addWidget(buddyLabel("&IP address", ip_, this), 2, 0);
+    grid->addWidget(buddyLabel(tr("&IP address"), ip_, this), 2, 0);
     grid->addWidget(ip_, 2, 1);
-    grid->addWidget(buddyLabel("Subnet &mask", mask_, this), 3, 0);
+    grid->addWidget(buddyLabel(tr("Subnet &mask"), mask_, this), 3, 0);
     grid->addWidget(mask_, 3, 1);
-    grid->addWidget(buddyLabel("Default &gateway", gateway_, this), 4, 0);
+    grid->addWidget(buddyLabel(tr("Default &gateway"), gateway_, this), 4, 0);
     grid->addWidget(gateway_, 4, 1);
     grid->addWidget(dnsAuto_, 0, 2, 1, 2);
     grid->addWidget(dnsManual_, 1, 2, 1, 2);
-    grid->addWidget(buddyLabel("Primary DNS ser&ver", dns1_, this), 2, 2);
+    grid->addWidget(buddyLabel(tr("Primary DNS ser&ver"), dns1_, this), 2, 2);
     grid->addWidget(dns1_, 2, 3);
-    grid->addWidget(buddyLabel("Se&condary DNS server", dns2_, this), 3, 2);
+    grid->addWidget(buddyLabel(tr("Se&condary DNS server"), dns2_, this), 3, 2);
     grid->addWidget(dns2_, 3, 3);
-    grid->addWidget(buddyLabel("&HTTP port No.", port_, this), 4, 2);
+    grid->addWidget(buddyLabel(tr("&HTTP port No."), port_, this), 4, 2);
     grid->addWidget(port_, 4, 3);
-    grid->addWidget(buddyLabel("N&TP server", ntp_, this), 5, 0);
+    grid->addWidget(buddyLabel(tr("N&TP server"), ntp_, this), 5, 0);
     grid->addWidget(ntp_, 5, 1);
     grid->addWidget(ntpDhcp_, 5, 2, 1, 2);
     auto* buttons = new QHBoxLayout;

@@ -27,23 +27,23 @@ QFrame* sunkenFrame(QWidget* parent) {
 }  // namespace
 
 PppoePage::PppoePage(QWidget* parent)
-    : SettingsPage({{"MAC address", 1700},
-                    {"PPPoE IP address", 1600},
-                    {"Model", 1350},
-                    {"Serial No.", 1160},
-                    {"Version No.", 1300},
+    : SettingsPage({{tr("MAC address"), 1700},
+                    {tr("PPPoE IP address"), 1600},
+                    {tr("Model"), 1350},
+                    {tr("Serial No."), 1160},
+                    {tr("Version No."), 1300},
                     {"", 7000}},
                    5000, parent),
-      off_(new QRadioButton("Off", this)),
-      on_(new QRadioButton("On", this)),
-      dnsAuto_(new QRadioButton("Obtain DNS server address automatically", this)),
-      dnsManual_(new QRadioButton("Use the fo&llowing DNS server address", this)),
+      off_(new QRadioButton(tr("Off"), this)),
+      on_(new QRadioButton(tr("On"), this)),
+      dnsAuto_(new QRadioButton(tr("Obtain DNS server address automatically"), this)),
+      dnsManual_(new QRadioButton(tr("Use the fo&llowing DNS server address"), this)),
       userId_(new QLineEdit(this)),
       pppoePassword_(new QLineEdit(this)),
       retyped_(new QLineEdit(this)),
       primaryDns_(new Ipv4Field(this)),
       secondaryDns_(new Ipv4Field(this)),
-      cancel_(new QPushButton("&Cancel", this)) {
+      cancel_(new QPushButton(tr("&Cancel"), this)) {
     for (QLineEdit* edit : {userId_, pppoePassword_, retyped_}) {
         // Bounded so that the encoded account always fits a pending request.
         edit->setMaxLength(kMaxPppoeAccountLength);
@@ -53,7 +53,7 @@ PppoePage::PppoePage(QWidget* parent)
     makePasswordField(retyped_);
     auto* name = new QLineEdit(this);
     auto* password = new QLineEdit(this);
-    auto* ok = new QPushButton("&OK", this);
+    auto* ok = new QPushButton(tr("&OK"), this);
     setCredentialControls(name, password, ok, kMinPppoeCredentialLength);
     buildForm();
 
@@ -84,7 +84,8 @@ void PppoePage::buildForm() {
     auto* dns = new QGridLayout(dnsFrame);
     dns->addWidget(dnsAuto_, 0, 0, 1, 3);
     dns->addWidget(dnsManual_, 1, 0, 1, 3);
-    const char* dnsNames[] = {"Primary DNS ser&ver address", "S&econdary DNS server address"};
+    const QString dnsNames[] = {tr("Primary DNS ser&ver address"),
+                                tr("S&econdary DNS server address")};
     Ipv4Field* dnsFields[] = {primaryDns_, secondaryDns_};
     for (int i = 0; i < 2; ++i) {
         dnsLabels_[i] = buddyLabel(dnsNames[i], dnsFields[i], dnsFrame);
@@ -95,7 +96,7 @@ void PppoePage::buildForm() {
 
     auto* settingsFrame = sunkenFrame(this);
     auto* settings = new QGridLayout(settingsFrame);
-    const char* accountNames[] = {"&User ID", "Pa&ssword", "&Re-type password"};
+    const QString accountNames[] = {tr("&User ID"), tr("Pa&ssword"), tr("&Re-type password")};
     QLineEdit* accountEdits[] = {userId_, pppoePassword_, retyped_};
     for (int i = 0; i < 3; ++i) {
         accountLabels_[i] = buddyLabel(accountNames[i], accountEdits[i], settingsFrame);
@@ -109,10 +110,11 @@ void PppoePage::buildForm() {
     auto* credentials = new QGridLayout;
     adminName_->setMaximumWidth(fieldWidth);
     adminPassword_->setMaximumWidth(fieldWidth);
-    credentials->addWidget(buddyLabel("&Administrator name", adminName_, this), 0, 0);
+    credentials->addWidget(buddyLabel(tr("&Administrator name"), adminName_, this), 0, 0);
     credentials->addWidget(adminName_, 0, 1);
-    credentials->addWidget(buddyLabel("Administrator pass&word", adminPassword_, this), 1, 0);
+    credentials->addWidget(buddyLabel(tr("Administrator pass&word"), adminPassword_, this), 1, 0);
     credentials->addWidget(adminPassword_, 1, 1);
+    credentials->addWidget(rememberBox(), 1, 2);
     credentials->setColumnStretch(2, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -128,9 +130,10 @@ void PppoePage::buildForm() {
     // "Off" and "On" have no letter of their own (Alt+O presses OK, N and F belong to the
     // window): the focus walk reaches them first after the list, and the arrow keys choose.
     setReadingOrder({off_, on_, userId_, pppoePassword_, retyped_, dnsAuto_, dnsManual_,
-                     primaryDns_, secondaryDns_, adminName_, adminPassword_, okButton_, cancel_});
-    describeButton(okButton_, "Send these PPPoE settings to the selected camera");
-    describeButton(cancel_, "Turn PPPoE off in the form and empty it");
+                     primaryDns_, secondaryDns_, adminName_, adminPassword_, rememberBox(),
+                     okButton_, cancel_});
+    describeButton(okButton_, tr("Send these PPPoE settings to the selected camera"));
+    describeButton(cancel_, tr("Turn PPPoE off in the form and empty it"));
 }
 
 // ---- Listing ----
