@@ -7,6 +7,7 @@
 #include "app/CloseOnSignal.h"
 #include "app/EventLoopProbe.h"
 #include "app/MainDialog.h"
+#include "app/Translations.h"
 #include "model/CalendarTime.h"
 #include "onvif/ProbeTargets.h"
 
@@ -20,6 +21,12 @@ int main(int argc, char** argv) {
     QIcon icon(":/icons/48/io.github.pelmora.Pelmora.png");
     icon.addFile(":/icons/256/io.github.pelmora.Pelmora.png");
     QApplication::setWindowIcon(QIcon::fromTheme("io.github.pelmora.Pelmora", icon));
+    // The window speaks the language of the locale (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) where
+    // it has a translation; the options below stay English, as scripts read them.
+    const auto translators = pelmora::windowTranslators(QLocale::system());
+    for (const auto& translator : translators) {
+        QApplication::installTranslator(translator.get());
+    }
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
